@@ -1,0 +1,390 @@
+#include "app/core/Workbench.h"
+
+#include <unordered_map>
+
+#include "platform/core/Files.h"
+#include "table/TableWriter.h"
+
+namespace vestrane {
+
+namespace {
+
+/// Streams generated text into an atomically written file.
+class FileSink : public ByteSink {
+ public:
+  explicit FileSink(AtomicFile& file) : file_(file) {}
+  bool write(std::string_view bytes) override { return file_.write(bytes); }
+  std::string error() const override { return file_.error(); }
+
+ private:
+  AtomicFile& file_;
+};
+
+}  // namespace
+
+Workbench::Workbench(Settings& settings, Services& services)
+    : settings_(settings), services_(services), reader_(table_, settings.aliases, services) {
+  reader_.onBeginUpdate = [this] {
+    if (observer_) observer_->beginTableUpdate();
+  };
+  reader_.onEndUpdate = [this] {
+    if (observer_) observer_->endTableUpdate();
+  };
+}
+
+void Workbench::setDialogFoldersFromSettings() {
+  saveDialogInitialDir = settings_.path;
+  openDialogInitialDir = settings_.path;
+}
+
+void Workbench::setCaption(const std::string& caption) {
+  caption_ = caption;
+  if (observer_) observer_->captionChanged(caption_);
+}
+
+void Workbench::setWorkDirectory(const std::string& folder) { settings_.path = folder; }
+
+void Workbench::notifyPoint() {
+  if (observer_) observer_->pointChanged();
+}
+
+void Workbench::reportWriteError(const std::string& path, const std::string& reason) {
+  services_.showMessage("Error: can not write " + path + (reason.empty() ? "" : " (" + reason + ")"));
+}
+
+// ------------------------------------------------------------------ loading
+
+void Workbench::Button1Click() {
+  FileDialogRequest request;
+  request.initialDir = openDialogInitialDir;
+  request.proposedName = openDialogFileName;
+  std::string path;
+  if (!services_.askOpenFile(request, path)) return;
+  openDialogFileName = path;
+  LoadTableFile(path);
+}
+
+bool Workbench::LoadTableFile(const std::string& path) {
+  TableTextBuilder builder;
+  std::string reason;
+  ReadResult read = readFileChunks(
+      path, [&builder](const char* data, std::size_t size) { builder.feed(data, size); }, &reason);
+  if (read == ReadResult::CannotOpen) {
+    services_.showMessage(kMsgCannotOpen + path);
+    return false;
+  }
+  if (read == ReadResult::ReadError) {
+    services_.showMessage("Error: can not read file " + path + " (" + reason + ")");
+    return false;
+  }
+  std::string text = builder.finish();
+  if (!ParseTableText(text)) return false;
+
+  setWorkDirectory(folderOf(path));
+  saveDialogInitialDir = settings_.path;
+  if (table_.rowCount() == 0) {
+    if (table_.columnCount() > kFixedColumns) {
+      if (observer_) observer_->beginTableUpdate();
+      table_.removeExtraColumns();
+      if (observer_) observer_->endTableUpdate();
+    }
+  } else {
+    setCaption(std::string("Vestrane - ") + fileNameOf(path));
+  }
+  return true;
+}
+
+bool Workbench::ParseTableText(std::string& text) {
+  bool ok = reader_.ParseTableText(text);
+  selectFirstRow();
+  return ok;
+}
+
+void Workbench::selectFirstRow() {
+  if (table_.rowCount() == 0 || selectedRow_ == 0) return;
+  selectedRow_ = 0;
+  if (observer_) observer_->rowSelected(0);
+  SelectPoint(table_, point_, 0);
+  notifyPoint();
+}
+
+// ------------------------------------------------------------ table commands
+
+void Workbench::SaveTableFile() {
+  if (table_.rowCount() == 0) return;
+  FileDialogRequest request;
+  request.initialDir = saveDialogInitialDir;
+  request.proposedName = openDialogFileName;
+  request.overwritePrompt = true;
+  std::string path;
+  if (!services_.askSaveFile(request, path)) return;
+  SaveTableTo(path);
+}
+
+bool Workbench::SaveTableTo(const std::string& path) {
+  AtomicFile file(path);
+  if (!file.open()) {
+    services_.showMessage("Error: can not write " + path);
+    return false;
+  }
+  bool ok = SerializeTable(table_, [&file](std::string_view piece) { return file.write(piece); });
+  if (!ok || !file.commit()) {
+    reportWriteError(path, file.error());
+    file.cancel();
+    return false;
+  }
+  setWorkDirectory(folderOf(path));
+  openDialogInitialDir = settings_.path;
+  return true;
+}
+
+void Workbench::CopyTable() {
+  if (table_.rowCount() == 0) return;
+  if (!services_.setClipboardText(SerializeTable(table_)))
+    services_.showMessage("Error: can not copy the table to the clipboard!");
+}
+
+void Workbench::PasteTable() {
+  std::string text;
+  if (!services_.clipboardText(text) || text.empty()) return;
+  if (ParseTableText(text)) setCaption(kCaptionNotSaved);
+}
+
+void Workbench::ClearTable() {
+  if (observer_) observer_->beginTableUpdate();
+  table_.clearRows();
+  table_.removeExtraColumns();
+  if (observer_) observer_->endTableUpdate();
+  selectedRow_ = -1;
+  if (observer_) observer_->rowSelected(-1);
+  ClearPoint(point_);
+  notifyPoint();
+  setCaption(kCaptionPlain);
+}
+
+// ------------------------------------------------------------------- point
+
+void Workbench::ListView1SelectItem(int row, bool selected) {
+  if (!selected) {
+    if (row == selectedRow_) selectedRow_ = -1;
+    return;
+  }
+  if (row < 0 || row >= table_.rowCount()) return;
+  selectedRow_ = row;
+  if (point_.belongs(table_, row)) return;
+  SelectPoint(table_, point_, row);
+  notifyPoint();
+}
+
+void Workbench::RowCheckClicked(int row, bool checked) {
+  if (SetRowChecked(table_, point_, row, checked)) notifyPoint();
+}
+
+void Workbench::CheckListBox1ClickCheck(int entry, bool checked) {
+  CheckMineralAtPoint(table_, point_, entry, checked);
+  if (observer_) observer_->checksChanged();
+  notifyPoint();
+}
+
+void Workbench::Uncheckmineral1Click() {
+  if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
+  ToggleMineralEverywhere(table_, point_, selectedRow_);
+  if (observer_) observer_->checksChanged();
+  notifyPoint();
+}
+
+void Workbench::uncheckMineralEverywhere(const std::string& mineral) {
+  for (int row = 0, n = table_.rowCount(); row < n; ++row)
+    if (table_.cell(row, ColMineral) == mineral) table_.setChecked(row, false);
+  RebuildGroups(table_, point_);
+  if (observer_) observer_->checksChanged();
+  notifyPoint();
+}
+
+// -------------------------------------------------------------- generating
+
+void Workbench::Button2Click(bool allAtOnce, bool separateFiles, Progress* progress) {
+  if (allAtOnce) {
+    if (separateFiles) {
+      GenerateResult result = generateSeparate(settings_.path, progress);
+      if (!result.ok) return;
+      std::string message = kMsgFilesWritten;
+      for (const std::string& name : result.filesWritten) message += "\r\n" + name;
+      services_.showMessage(message);
+      return;
+    }
+    std::vector<RunPoint> points = pointsOfRun();
+    if (!checkRunCounts(points)) return;
+    FileDialogRequest request;
+    request.initialDir = saveDialogInitialDir;
+    request.proposedName = kCombinedFileName;
+    request.overwritePrompt = true;
+    std::string path;
+    if (!services_.askSaveFile(request, path)) {
+      // Nothing is written; the point shown afterwards is the one a
+      // completed run would have left.
+      if (selectedRow_ < 0 && !points.empty()) enterPoint(points.back());
+      finishRun();
+      return;
+    }
+    AtomicFile file(path);
+    if (!file.open()) {
+      reportWriteError(path, file.error());
+      return;
+    }
+    FileSink sink(file);
+    GenerateResult result = generateCombined(sink, progress);
+    if (result.cancelled) return;  // the file is dropped with `file`
+    if (!result.ok || !file.commit()) reportWriteError(path, file.error());
+    return;
+  }
+
+  if (point_.count.isZero() || (point_.count.fitsInt32() && point_.count.toInt32() < 2)) {
+    services_.showMessage(kMsgLessThan2);
+    return;
+  }
+  if (!point_.count.fitsInt32()) {
+    services_.showMessage("Error: too many combinations (" + point_.countText + ")!");
+    return;
+  }
+  FileDialogRequest request;
+  request.initialDir = saveDialogInitialDir;
+  request.proposedName = PointFileName(point_.sample, point_.area);
+  request.overwritePrompt = true;
+  std::string path;
+  if (!services_.askSaveFile(request, path)) return;
+  generateSinglePoint(path, progress);
+}
+
+GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress* progress) {
+  GenerateResult result;
+  AtomicFile file(path);
+  if (!file.open()) {
+    services_.showMessage("Error: can not write file " + path);
+    result.ok = false;
+    return result;
+  }
+  FileSink sink(file);
+  CombinationWriter writer(table_, sink, progress);
+  bool ok = writer.GeneratePoint(point_, true) && writer.flush();
+  result.lines = writer.linesWritten();
+  result.points = 1;
+  if (writer.cancelled()) {
+    result.ok = false;
+    result.cancelled = true;
+    return result;
+  }
+  if (!ok || !file.commit()) {
+    reportWriteError(path, file.error());
+    result.ok = false;
+  }
+  return result;
+}
+
+std::vector<Workbench::RunPoint> Workbench::pointsOfRun() const {
+  // Samples in the order they first occur among the checked rows, and within
+  // each sample its areas in the same order; values are told apart exactly.
+  std::vector<std::vector<int>> pointsBySample;
+  std::unordered_map<std::string_view, std::size_t> sampleIndex;
+  std::vector<char> seen(static_cast<std::size_t>(table_.pointCount()), 0);
+  for (int row = 0, n = table_.rowCount(); row < n; ++row) {
+    if (!table_.isChecked(row)) continue;
+    int p = table_.pointOf(row);
+    if (seen[static_cast<std::size_t>(p)]) continue;
+    seen[static_cast<std::size_t>(p)] = 1;
+    auto [it, inserted] = sampleIndex.try_emplace(table_.cell(row, ColSample), pointsBySample.size());
+    if (inserted) pointsBySample.emplace_back();
+    pointsBySample[it->second].push_back(row);
+  }
+  std::vector<RunPoint> points;
+  for (const auto& rows : pointsBySample)
+    for (int row : rows) points.push_back({table_.cell(row, ColSample), table_.cell(row, ColArea)});
+  return points;
+}
+
+bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
+  PointState scratch;
+  for (const RunPoint& p : points) {
+    MakePointCurrent(table_, scratch, p.sample, p.area);
+    if (!scratch.count.fitsInt32()) {
+      services_.showMessage("Error: too many combinations (" + scratch.countText + ") at sample " +
+                            std::string(p.sample) + ", area " + std::string(p.area) + "!");
+      return false;
+    }
+  }
+  return true;
+}
+
+void Workbench::enterPoint(const RunPoint& p) { MakePointCurrent(table_, point_, p.sample, p.area); }
+
+void Workbench::finishRun() {
+  if (selectedRow_ >= 0 && selectedRow_ < table_.rowCount() && !point_.belongs(table_, selectedRow_))
+    MakePointCurrent(table_, point_, table_.cell(selectedRow_, ColSample),
+                     table_.cell(selectedRow_, ColArea));
+  notifyPoint();
+}
+
+GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
+  GenerateResult result;
+  std::vector<RunPoint> points = pointsOfRun();
+  if (!checkRunCounts(points)) {
+    result.ok = false;
+    return result;
+  }
+  CombinationWriter writer(table_, sink, progress);
+  const auto total = static_cast<long long>(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    enterPoint(points[i]);
+    writer.setPointProgress(static_cast<long long>(i), total);
+    if (!writer.GeneratePoint(point_, i == 0)) break;
+    ++result.points;
+  }
+  bool flushed = !writer.cancelled() && writer.flush();
+  result.lines = writer.linesWritten();
+  result.cancelled = writer.cancelled();
+  result.ok = flushed && !writer.failed();
+  if (result.ok || result.cancelled)
+    finishRun();
+  else
+    notifyPoint();
+  return result;
+}
+
+GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* progress) {
+  GenerateResult result;
+  std::vector<RunPoint> points = pointsOfRun();
+  if (!checkRunCounts(points)) {
+    result.ok = false;
+    return result;
+  }
+  const auto total = static_cast<long long>(points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    enterPoint(points[i]);
+    std::string name = PointFileName(points[i].sample, points[i].area);
+    std::string path = joinPath(folder, name);
+    AtomicFile file(path);
+    if (!file.open()) continue;  // a file that cannot be created is skipped
+    FileSink sink(file);
+    CombinationWriter writer(table_, sink, progress);
+    writer.setPointProgress(static_cast<long long>(i), total);
+    bool ok = writer.GeneratePoint(point_, true) && writer.flush();
+    result.lines += writer.linesWritten();
+    if (writer.cancelled()) {
+      result.ok = false;
+      result.cancelled = true;
+      break;
+    }
+    if (!ok || !file.commit()) {
+      reportWriteError(path, file.error());
+      result.ok = false;
+      notifyPoint();
+      return result;
+    }
+    ++result.points;
+    result.filesWritten.push_back(name);
+  }
+  finishRun();
+  return result;
+}
+
+}  // namespace vestrane

@@ -1,0 +1,135 @@
+#pragma once
+// Everything the main window does, without the window: the analysis table,
+// the current point, the settings values and the dialogs' state, and the
+// commands that work on them. The desktop window, the batch tool and the
+// tests all drive this class; dialogs and messages go through Services, and
+// an observer hears when the view must follow.
+
+#include <string>
+#include <vector>
+
+#include "combine/Generator.h"
+#include "combine/Points.h"
+#include "platform/core/Services.h"
+#include "settings/Settings.h"
+#include "table/AnalysisTable.h"
+#include "table/TableReader.h"
+
+namespace vestrane {
+
+inline constexpr const char* kCaptionPlain = "Vestrane";
+inline constexpr const char* kCaptionNotSaved = "Vestrane - <Not saved>";
+inline constexpr const char* kCombinedFileName = "AllComb.tab";
+inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
+inline constexpr const char* kMsgFilesWritten = "Files written:";
+
+/// What the window does when the engine changes what it shows.
+class WorkbenchObserver {
+ public:
+  virtual ~WorkbenchObserver() = default;
+  /// Rows or columns are about to change: stop redrawing.
+  virtual void beginTableUpdate() {}
+  /// Rows or columns changed: reload and redraw.
+  virtual void endTableUpdate() {}
+  /// Checked flags of rows changed (not the rows themselves).
+  virtual void checksChanged() {}
+  /// The mineral list, its check marks or the two labels changed.
+  virtual void pointChanged() {}
+  /// The engine selected @p row (-1: no selection).
+  virtual void rowSelected(int /*row*/) {}
+  virtual void captionChanged(const std::string& /*caption*/) {}
+};
+
+/// Outcome of a generation run.
+struct GenerateResult {
+  bool ok = true;               ///< no error, not cancelled
+  bool cancelled = false;
+  std::vector<std::string> filesWritten;  ///< separate files, names without folder
+  long long points = 0;
+  long long lines = 0;
+};
+
+class Workbench {
+ public:
+  Workbench(Settings& settings, Services& services);
+
+  void setObserver(WorkbenchObserver* observer) { observer_ = observer; }
+
+  AnalysisTable& table() { return table_; }
+  const AnalysisTable& table() const { return table_; }
+  const PointState& point() const { return point_; }
+  Settings& settings() { return settings_; }
+  const std::string& caption() const { return caption_; }
+  int selectedRow() const { return selectedRow_; }
+
+  // Dialog state: the open dialog's last chosen file and both initial folders.
+  std::string openDialogFileName;
+  std::string openDialogInitialDir;
+  std::string saveDialogInitialDir;
+
+  /// Both dialogs start in the work directory (when the window is shown).
+  void setDialogFoldersFromSettings();
+
+  // ---- loading and the table commands
+  /// "Load TAB file": the open dialog, then LoadTableFile.
+  void Button1Click();
+  /// Reads a table file and appends it. @return true when it was read.
+  bool LoadTableFile(const std::string& path);
+  /// Reads table text (consumed) and selects the first row, as after any parse.
+  bool ParseTableText(std::string& text);
+  void SaveTableFile();
+  /// Writes the table to @p path without a dialog. @return true on success.
+  bool SaveTableTo(const std::string& path);
+  void CopyTable();
+  void PasteTable();
+  void ClearTable();
+
+  // ---- the point
+  /// A row became selected (or lost the selection when @p selected is false).
+  void ListView1SelectItem(int row, bool selected);
+  /// A row's check box was set to @p checked by the user (mouse or keyboard).
+  void RowCheckClicked(int row, bool checked);
+  /// The mineral list entry @p entry got the check mark @p checked.
+  void CheckListBox1ClickCheck(int entry, bool checked);
+  /// "(Un)check mineral" on the selected row.
+  void Uncheckmineral1Click();
+  /// Unchecks every row whose Mineral cell equals @p mineral exactly.
+  void uncheckMineralEverywhere(const std::string& mineral);
+
+  // ---- generating
+  /// "Generate Combinations" with the two check boxes' states.
+  void Button2Click(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
+  /// The current point into @p path.
+  GenerateResult generateSinglePoint(const std::string& path, Progress* progress = nullptr);
+  /// Every point into one combined text (header once).
+  GenerateResult generateCombined(ByteSink& sink, Progress* progress = nullptr);
+  /// Every point into a file of its own in @p folder.
+  GenerateResult generateSeparate(const std::string& folder, Progress* progress = nullptr);
+
+ private:
+  struct RunPoint {
+    std::string_view sample;
+    std::string_view area;
+  };
+  std::vector<RunPoint> pointsOfRun() const;
+  /// Refuses a run whose points have more combinations than 32 bits count.
+  bool checkRunCounts(const std::vector<RunPoint>& points);
+  void enterPoint(const RunPoint& p);
+  void finishRun();
+  void selectFirstRow();
+  void setCaption(const std::string& caption);
+  void setWorkDirectory(const std::string& folder);
+  void reportWriteError(const std::string& path, const std::string& reason);
+  void notifyPoint();
+
+  Settings& settings_;
+  Services& services_;
+  AnalysisTable table_;
+  PointState point_;
+  TableReader reader_;
+  WorkbenchObserver* observer_ = nullptr;
+  std::string caption_ = kCaptionPlain;
+  int selectedRow_ = -1;
+};
+
+}  // namespace vestrane

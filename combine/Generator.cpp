@@ -1,0 +1,136 @@
+#include "combine/Generator.h"
+
+#include "table/TableWriter.h"
+
+namespace vestrane {
+
+namespace {
+constexpr std::size_t kBufferSize = 1 << 20;
+constexpr long long kReportEvery = 1 << 16;  // lines between progress reports
+
+bool replacedInFileName(unsigned char c) {
+  switch (c) {
+    case ' ': case '"': case '*': case ',': case '/': case ':':
+    case ';': case '<': case '>': case '?': case '\\': case '|':
+      return true;
+    default:
+      return c < 32;
+  }
+}
+}  // namespace
+
+std::string PointFileName(std::string_view sample, std::string_view area) {
+  std::string name;
+  if (sample != kMissing) name.assign(sample.data(), sample.size());
+  if (area != kMissing) {
+    if (!name.empty()) name += '_';
+    name.append(area.data(), area.size());
+  }
+  for (char& c : name)
+    if (replacedInFileName(static_cast<unsigned char>(c))) c = '-';
+  return name + ".tab";
+}
+
+bool CombinationWriter::flush() {
+  if (failed_) return false;
+  if (!buffer_.empty()) {
+    if (!sink_.write(buffer_)) {
+      failed_ = true;
+      return false;
+    }
+    buffer_.clear();
+  }
+  return true;
+}
+
+bool CombinationWriter::append(std::string_view bytes) {
+  buffer_.append(bytes.data(), bytes.size());
+  if (buffer_.size() >= kBufferSize) return flush();
+  return true;
+}
+
+bool CombinationWriter::writeText(std::string_view text) { return append(text) && !failed_; }
+
+bool CombinationWriter::tick() {
+  if (!progress_ || lines_ < nextReport_) return true;
+  nextReport_ = lines_ + kReportEvery;
+  if (!progress_->report(pointsDone_, pointsTotal_, lines_)) {
+    cancelled_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool CombinationWriter::GeneratePoint(const PointState& state, bool withHeader) {
+  if (failed_ || cancelled_) return false;
+  if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize + 4096);
+  if (withHeader && !append(HeaderLine(table_))) return false;
+  return EmitCombinations(state);
+}
+
+bool CombinationWriter::EmitCombinations(const PointState& state) {
+  // The participating groups: the non-empty ones, in mineral list order.
+  std::vector<const std::vector<int>*> groups;
+  for (const auto& g : state.groups)
+    if (!g.empty()) groups.push_back(&g);
+  if (groups.empty()) return true;
+
+  const bool indexed = !(state.count.fitsInt32() && state.count.toInt32() < 2);
+  const std::size_t width = state.maxIndexText.size();
+  std::string areaPrefix = state.area;
+  if (indexed) areaPrefix = state.area == kMissing ? std::string() : state.area + "_";
+
+  // Each chosen row's line is its head (Select, Sample, Area up to the
+  // index) and its tail (the cells after Area); only the index between them
+  // changes from one combination to the next.
+  struct Line {
+    std::string head;
+    std::string tail;
+  };
+  const int columns = table_.columnCount();
+  std::vector<std::vector<Line>> lines(groups.size());
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    for (int row : *groups[g]) {
+      Line l;
+      l.head = "1\t";
+      l.head += table_.cell(row, ColSample);
+      l.head += '\t';
+      l.head += areaPrefix;
+      for (int c = ColMineral; c < columns; ++c) {
+        l.tail += '\t';
+        l.tail += table_.cell(row, c);
+      }
+      l.tail += "\r\n";
+      lines[g].push_back(std::move(l));
+    }
+  }
+
+  // Odometer over the choices, the last group turning fastest; the index
+  // text is counted up in base 36 beside it.
+  const std::size_t levels = groups.size();
+  std::vector<std::size_t> choice(levels, 0);
+  std::string index(indexed ? width : 0, '0');
+  while (true) {
+    for (std::size_t g = 0; g < levels; ++g) {
+      const Line& l = lines[g][choice[g]];
+      if (!append(l.head) || !append(index) || !append(l.tail)) return false;
+    }
+    lines_ += static_cast<long long>(levels);
+    if (!tick()) return false;
+    for (std::size_t k = index.size(); k-- > 0;) {
+      char& d = index[k];
+      if (d == '9') { d = 'A'; break; }
+      if (d != 'Z') { ++d; break; }
+      d = '0';
+    }
+    std::size_t level = levels;
+    while (level > 0) {
+      --level;
+      if (++choice[level] < lines[level].size()) break;
+      choice[level] = 0;
+      if (level == 0) return true;
+    }
+  }
+}
+
+}  // namespace vestrane

@@ -1,0 +1,215 @@
+#include "combine/Points.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+
+#include "settings/Text.h"
+
+namespace vestrane {
+
+void PadText(std::string& text, char padChar, std::uint8_t width, std::uint8_t side) {
+  if (text.size() >= width) return;
+  std::size_t missing = width - text.size();
+  if (side == 0)
+    text.insert(0, missing, padChar);
+  else if (side == 1)
+    text.append(missing, padChar);
+}
+
+std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std::uint8_t width,
+                       std::uint8_t side) {
+  if (radix < 2) radix = 2;
+  if (radix > 36) radix = 36;
+  std::uint64_t m = value < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(value))
+                              : static_cast<std::uint64_t>(value);
+  std::string digits;
+  do {
+    auto d = static_cast<unsigned>(m % radix);
+    digits += static_cast<char>(d < 10 ? '0' + d : 'A' + (d - 10));
+    m /= radix;
+  } while (m != 0);
+  if (value < 0) digits += '-';
+  std::reverse(digits.begin(), digits.end());
+  if (padChar != '\0') PadText(digits, padChar, width, side);
+  return digits;
+}
+
+// ---------------------------------------------------------------- ComboCount
+
+void ComboCount::multiply(std::uint32_t factor) {
+  if (factor == 0) {
+    limbs_.clear();
+    return;
+  }
+  std::uint64_t carry = 0;
+  for (std::uint32_t& limb : limbs_) {
+    std::uint64_t v = static_cast<std::uint64_t>(limb) * factor + carry;
+    limb = static_cast<std::uint32_t>(v);
+    carry = v >> 32;
+  }
+  if (carry) limbs_.push_back(static_cast<std::uint32_t>(carry));
+}
+
+bool ComboCount::fitsInt32() const {
+  return limbs_.size() <= 1 && (limbs_.empty() || limbs_[0] <= 0x7FFFFFFFu);
+}
+
+std::int32_t ComboCount::toInt32() const {
+  return limbs_.empty() ? 0 : static_cast<std::int32_t>(limbs_[0]);
+}
+
+std::uint64_t ComboCount::toUInt64() const {
+  if (limbs_.size() > 2) return ~0ULL;
+  std::uint64_t v = 0;
+  for (std::size_t i = limbs_.size(); i-- > 0;) v = (v << 32) | limbs_[i];
+  return v;
+}
+
+std::string ComboCount::toRadix(std::uint32_t radix, bool minusOne) const {
+  std::vector<std::uint32_t> n = limbs_;
+  if (minusOne) {  // subtract one with borrow; the value is not zero here
+    for (std::uint32_t& limb : n) {
+      if (limb-- != 0) break;
+    }
+    while (!n.empty() && n.back() == 0) n.pop_back();
+  }
+  std::string digits;
+  do {
+    std::uint64_t rem = 0;
+    for (std::size_t i = n.size(); i-- > 0;) {
+      std::uint64_t cur = (rem << 32) | n[i];
+      n[i] = static_cast<std::uint32_t>(cur / radix);
+      rem = cur % radix;
+    }
+    while (!n.empty() && n.back() == 0) n.pop_back();
+    digits += static_cast<char>(rem < 10 ? '0' + rem : 'A' + (rem - 10));
+  } while (!n.empty());
+  std::reverse(digits.begin(), digits.end());
+  return digits;
+}
+
+std::string ComboCount::toDecimal() const { return toRadix(10, false); }
+
+std::string ComboCount::maxIndexText() const {
+  if (isZero()) return "--";
+  std::string text = toRadix(36, true);
+  PadText(text, '0', 2, 0);
+  return text;
+}
+
+// ---------------------------------------------------------------- point state
+
+bool PointState::belongs(const AnalysisTable& table, int row) const {
+  return table.cell(row, ColSample) == sample && table.cell(row, ColArea) == area;
+}
+
+void RebuildGroups(const AnalysisTable& table, PointState& state) {
+  for (auto& g : state.groups) g.clear();
+  state.groups.resize(state.minerals.size());
+
+  int point = table.findPoint(state.sample, state.area);
+  if (point >= 0) {
+    // Minerals are looked up ignoring letter case; the reader stores them
+    // capitalised, so the exact spelling almost always hits first.
+    std::unordered_map<std::string, int> exact;
+    std::unordered_map<std::string, int> folded;
+    for (std::size_t i = 0; i < state.minerals.size(); ++i) {
+      exact.emplace(state.minerals[i].mineral, static_cast<int>(i));
+      folded.emplace(upperText(state.minerals[i].mineral), static_cast<int>(i));
+    }
+    for (int row : table.pointRows(point)) {
+      std::string_view mineral = table.cell(row, ColMineral);
+      int entry;
+      auto it = exact.find(std::string(mineral));
+      if (it != exact.end()) {
+        entry = it->second;
+      } else {
+        std::string key = upperText(mineral);
+        auto f = folded.find(key);
+        if (f != folded.end()) {
+          entry = f->second;
+        } else {
+          entry = static_cast<int>(state.minerals.size());
+          state.minerals.push_back({std::string(mineral), false});
+          state.groups.emplace_back();
+          exact.emplace(std::string(mineral), entry);
+          folded.emplace(std::move(key), entry);
+        }
+      }
+      if (table.isChecked(row)) state.groups[static_cast<std::size_t>(entry)].push_back(row);
+    }
+  }
+
+  ComboCount count;
+  bool any = false;
+  for (std::size_t i = 0; i < state.minerals.size(); ++i) {
+    const auto& g = state.groups[i];
+    state.minerals[i].checked = !g.empty();
+    if (g.empty()) continue;
+    if (!any) {
+      count = ComboCount(1);
+      any = true;
+    }
+    count.multiply(static_cast<std::uint32_t>(g.size()));
+  }
+  state.count = count;
+  state.countText = count.toDecimal();
+  state.maxIndexText = count.maxIndexText();
+}
+
+void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
+                      std::string_view area) {
+  state.minerals.clear();
+  state.groups.clear();
+  state.sample.assign(sample.data(), sample.size());
+  state.area.assign(area.data(), area.size());
+  RebuildGroups(table, state);
+}
+
+void SelectPoint(const AnalysisTable& table, PointState& state, int row) {
+  if (row < 0 || row >= table.rowCount()) return;
+  if (state.belongs(table, row)) return;
+  MakePointCurrent(table, state, table.cell(row, ColSample), table.cell(row, ColArea));
+}
+
+void ClearPoint(PointState& state) {
+  state.minerals.clear();
+  state.groups.clear();
+  state.sample.clear();
+  state.area.clear();
+  state.count = ComboCount();
+  state.countText = "0";
+  state.maxIndexText = "--";
+}
+
+bool SetRowChecked(AnalysisTable& table, PointState& state, int row, bool checked) {
+  if (row < 0 || row >= table.rowCount()) return false;
+  table.setChecked(row, checked);
+  if (!state.belongs(table, row)) return false;
+  RebuildGroups(table, state);
+  return true;
+}
+
+void CheckMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked) {
+  if (entry < 0 || entry >= static_cast<int>(state.minerals.size())) return;
+  state.minerals[static_cast<std::size_t>(entry)].checked = checked;
+  const std::string& mineral = state.minerals[static_cast<std::size_t>(entry)].mineral;
+  int point = table.findPoint(state.sample, state.area);
+  if (point >= 0) {
+    for (int row : table.pointRows(point))
+      if (table.cell(row, ColMineral) == mineral) table.setChecked(row, checked);
+  }
+  RebuildGroups(table, state);
+}
+
+void ToggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow) {
+  if (selectedRow < 0 || selectedRow >= table.rowCount()) return;
+  std::string mineral(table.cell(selectedRow, ColMineral));
+  bool newState = !table.isChecked(selectedRow);
+  for (int row = 0, n = table.rowCount(); row < n; ++row)
+    if (table.cell(row, ColMineral) == mineral) table.setChecked(row, newState);
+  RebuildGroups(table, state);
+}
+
+}  // namespace vestrane

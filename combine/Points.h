@@ -1,0 +1,90 @@
+#pragma once
+// The current point (one Sample and Area), its mineral list and mineral
+// groups, and the combination count with its max index.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "table/AnalysisTable.h"
+
+namespace vestrane {
+
+/// Integer to text in radix 2..36 (digits 0-9 then A-Z), optionally padded
+/// with @p padChar to @p width on the left (side 0) or the right (side 1).
+/// A NUL @p padChar means no padding.
+std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std::uint8_t width,
+                       std::uint8_t side);
+
+/// Pads @p text in place to @p width with @p padChar: side 0 in front, side 1
+/// behind, any other side not at all. Longer text is never cut.
+void PadText(std::string& text, char padChar, std::uint8_t width, std::uint8_t side);
+
+/// An exact, unbounded combination count: the product of group sizes never
+/// wraps around, however many minerals a point has.
+class ComboCount {
+ public:
+  ComboCount() = default;
+  explicit ComboCount(std::uint32_t v) { if (v) limbs_.push_back(v); }
+  void multiply(std::uint32_t factor);
+  bool isZero() const { return limbs_.empty(); }
+  /// The value, when it fits the signed 32-bit range.
+  bool fitsInt32() const;
+  std::int32_t toInt32() const;  ///< only when fitsInt32()
+  /// Saturates at the largest 64-bit value.
+  std::uint64_t toUInt64() const;
+  std::string toDecimal() const;
+  /// count - 1 in radix 36, at least two digits; "--" for zero.
+  std::string maxIndexText() const;
+  bool operator==(const ComboCount& o) const { return limbs_ == o.limbs_; }
+
+ private:
+  std::string toRadix(std::uint32_t radix, bool minusOne) const;
+  std::vector<std::uint32_t> limbs_;  // little-endian base 2^32
+};
+
+struct MineralEntry {
+  std::string mineral;
+  bool checked = false;
+};
+
+/// The state of the combination engine for the current point.
+struct PointState {
+  std::string sample;  ///< current Sample; empty when there is no point
+  std::string area;    ///< current Area
+  std::vector<MineralEntry> minerals;   ///< the mineral list, in order of first occurrence
+  std::vector<std::vector<int>> groups; ///< checked rows of each mineral at the point
+  ComboCount count;
+  std::string countText = "0";      ///< Label2
+  std::string maxIndexText = "--";  ///< Label3
+
+  /// Whether @p row belongs to the current point (Sample and Area equal exactly).
+  bool belongs(const AnalysisTable& table, int row) const;
+};
+
+/// Recomputes groups, check marks, count and labels for the current point.
+void RebuildGroups(const AnalysisTable& table, PointState& state);
+
+/// Makes @p row's point current (nothing happens when it already is).
+void SelectPoint(const AnalysisTable& table, PointState& state, int row);
+
+/// Empties the mineral list and its groups and makes (sample, area) current, then rebuilds.
+void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
+                      std::string_view area);
+
+/// Empties the point state: no point, no minerals, count 0, labels "0" and "--".
+void ClearPoint(PointState& state);
+
+/// A row's check box was toggled to @p checked; rebuilds when the row is at the current point.
+/// @return true when the groups were rebuilt.
+bool SetRowChecked(AnalysisTable& table, PointState& state, int row, bool checked);
+
+/// The mineral list entry @p entry got the check mark @p checked: every row of
+/// that mineral at the current point follows it.
+void CheckMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked);
+
+/// "(Un)check mineral": every row of the selected row's mineral, in the whole
+/// table, takes the opposite of the selected row's checked flag.
+void ToggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow);
+
+}  // namespace vestrane

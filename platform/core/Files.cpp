@@ -1,0 +1,224 @@
+// Platform file: the only place where UTF-8 path strings become the operating
+// system's paths. On Windows std::filesystem needs the UTF-8 marked as such;
+// elsewhere the bytes are the native path already.
+
+#include "platform/core/Files.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace vestrane {
+
+namespace {
+
+fs::path nativePath(const std::string& path) {
+#ifdef _WIN32
+  return fs::u8path(path);
+#else
+  return fs::path(path);
+#endif
+}
+
+std::string systemReason() {
+  int e = errno;
+  if (e == 0) return "input/output error";
+  return std::generic_category().message(e);
+}
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/';
+#else
+  return c == '/';
+#endif
+}
+
+}  // namespace
+
+char pathSeparator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+ReadResult readFileChunks(const std::string& path,
+                          const std::function<void(const char*, std::size_t)>& sink,
+                          std::string* reason) {
+  std::error_code ec;
+  if (fs::is_directory(nativePath(path), ec)) {
+    if (reason) *reason = "is a folder";
+    return ReadResult::CannotOpen;
+  }
+  errno = 0;
+  std::ifstream in(nativePath(path), std::ios::binary);
+  if (!in.is_open()) {
+    if (reason) *reason = systemReason();
+    return ReadResult::CannotOpen;
+  }
+  std::vector<char> buffer(1 << 20);
+  while (in) {
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    std::streamsize got = in.gcount();
+    if (got > 0) sink(buffer.data(), static_cast<std::size_t>(got));
+  }
+  if (in.bad() || !in.eof()) {
+    if (reason) *reason = systemReason();
+    return ReadResult::ReadError;
+  }
+  return ReadResult::Ok;
+}
+
+ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason) {
+  out.clear();
+  return readFileChunks(
+      path, [&out](const char* data, std::size_t size) { out.append(data, size); }, reason);
+}
+
+bool directoryExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_directory(nativePath(path), ec);
+}
+
+bool fileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(nativePath(path), ec);
+}
+
+std::string folderOf(const std::string& path) {
+  std::size_t p = path.size();
+  while (p > 0 && !isSeparator(path[p - 1])) --p;
+  if (p == 0) return std::string();
+  std::string folder = path.substr(0, p - 1);
+  // A root keeps its separator: "/" and "C:\".
+  if (folder.empty() || (folder.size() == 2 && folder[1] == ':')) folder = path.substr(0, p);
+  return folder;
+}
+
+std::string fileNameOf(const std::string& path) {
+  std::size_t p = path.size();
+  while (p > 0 && !isSeparator(path[p - 1])) --p;
+  return path.substr(p);
+}
+
+std::string replaceExtension(const std::string& path, const std::string& ext) {
+  std::size_t nameStart = path.size() - fileNameOf(path).size();
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  if (isSeparator(folder.back())) return folder + name;
+  return folder + pathSeparator() + name;
+}
+
+AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
+
+AtomicFile::~AtomicFile() {
+  if (!committed_) cancel();
+}
+
+bool AtomicFile::open() {
+  std::error_code ec;
+  fs::path target = nativePath(path_);
+  if (fs::is_directory(target, ec)) {
+    error_ = "is a folder";
+    return false;
+  }
+  std::string folder = folderOf(path_);
+  if (!folder.empty() && !fs::is_directory(nativePath(folder), ec)) {
+    error_ = "folder not found";
+    return false;
+  }
+  // A name of our own beside the target, unique within this process and run.
+  static std::atomic<unsigned> counter{0};
+  auto stamp = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  tempPath_ = path_ + ".~" + std::to_string(stamp % 1000000007ULL) + "-" +
+              std::to_string(counter++) + ".tmp";
+  errno = 0;
+  out_ = std::make_unique<std::ofstream>(nativePath(tempPath_), std::ios::binary | std::ios::trunc);
+  if (!out_->is_open()) {
+    error_ = systemReason();
+    out_.reset();
+    tempPath_.clear();
+    return false;
+  }
+  return true;
+}
+
+bool AtomicFile::write(std::string_view bytes) {
+  if (!out_) return false;
+  errno = 0;
+  out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!*out_) {
+    error_ = systemReason();
+    return false;
+  }
+  return true;
+}
+
+bool AtomicFile::commit() {
+  if (!out_) return false;
+  errno = 0;
+  out_->flush();
+  bool ok = static_cast<bool>(*out_);
+  if (!ok) error_ = systemReason();
+  out_->close();
+  if (ok && out_->fail()) {
+    error_ = systemReason();
+    ok = false;
+  }
+  out_.reset();
+  if (!ok) {
+    cancel();
+    return false;
+  }
+  std::error_code ec;
+  fs::rename(nativePath(tempPath_), nativePath(path_), ec);
+  if (ec) {
+    error_ = ec.message();
+    cancel();
+    return false;
+  }
+  committed_ = true;
+  tempPath_.clear();
+  return true;
+}
+
+void AtomicFile::cancel() {
+  out_.reset();
+  if (!tempPath_.empty()) {
+    std::error_code ec;
+    fs::remove(nativePath(tempPath_), ec);
+    tempPath_.clear();
+  }
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* reason,
+                         bool* created) {
+  AtomicFile file(path);
+  if (created) *created = false;
+  if (!file.open()) {
+    if (reason) *reason = file.error();
+    return false;
+  }
+  if (created) *created = true;
+  if (!file.write(bytes) || !file.commit()) {
+    if (reason) *reason = file.error();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vestrane

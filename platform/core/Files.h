@@ -1,0 +1,81 @@
+#pragma once
+// File access for the engine. Paths are UTF-8 byte strings on every platform;
+// the conversion to the operating system's path type happens in Files.cpp and
+// nowhere else. Writes go to a temporary file beside the target that replaces
+// the target only once everything was written, so a crash or a full disk
+// never leaves a truncated file in place of a good one.
+
+#include <cstddef>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vestrane {
+
+/// Reads the file in chunks, handing each to @p sink.
+enum class ReadResult { Ok, CannotOpen, ReadError };
+ReadResult readFileChunks(const std::string& path,
+                          const std::function<void(const char*, std::size_t)>& sink,
+                          std::string* reason = nullptr);
+
+/// Reads a whole file into @p out.
+ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason = nullptr);
+
+bool directoryExists(const std::string& path);
+bool fileExists(const std::string& path);
+
+/// The folder of @p path: everything before its last path separator, without
+/// that separator unless the folder is a root ("/" or "C:\").
+std::string folderOf(const std::string& path);
+
+/// The file name of @p path without its folder.
+std::string fileNameOf(const std::string& path);
+
+/// @p path with its extension (from the last dot of the file name on) replaced
+/// by @p ext, which includes the dot.
+std::string replaceExtension(const std::string& path, const std::string& ext);
+
+/// The platform's path separator character.
+char pathSeparator();
+
+/// Joins a folder and a file name with the platform's separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+/// A file written whole and then put in place of the target in one step.
+class AtomicFile {
+ public:
+  explicit AtomicFile(std::string path);
+  ~AtomicFile();
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+
+  /// Creates the temporary file. @return false when the target cannot be
+  /// created (missing folder, a folder of that name, no permission).
+  bool open();
+  bool write(std::string_view bytes);
+  /// Flushes, closes and renames over the target. @return false on any error;
+  /// the target then still holds its previous content.
+  bool commit();
+  /// Drops what was written; the target is untouched.
+  void cancel();
+
+  const std::string& path() const { return path_; }
+  /// The system's reason for the last failure, or empty.
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string path_;
+  std::string tempPath_;
+  std::unique_ptr<std::ofstream> out_;
+  std::string error_;
+  bool committed_ = false;
+};
+
+/// Writes @p bytes to @p path atomically. @return false with @p reason set on failure;
+/// @p created tells whether the file could be created at all.
+bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* reason,
+                         bool* created = nullptr);
+
+}  // namespace vestrane

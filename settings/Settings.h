@@ -1,0 +1,80 @@
+#pragma once
+// The settings file: the work directory, the main window's bounds, the five
+// alias lists that recognise table headers, the two output options and the
+// state of the automatic update check. Read once at start-up and written
+// whole when the main window is closed with its close box.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vestrane {
+
+class Services;
+
+using AliasList = std::vector<std::string>;
+
+/// The alias lists in the order the table reader tries them.
+struct AliasLists {
+  AliasList select;
+  AliasList sample;
+  AliasList area;
+  AliasList mineral;
+  AliasList analysis;
+};
+
+/// Format of the date-time text form of LastUpdate: the system locale's time
+/// settings, with the date always written dd.mm.yyyy.
+struct DateSettings {
+  char timeSeparator = ':';
+  /// Long time format in Qt's pattern letters (h, hh, H, HH, m, mm, s, ss, AP, ap).
+  std::string longTimeFormat = "hh:mm:ss";
+  std::string amText = "AM";
+  std::string pmText = "PM";
+
+  /// The settings of the system's locale.
+  static DateSettings fromSystemLocale();
+};
+
+struct Settings {
+  std::string path;                          ///< work directory
+  std::array<std::int32_t, 4> winMain{0, 0, 0, 0};  ///< left, top, width, height
+  AliasLists aliases;
+  bool all = false;         ///< "All at once"
+  bool separate = false;    ///< "Separate files"
+  bool chkUpdates = true;   ///< automatic update checks
+  std::uint8_t cuPeriod = 0;
+  double lastUpdate = 0.0;  ///< days since 30 December 1899
+};
+
+/// The settings file of an executable: its path with the extension replaced by ".ini".
+std::string SettingsFileName(const std::string& exePath);
+
+/// Parses the integer text form: optional blanks, optional sign, decimal
+/// digits or hexadecimal ones after "$", "x", "X", "0x" or "0X"; nothing after
+/// the digits, and within the signed 32-bit range.
+bool ParseSettingsInteger(const std::string& text, std::int32_t& value);
+
+/// The date-time text form of LastUpdate.
+std::string DateTimeToText(double dateTime, const DateSettings& format);
+bool TextToDateTime(const std::string& text, const DateSettings& format, double& dateTime);
+
+/// Now, as days since 30 December 1899 in local time.
+double CurrentDateTime();
+
+/// Reads @p fileName into @p settings; messages go to @p services. A file that
+/// cannot be opened leaves the values alone, silently. @return false only
+/// when reading failed after the file was opened (reported already).
+bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
+                  Services& services);
+
+/// The text of a settings file for @p settings: exactly twelve CR LF lines.
+std::string SettingsText(const Settings& settings, const DateSettings& format);
+
+/// Writes the settings file atomically. @return false with @p error set when
+/// it could not be written; the old file is then unchanged.
+bool WriteSettings(const std::string& fileName, const Settings& settings,
+                   const DateSettings& format, std::string& error);
+
+}  // namespace vestrane

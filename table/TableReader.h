@@ -1,0 +1,101 @@
+#pragma once
+// Reading TAB-delimited tables of analyses: the file-reading rules that turn
+// a file into table text, the header search with the alias lists, the column
+// map, and the data lines that become rows of the analysis table.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "settings/Settings.h"
+#include "table/AnalysisTable.h"
+
+namespace vestrane {
+
+class Services;
+
+inline constexpr const char* kMsgLessThanTwoRows =
+    "Error: incorrect table format (less than two rows detected)!";
+inline constexpr const char* kMsgNoHeader =
+    "Error: incorrect table format (columns with required Sample ID and Minerals not found)!";
+inline constexpr const char* kMsgIgnoredLines = "Warning! Ignored lines with mineral analyses:";
+inline constexpr const char* kMsgCannotOpen = "Error: can not open file ";
+
+/// Turns file bytes into table text, fed in chunks: every line ends with
+/// CR LF; a line ends at LF or CR LF, a lone CR is dropped, a Ctrl-Z at the
+/// start of a line ends the input and inside a line ends that line (the rest
+/// of it is skipped); the last line needs no line end.
+class TableTextBuilder {
+ public:
+  void reserve(std::size_t bytes) { text_.reserve(bytes); }
+  void feed(const char* data, std::size_t size);
+  /// The table text; the builder is empty afterwards.
+  std::string finish();
+
+ private:
+  void endLine();
+  std::string text_;
+  bool lineStarted_ = false;  // bytes seen since the last line end
+  bool atLineStart_ = true;   // no byte kept in the current line yet
+  bool pendingCR_ = false;
+  bool skipping_ = false;
+  bool ended_ = false;
+};
+
+/// Table text of whole file bytes, by the rules of TableTextBuilder.
+std::string TableTextFromBytes(std::string_view bytes);
+
+/// Whether an alias of @p list starts a field of @p upperLine: its first
+/// occurrence stands at the start of the line or right after a TAB.
+bool LineHasAlias(const AliasList& list, std::string_view upperLine);
+
+/// Whether @p upperField begins with a non-empty alias of @p list.
+bool FieldMatchesAlias(const AliasList& list, std::string_view upperField);
+
+/// Whether @p line is a header line: a Mineral or a Sample alias starts one of its fields.
+bool IsHeaderLine(const AliasLists& aliases, std::string_view line);
+
+/// Reads table text into an analysis table, appending rows and extra columns.
+class TableReader {
+ public:
+  TableReader(AnalysisTable& table, const AliasLists& aliases, Services& services)
+      : table_(table), aliases_(aliases), services_(services) {}
+
+  /// Called around the part of a parse that changes rows and columns, so a
+  /// view can suspend redrawing.
+  std::function<void()> onBeginUpdate;
+  std::function<void()> onEndUpdate;
+
+  /// Reads @p text (consumed) into the table and shows the reader's messages.
+  /// @return false for the two format errors, when no row was added.
+  bool ParseTableText(std::string& text);
+
+  /// Rebuilds the column map from @p header; may append extra columns and set captions.
+  void BuildColumnMap(std::string_view header);
+
+  /// Column of each field position of the last header (index 0 = field 1); -1 = ignored.
+  const std::vector<int>& columnMap() const { return map_; }
+  /// Entries for the lines dropped by the last parse.
+  const std::string& ignoredReport() const { return report_; }
+  /// Rows added by the last parse.
+  int rowsAdded() const { return rowsAdded_; }
+
+ private:
+  void readDataLine(std::string_view line, long long lineNumber);
+
+  AnalysisTable& table_;
+  const AliasLists& aliases_;
+  Services& services_;
+  std::vector<int> map_;
+  std::string report_;
+  int rowsAdded_ = 0;
+  // Upper-cased captions of the extra columns, each with its last index.
+  std::unordered_map<std::string, int> extraByCaption_;
+  // Scratch space reused from line to line.
+  std::vector<std::string_view> cells_;
+  std::string mineral_;
+};
+
+}  // namespace vestrane

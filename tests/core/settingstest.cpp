@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fakes/FakeServices.h"
+#include "settings/Settings.h"
+
+namespace fs = std::filesystem;
+using namespace vestrane;
+using vestrane::testing::FakeServices;
+
+namespace {
+
+// Fixed formats, independent of the machine's locale.
+const DateSettings kClock24{':', "hh:mm:ss", "AM", "PM"};
+const DateSettings kClock12{'.', "h.mm.ss AP", "vorm.", "nachm."};
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::mt19937_64 rng(std::random_device{}());
+    dir_ = fs::temp_directory_path() / ("vestrane-settings-" + std::to_string(rng()));
+    fs::create_directories(dir_);
+    defaults_.path = dir_.string();
+    file_ = (dir_ / "Vestrane.ini").string();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  // Writes @p bytes as the settings file and reads it over the defaults.
+  Settings read(const std::string& bytes, const DateSettings& format = kClock24) {
+    std::ofstream(file_, std::ios::binary) << bytes;
+    Settings s = defaults_;
+    EXPECT_TRUE(ReadSettings(file_, s, format, services_));
+    return s;
+  }
+
+  fs::path dir_;
+  std::string file_;
+  Settings defaults_;
+  FakeServices services_;
+};
+
+TEST_F(SettingsTest, MissingOrUnopenableFileKeepsDefaultsSilently) {
+  Settings s = defaults_;
+  EXPECT_TRUE(ReadSettings((dir_ / "none.ini").string(), s, kClock24, services_));
+  EXPECT_TRUE(ReadSettings(dir_.string(), s, kClock24, services_));  // a folder
+  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_EQ(SettingsText(s, kClock24), SettingsText(defaults_, kClock24));
+  EXPECT_TRUE(s.chkUpdates);
+  EXPECT_TRUE(s.aliases.sample.empty());
+}
+
+TEST_F(SettingsTest, FileNameReplacesTheExtension) {
+  EXPECT_EQ(SettingsFileName("/opt/v.d/Vestrane.exe"), "/opt/v.d/Vestrane.ini");
+  EXPECT_EQ(SettingsFileName("/opt/v.d/Vestrane"), "/opt/v.d/Vestrane.ini");
+}
+
+TEST_F(SettingsTest, KeysAndValuesAreTrimmedAndFlagsTakeTheFirstLetter) {
+  Settings s = read(" \t chkupdates \t=  no \r\nALL=\r\nseparate=yes\r\n");
+  EXPECT_FALSE(s.chkUpdates);
+  EXPECT_FALSE(s.all);
+  EXPECT_TRUE(s.separate);
+
+  const std::vector<std::pair<std::string, bool>> flags = {
+      {"y", true}, {"Yes", true}, {"YES", true}, {"N", false}, {"1", false}, {"True", false}};
+  for (const auto& [value, on] : flags) EXPECT_EQ(read("All=" + value + "\r\n").all, on) << value;
+  EXPECT_TRUE(services_.messages.empty());
+}
+
+TEST_F(SettingsTest, LinesEndAtLfCrLfOrALoneCr) {
+  Settings s = read("All=Y\rSeparate=Y\nChkUpdates=N\r\n\r\nCUPeriod=2");
+  EXPECT_TRUE(s.all);
+  EXPECT_TRUE(s.separate);
+  EXPECT_FALSE(s.chkUpdates);
+  EXPECT_EQ(s.cuPeriod, 2);
+  EXPECT_TRUE(services_.messages.empty());
+}
+
+TEST_F(SettingsTest, ProblemsAreCollectedIntoOneMessage) {
+  defaults_.winMain = {1, 2, 3, 4};
+  defaults_.cuPeriod = 2;
+  Settings s = read("Foo=1\r\n=x\r\nno equals sign\r\nWinMain=10 20 30\r\nCUPeriod=abc\r\n"
+                    "WinMain=10  20 30 40\r\n");
+  EXPECT_EQ(s.winMain, (std::array<std::int32_t, 4>{10, 20, 20, 30}));
+  EXPECT_EQ(s.cuPeriod, 2);
+  ASSERT_EQ(services_.messages.size(), 1u);
+  EXPECT_EQ(services_.messages[0], "Errors in " + file_ +
+                                       ":\r\rUnknown variable: FOO\rUnknown variable: "
+                                       "\rIncorrect WinMain value: \rIncorrect CUPeriod value: abc"
+                                       "\rIncorrect WinMain value: ");
+}
+
+TEST_F(SettingsTest, WinMainAndCuPeriodUseTheIntegerForm) {
+  Settings s = read("WinMain=-5 $10 0x20 7 99\r\n");
+  EXPECT_EQ(s.winMain, (std::array<std::int32_t, 4>{-5, 16, 32, 7}));
+  EXPECT_EQ(read("CUPeriod=300\r\n").cuPeriod, 44);
+  EXPECT_EQ(read("CUPeriod=-1\r\n").cuPeriod, 255);
+  EXPECT_TRUE(services_.messages.empty());
+
+  std::int32_t v = 7;
+  EXPECT_TRUE(ParseSettingsInteger("  -2147483648", v));
+  EXPECT_EQ(v, std::numeric_limits<std::int32_t>::min());
+  EXPECT_TRUE(ParseSettingsInteger("+X7fffFFFF", v));
+  EXPECT_EQ(v, std::numeric_limits<std::int32_t>::max());
+  EXPECT_TRUE(ParseSettingsInteger("-0Xa", v));
+  EXPECT_EQ(v, -10);
+  for (const char* bad : {"", "   ", "-", "$", "0x", "12a", "1 2", "2147483648", "$80000000",
+                          "-2147483649", "--1", "0x-1"}) {
+    EXPECT_FALSE(ParseSettingsInteger(bad, v)) << bad;
+  }
+  EXPECT_EQ(v, -10);
+}
+
+TEST_F(SettingsTest, AliasListsAreUpperCasedSplitAndAppended) {
+  Settings s = read("Sample=sample id\r\nMineral=grt  cpx\r\nmineral=Opx\r\nSelect=\r\n"
+                    "Area=gr\xC3\xBCn\r\n");
+  EXPECT_EQ(s.aliases.sample, (AliasList{"SAMPLE", "ID"}));
+  EXPECT_EQ(s.aliases.mineral, (AliasList{"GRT", "", "CPX", "OPX"}));
+  EXPECT_EQ(s.aliases.area, (AliasList{"GR\xC3\x9CN"}));
+  EXPECT_TRUE(s.aliases.select.empty());
+  EXPECT_TRUE(s.aliases.analysis.empty());
+}
+
+TEST_F(SettingsTest, PathMustNameAnExistingFolder) {
+  const std::string sub = (dir_ / "tables").string();
+  const std::string missing = (dir_ / "missing").string();
+  fs::create_directories(sub);
+  Settings s = read("Path=" + missing + "\r\nPath= " + sub + " \r\nPath=" + missing +
+                    "\r\nFoo=\r\n");
+  EXPECT_EQ(s.path, sub);
+  EXPECT_EQ(services_.messages,
+            (std::vector<std::string>{"Work directory changed to " + dir_.string(),
+                                      "Work directory changed to " + sub,
+                                      "Errors in " + file_ + ":\r\rUnknown variable: FOO"}));
+}
+
+TEST_F(SettingsTest, LastUpdateIsReadOrBecomesNow) {
+  EXPECT_NEAR(read("LastUpdate=15.03.2024 12:30:45\r\n").lastUpdate, 45366 + 45045 * kSecond,
+              1e-9);
+  EXPECT_EQ(read("LastUpdate=15.03.2024\r\n").lastUpdate, 45366.0);
+  const double before = CurrentDateTime();
+  const double now = read("LastUpdate=yesterday\r\n").lastUpdate;
+  EXPECT_LE(before, now);
+  EXPECT_LE(now, CurrentDateTime());
+  EXPECT_TRUE(services_.messages.empty());
+}
+
+TEST_F(SettingsTest, DateTimeTextForm) {
+  EXPECT_EQ(DateTimeToText(0.0, kClock24), "30.12.1899");
+  EXPECT_EQ(DateTimeToText(36526.0, kClock24), "01.01.2000");
+  EXPECT_EQ(DateTimeToText(45366 + 45045 * kSecond, kClock24), "15.03.2024 12:30:45");
+  EXPECT_EQ(DateTimeToText(45366 + 3723 * kSecond, kClock12), "15.03.2024 1.02.03 VORM.");
+  EXPECT_EQ(DateTimeToText(45366 + 0.5, kClock12), "15.03.2024 12.00.00 NACHM.");
+  EXPECT_EQ(DateTimeToText(-1.25, kClock24), "29.12.1899 06:00:00");
+  EXPECT_EQ(DateTimeToText(1.0 - 0.0001 * kSecond, kClock24), "31.12.1899");
+
+  double t = -7;
+  EXPECT_TRUE(TextToDateTime("29.12.1899 06:00:00", kClock24, t));
+  EXPECT_DOUBLE_EQ(t, -1.25);
+  EXPECT_TRUE(TextToDateTime("15.03.2024 1.02.03 vorm.", kClock12, t));
+  EXPECT_NEAR(t, 45366 + 3723 * kSecond, 1e-9);
+  EXPECT_TRUE(TextToDateTime("15.03.2024 12:00 nachm.", kClock12, t));  // ':' and no seconds
+  EXPECT_NEAR(t, 45366.5, 1e-9);
+  EXPECT_TRUE(TextToDateTime("15.03.2024 PM 1:05", kClock24, t));
+  EXPECT_NEAR(t, 45366 + (13 * 3600 + 300) * kSecond, 1e-9);
+  for (const char* bad : {"", "15.03.24", "31.02.2024", "15.03.2024x", "15.03.2024 ",
+                          "15.03.2024 25:00", "15.03.2024 13:00 PM", "15.03.2024 12", "1/2/2024"}) {
+    EXPECT_FALSE(TextToDateTime(bad, kClock24, t)) << bad;
+  }
+}
+
+TEST_F(SettingsTest, SystemLocaleFormatReadsBackWhatItWrites) {
+  const DateSettings system = DateSettings::fromSystemLocale();
+  EXPECT_FALSE(system.longTimeFormat.empty());
+  const double value = 45366 + 45045 * kSecond;
+  const std::string text = DateTimeToText(value, system);
+  EXPECT_NE(text.back(), ' ') << text;
+  double back = 0;
+  ASSERT_TRUE(TextToDateTime(text, system, back)) << text;
+  EXPECT_NEAR(back, value, 1e-9);
+}
+
+TEST_F(SettingsTest, SettingsTextIsTwelveLinesInKeyOrder) {
+  Settings s;
+  s.path = "C:\\Data";
+  s.winMain = {-8, 20, 470, 145};
+  s.aliases.sample = {"SAMPLE", "", "ID"};
+  s.aliases.mineral = {"MIN"};
+  s.separate = true;
+  s.cuPeriod = 255;
+  s.lastUpdate = 45366 + 45045 * kSecond;
+  EXPECT_EQ(SettingsText(s, kClock24),
+            "Path=C:\\Data\r\nWinMain=-8 20 470 145\r\nSample=SAMPLE  ID\r\nArea=\r\n"
+            "Mineral=MIN\r\nAnalysis=\r\nSelect=\r\nAll=N\r\nSeparate=Y\r\nChkUpdates=Y\r\n"
+            "CUPeriod=255\r\nLastUpdate=15.03.2024 12:30:45\r\n");
+}
+
+TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
+  Settings s = defaults_;
+  s.winMain = {-3, 4, 900, 600};
+  s.aliases.select = {"SEL", "", "CHK"};
+  for (int i = 0; i < 300; ++i) s.aliases.analysis.push_back("A" + std::to_string(i));
+  s.all = true;
+  s.chkUpdates = false;
+  s.cuPeriod = 2;
+  s.lastUpdate = 45366 + 45045 * kSecond;
+  std::string error;
+  ASSERT_TRUE(WriteSettings(file_, s, kClock12, error)) << error;
+
+  std::ifstream in(file_, std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written, SettingsText(s, kClock12));
+
+  Settings back;
+  back.path = "elsewhere";
+  ASSERT_TRUE(ReadSettings(file_, back, kClock12, services_));
+  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_EQ(back.aliases.select, s.aliases.select);
+  EXPECT_EQ(back.aliases.analysis, s.aliases.analysis);
+  EXPECT_EQ(SettingsText(back, kClock12), written);
+}
+
+TEST_F(SettingsTest, WriteFailureIsReported) {
+  const std::string target = (dir_ / "missing" / "Vestrane.ini").string();
+  std::string error;
+  EXPECT_FALSE(WriteSettings(target, defaults_, kClock24, error));
+  const std::string head = "Error: can not write " + target + " (";
+  EXPECT_EQ(error.substr(0, head.size()), head);
+  EXPECT_GT(error.size(), head.size() + 1);
+  EXPECT_EQ(error.back(), ')');
+  EXPECT_FALSE(fs::exists(target));
+}
+
+}  // namespace

@@ -1,0 +1,256 @@
+// Reading tables: file-reading rules, header search, column mapping, rows,
+// the ignored-lines report and what a load does to the work directory.
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "app/core/Workbench.h"
+#include "fakes/FakeServices.h"
+#include "table/TableReader.h"
+
+using namespace vestrane;
+using vestrane::testing::FakeServices;
+using vestrane::testing::TempDir;
+using vestrane::testing::writeBytes;
+
+namespace {
+
+Settings simpleSettings() {
+  Settings s;
+  s.aliases.select = {"SELECT"};
+  s.aliases.sample = {"SAMPLE"};
+  s.aliases.area = {"AREA"};
+  s.aliases.mineral = {"MINERAL"};
+  s.aliases.analysis = {"ANALYSIS"};
+  return s;
+}
+
+class TableReaderTest : public ::testing::Test {
+ protected:
+  Settings settings = simpleSettings();
+  FakeServices services;
+  Workbench bench{settings, services};
+  const AnalysisTable& table = bench.table();
+  TempDir dir;
+
+  bool parse(std::string text) { return bench.ParseTableText(text); }
+  std::string cell(int row, int col) { return std::string(table.cell(row, col)); }
+};
+
+}  // namespace
+
+TEST_F(TableReaderTest, ReadsTheExampleTable) {
+  std::string file = dir.file("example.tab");
+  writeBytes(file,
+             "Project X\r\n"
+             "Sample ID\tArea\tMineral\tComment\tSiO2\r\n"
+             "S-1\tA\tGARNET\trim\t38.5\r\n"
+             "S-1\tB\t\tcore sample\t50.2\r\n"
+             "S-2\tA\tOpx\tx\t1\r\n");
+  ASSERT_TRUE(bench.LoadTableFile(file));
+
+  ASSERT_EQ(table.columnCount(), 7);
+  EXPECT_EQ(table.caption(0), "Select");
+  EXPECT_EQ(table.caption(1), "Sample ID");
+  EXPECT_EQ(table.caption(5), "Comment");
+  EXPECT_EQ(table.caption(6), "SiO2");
+  ASSERT_EQ(table.rowCount(), 1);
+  EXPECT_TRUE(table.isChecked(0));
+  EXPECT_EQ(table.rowLabel(0), "0");
+  EXPECT_EQ(cell(0, 1), "S-1");
+  EXPECT_EQ(cell(0, 2), "A");
+  EXPECT_EQ(cell(0, 3), "Garnet");
+  EXPECT_EQ(cell(0, 4), "-");
+  EXPECT_EQ(cell(0, 5), "rim");
+  EXPECT_EQ(cell(0, 6), "38.5");
+  ASSERT_EQ(services.messages.size(), 1u);
+  EXPECT_EQ(services.messages[0],
+            "Warning! Ignored lines with mineral analyses:\r\n4: Mineral is not specified");
+  EXPECT_EQ(bench.caption(), "Vestrane - example.tab");
+  EXPECT_EQ(settings.path, dir.path());
+  EXPECT_EQ(bench.saveDialogInitialDir, dir.path());
+  EXPECT_EQ(bench.selectedRow(), 0);
+  EXPECT_EQ(bench.point().sample, "S-1");
+}
+
+TEST(TableTextBuilderTest, FileReadingRules) {
+  // LF, CR LF, a lone CR dropped inside a line, a last line without line end.
+  EXPECT_EQ(TableTextFromBytes("a\nb\r\nc\rd\ne"), "a\r\nb\r\ncd\r\ne\r\n");
+  EXPECT_EQ(TableTextFromBytes("a\n"), "a\r\n");
+  EXPECT_EQ(TableTextFromBytes(""), "");
+  EXPECT_EQ(TableTextFromBytes("\n"), "\r\n");
+  // Ctrl-Z inside a line ends the line; at the start of a line it ends the input.
+  EXPECT_EQ(TableTextFromBytes("ab\x1a" "cd\nef\n\x1agh\nij"), "ab\r\nef\r\n");
+  // Text fed in pieces gives the same result, even with CR LF split apart.
+  TableTextBuilder b;
+  b.feed("x\r", 2);
+  b.feed("\ny\r", 3);
+  b.feed("z", 1);
+  EXPECT_EQ(b.finish(), "x\r\nyz\r\n");
+}
+
+TEST_F(TableReaderTest, FormatErrorsLeaveTheTableAlone) {
+  std::string empty = dir.file("empty.tab");
+  writeBytes(empty, "");
+  EXPECT_FALSE(bench.LoadTableFile(empty));
+  std::string headerOnly = dir.file("header.tab");
+  writeBytes(headerOnly, "Sample\tMineral\tSiO2\r\n");
+  EXPECT_FALSE(bench.LoadTableFile(headerOnly));
+  EXPECT_FALSE(parse("Sample\tMineral\tSiO2\nS1\tGrt\t38.5\n"));  // LF only: no CR at all
+  EXPECT_FALSE(bench.LoadTableFile(dir.file("missing.tab")));
+  ASSERT_EQ(services.messages.size(), 4u);
+  EXPECT_EQ(services.messages[0], kMsgLessThanTwoRows);
+  EXPECT_EQ(services.messages[1], kMsgNoHeader);
+  EXPECT_EQ(services.messages[2], kMsgLessThanTwoRows);
+  EXPECT_EQ(services.messages[3], "Error: can not open file " + dir.file("missing.tab"));
+  EXPECT_EQ(table.rowCount(), 0);
+  EXPECT_EQ(table.columnCount(), 5);
+  EXPECT_EQ(bench.caption(), "Vestrane");
+  EXPECT_NE(settings.path, dir.path());
+}
+
+TEST_F(TableReaderTest, SecondLoadAppendsAndMergesColumns) {
+  std::string first = dir.file("first.tab");
+  std::string second = dir.file("second.tab");
+  writeBytes(first, "Sample\tArea\tMineral\tSiO2\r\nS1\tr1\tGarnet\t37.50\r\nS1\tr1\tBiotite\t35.0\r\n");
+  writeBytes(second, "Sample\tArea\tMineral\tsio2\tMgO\r\nS2\tr2\tPl\t60.1\t0.01\r\n");
+  ASSERT_TRUE(bench.LoadTableFile(first));
+  ASSERT_TRUE(bench.LoadTableFile(second));
+  ASSERT_EQ(table.rowCount(), 3);
+  ASSERT_EQ(table.columnCount(), 7);
+  EXPECT_EQ(table.caption(5), "SiO2");  // the merged column keeps its first caption
+  EXPECT_EQ(table.caption(6), "MgO");
+  EXPECT_EQ(table.rowLabel(2), "2");
+  EXPECT_EQ(cell(2, 5), "60.1");
+  EXPECT_EQ(cell(0, 6), "-");  // earlier rows read "-" in the new column
+  EXPECT_EQ(cell(2, 6), "0.01");
+  EXPECT_EQ(bench.caption(), "Vestrane - second.tab");
+  EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(TableReaderTest, HeaderRecognition) {
+  // A header that begins with a space is no header; fields with spaces around are trimmed.
+  EXPECT_FALSE(parse(" Sample\t Mineral\r\nS1\tGarnet-rich-rock\r\n"));
+  EXPECT_TRUE(parse("Junk\r\nSAMPLE \t  Mineral \tArea\tx\r\n"
+                    "S1\tGrt\tr1\tlong enough line\r\n"));
+  ASSERT_EQ(table.rowCount(), 1);
+  EXPECT_EQ(table.caption(1), "SAMPLE");
+  EXPECT_EQ(table.caption(3), "Mineral");
+  EXPECT_EQ(cell(0, 2), "r1");
+
+  // A later data line whose field starts with an alias re-maps the columns; a
+  // short later header (17 bytes or fewer) is passed over.
+  EXPECT_TRUE(parse("Sample\tMineral\tArea\r\n"
+                    "Mineral\tSample\tArea\r\n"
+                    "Grt\tS9\tr9 and more\r\n"
+                    "Sample\tMineral\r\n"
+                    "Bt\tS9\tr9 and more!\r\n"));
+  ASSERT_EQ(table.rowCount(), 3);
+  EXPECT_EQ(cell(1, 1), "S9");
+  EXPECT_EQ(cell(1, 3), "Grt");
+  EXPECT_EQ(cell(2, 3), "Bt");
+}
+
+TEST_F(TableReaderTest, SelectQuotesAndMissingValues) {
+  std::string text =
+      "Select\tSample\tArea\tMineral\tAnalysis\tNote\r\n"
+      " 1 \tS1\tr1\tgarnet\ta1\tfirst\r\n"   // 1 with spaces: checked
+      "\tS1\tr1\tGARNET\ta2\tsecond\r\n"     // empty: stays checked
+      "\"1\"\tS1\tr1\tqUARTZ\ta3\tthird\r\n"  // quoted 1: unchecked
+      "1.0\tS1\tr1\tBt\t\"\"\tfourth\r\n"     // 1.0: unchecked; "" gives an empty cell
+      "yes\t\"\"\tr1\tBt\ta5\tfifth\r\n"      // empty Sample does not drop the row
+      "1\tS1\tr1\t\"\"\ta6\tsixth\r\n"        // empty Mineral drops the row
+      "1\tS1\tr1\t-\ta7\tseventh\r\n"         // "-" Mineral drops the row
+      "1\t-\tr1\tBt\ta8\teighth\r\n"          // "-" Sample drops the row
+      "1\tS1\tr1\r\n"                          // too short: passed over silently
+      "\r\n"
+      "1\tS1 long enough\tr1\r\n"              // too few fields for Mineral: dropped
+      "0\tS1\tr1\tBt\ta9\tninth\textra\r\n";  // fields beyond the header are ignored
+  ASSERT_TRUE(parse(text));
+  ASSERT_EQ(table.rowCount(), 6);
+  EXPECT_TRUE(table.isChecked(0));
+  EXPECT_TRUE(table.isChecked(1));
+  EXPECT_FALSE(table.isChecked(2));
+  EXPECT_FALSE(table.isChecked(3));
+  EXPECT_FALSE(table.isChecked(4));
+  EXPECT_FALSE(table.isChecked(5));
+  EXPECT_EQ(cell(0, 3), "Garnet");
+  EXPECT_EQ(cell(1, 3), "Garnet");
+  EXPECT_EQ(cell(2, 3), "Quartz");
+  EXPECT_EQ(cell(3, 4), "");
+  EXPECT_EQ(cell(4, 1), "");
+  EXPECT_EQ(table.columnCount(), 6);
+  ASSERT_EQ(services.messages.size(), 1u);
+  EXPECT_EQ(services.messages[0],
+            "Warning! Ignored lines with mineral analyses:"
+            "\r\n7: Mineral is not specified"
+            "\r\n8: Mineral is not specified"
+            "\r\n9: Sample ID is not specified"
+            "\r\n12: Mineral is not specified");
+}
+
+TEST_F(TableReaderTest, LineEndsOfPastedText) {
+  // Lines ending with a lone CR lose the first character of each following line.
+  ASSERT_TRUE(parse("Sample\tMineral\tArea\rXS1\tGrt\tr1 long enough\rXS2\tBt\tr2 long enough\r"));
+  ASSERT_EQ(table.rowCount(), 2);
+  EXPECT_EQ(cell(0, 1), "S1");
+  EXPECT_EQ(cell(1, 1), "S2");
+}
+
+TEST_F(TableReaderTest, HeaderWithOnlyAnEmptyLineLoadsNoRows) {
+  std::string file = dir.file("empty-rows.tab");
+  writeBytes(file, "Sample\tMineral\tExtra\r\n\r\n");
+  EXPECT_TRUE(bench.LoadTableFile(file));
+  EXPECT_EQ(table.rowCount(), 0);
+  EXPECT_EQ(table.columnCount(), 5);  // the extra column went away again
+  EXPECT_EQ(bench.caption(), "Vestrane");
+  EXPECT_EQ(settings.path, dir.path());
+}
+
+TEST_F(TableReaderTest, FailedLoadStillSelectsTheFirstRow) {
+  ASSERT_TRUE(parse("Sample\tMineral\tArea\r\nS1\tGrt\tr1 long enough\r\nS2\tBt\tr2 long enough\r\n"));
+  bench.ListView1SelectItem(1, true);
+  EXPECT_EQ(bench.point().sample, "S2");
+  EXPECT_FALSE(parse("no header here\r\nnone\r\n"));
+  EXPECT_EQ(bench.selectedRow(), 0);
+  EXPECT_EQ(bench.point().sample, "S1");
+}
+
+TEST_F(TableReaderTest, ManyColumnsAndFields) {
+  // No limit on the number of columns: 600 extra columns all map.
+  std::string header = "Sample\tMineral";
+  std::string row = "S1\tGrt";
+  for (int i = 0; i < 600; ++i) {
+    header += "\tC" + std::to_string(i);
+    row += "\t" + std::to_string(i);
+  }
+  ASSERT_TRUE(parse(header + "\r\n" + row + "\r\n"));
+  ASSERT_EQ(table.columnCount(), 605);
+  EXPECT_EQ(table.caption(604), "C599");
+  EXPECT_EQ(cell(0, 604), "599");
+}
+
+TEST(AliasTest, FirstOccurrenceDecides) {
+  AliasList list = {"MIN"};
+  EXPECT_TRUE(LineHasAlias(list, "MIN\tX"));
+  EXPECT_TRUE(LineHasAlias(list, "X\tMINERAL"));
+  // Only the first occurrence counts: inside a field it hides later ones.
+  EXPECT_FALSE(LineHasAlias(list, "XMIN\tMIN"));
+  EXPECT_FALSE(LineHasAlias({""}, "\tX"));
+  EXPECT_TRUE(FieldMatchesAlias({"SAMPLE"}, "SAMPLES"));
+  EXPECT_FALSE(FieldMatchesAlias({"SAMPLE"}, "SAMPL"));
+  EXPECT_FALSE(FieldMatchesAlias({""}, "ANY"));
+}
+
+TEST_F(TableReaderTest, CaseFollowsTheCodePage) {
+  settings.aliases.mineral.push_back("MINÉRAL");  // UTF-8 alias
+  // A UTF-8 header is upper-cased by Unicode rules; mineral names too.
+  ASSERT_TRUE(parse("Sample\tminéral\tArea\r\nS1\tépidote\tr1 long enough\r\n"));
+  EXPECT_EQ(table.caption(3), "minéral");
+  EXPECT_EQ(cell(0, 3), "Épidote");
+  // Bytes that are not UTF-8 are Windows-1252: 0xE9 upper-cases to 0xC9, and
+  // the cell keeps the other bytes exactly.
+  ASSERT_TRUE(parse(std::string("Sample\tMineral\tArea\r\nS\xE9\t\xE9pidote\tr1 long enough\r\n")));
+  EXPECT_EQ(cell(1, 1), "S\xE9");
+  EXPECT_EQ(cell(1, 3), "\xC9pidote");
+}

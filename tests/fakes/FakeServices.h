@@ -1,0 +1,61 @@
+#pragma once
+// Scripted stand-in for the desktop: records every message and dialog in
+// order and answers dialogs and the clipboard from queues the test fills.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/core/Services.h"
+
+namespace vestrane::testing {
+
+class FakeServices : public Services {
+ public:
+  std::vector<std::string> messages;          ///< every message shown, in order
+  std::vector<FileDialogRequest> openRequests;
+  std::vector<FileDialogRequest> saveRequests;
+  std::deque<std::optional<std::string>> openAnswers;  ///< nullopt = cancel
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::optional<std::string> clipboard;      ///< nullopt = no text
+  bool clipboardWritable = true;
+  std::vector<std::string> opened;
+
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+
+  bool askOpenFile(const FileDialogRequest& r, std::string& path) override {
+    openRequests.push_back(r);
+    return answer(openAnswers, path);
+  }
+  bool askSaveFile(const FileDialogRequest& r, std::string& path) override {
+    saveRequests.push_back(r);
+    return answer(saveAnswers, path);
+  }
+  bool clipboardText(std::string& text) override {
+    if (!clipboard) return false;
+    text = *clipboard;
+    return true;
+  }
+  bool setClipboardText(const std::string& text) override {
+    if (!clipboardWritable) return false;
+    clipboard = text;
+    return true;
+  }
+  bool openDocument(const std::string& target) override {
+    opened.push_back(target);
+    return true;
+  }
+
+ private:
+  static bool answer(std::deque<std::optional<std::string>>& q, std::string& path) {
+    if (q.empty()) return false;  // an unscripted dialog counts as cancelled
+    auto a = q.front();
+    q.pop_front();
+    if (!a) return false;
+    path = *a;
+    return true;
+  }
+};
+
+}  // namespace vestrane::testing
