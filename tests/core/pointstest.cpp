@@ -1,0 +1,190 @@
+// Points and mineral groups: the mineral list, the groups, the count, the max
+// index, and the user actions that change them.
+
+#include <gtest/gtest.h>
+
+#include "app/core/Workbench.h"
+#include "combine/Points.h"
+#include "fakes/FakeServices.h"
+
+using namespace vestrane;
+using vestrane::testing::FakeServices;
+
+namespace {
+
+class PointsTest : public ::testing::Test {
+ protected:
+  PointsTest() {
+    settings.aliases.sample = {"SAMPLE"};
+    settings.aliases.area = {"AREA"};
+    settings.aliases.mineral = {"MINERAL"};
+    settings.aliases.analysis = {"ANALYSIS"};
+    settings.aliases.select = {"SELECT"};
+  }
+  Settings settings;
+  FakeServices services;
+  Workbench bench{settings, services};
+
+  void load(const std::string& body) {
+    std::string text = "Select\tSample\tArea\tMineral\tAnalysis\r\n" + body;
+    ASSERT_TRUE(bench.ParseTableText(text));
+  }
+  std::vector<std::string> minerals() const {
+    std::vector<std::string> out;
+    for (const auto& e : bench.point().minerals) out.push_back(e.mineral + (e.checked ? "+" : "-"));
+    return out;
+  }
+};
+
+// Rows 0-5 at point S1/r1, rows 6-7 at S2/r1, row 8 at S1/r2.
+const char* kRows =
+    "1\tS1\tr1\tGrt\tg1 core\r\n"
+    "1\tS1\tr1\tBt\tb1 matrix\r\n"
+    "1\tS1\tr1\tGrt\tg2 rim\r\n"
+    "0\tS1\tr1\tPl\tp1 matrix\r\n"
+    "1\tS1\tr1\tGrt\tg3 mantle\r\n"
+    "1\tS1\tr1\tBt\tb2 matrix\r\n"
+    "1\tS2\tr1\tMs\tm1 matrix\r\n"
+    "1\tS2\tr1\tGrt\tg9 core\r\n"
+    "1\tS1\tr2\tGrt\tg7 core\r\n";
+
+}  // namespace
+
+TEST(IntToRadixTest, DigitsPaddingAndSigns) {
+  EXPECT_EQ(IntToRadix(0, 36, '0', 2, 0), "00");
+  EXPECT_EQ(IntToRadix(35, 36, '0', 2, 0), "0Z");
+  EXPECT_EQ(IntToRadix(36, 36, '0', 2, 0), "10");
+  EXPECT_EQ(IntToRadix(1295, 36, '0', 2, 0), "ZZ");
+  EXPECT_EQ(IntToRadix(1296, 36, '0', 2, 0), "100");  // never cut
+  EXPECT_EQ(IntToRadix(5, 36, '0', 3, 1), "500");
+  EXPECT_EQ(IntToRadix(5, 2, '\0', 8, 0), "101");    // NUL: no padding
+  EXPECT_EQ(IntToRadix(5, 10, '0', 4, 7), "5");      // other sides pad nowhere
+  EXPECT_EQ(IntToRadix(-255, 16, ' ', 5, 0), "  -FF");
+  EXPECT_EQ(IntToRadix(INT32_MIN, 10, '\0', 0, 0), "-2147483648");
+}
+
+TEST(ComboCountTest, MaxIndexTextAndWideCounts) {
+  auto maxIndex = [](std::uint32_t n) { return ComboCount(n).maxIndexText(); };
+  EXPECT_EQ(ComboCount().maxIndexText(), "--");
+  EXPECT_EQ(maxIndex(1), "00");
+  EXPECT_EQ(maxIndex(6), "05");
+  EXPECT_EQ(maxIndex(36), "0Z");
+  EXPECT_EQ(maxIndex(1296), "ZZ");
+  EXPECT_EQ(maxIndex(1297), "100");
+  // Products beyond 32 and 64 bits stay exact.
+  ComboCount c(1);
+  for (int i = 0; i < 5; ++i) c.multiply(10000);
+  EXPECT_EQ(c.toDecimal(), "100000000000000000000");
+  EXPECT_FALSE(c.fitsInt32());
+  ComboCount edge(0x7FFFFFFFu);
+  EXPECT_TRUE(edge.fitsInt32());
+  edge.multiply(2);
+  EXPECT_FALSE(edge.fitsInt32());
+  EXPECT_EQ(edge.toDecimal(), "4294967294");
+  EXPECT_EQ(ComboCount(36 * 36).maxIndexText(), "ZZ");
+}
+
+TEST_F(PointsTest, GroupsCountAndLabels) {
+  load(kRows);
+  // The first row is selected after the load: point S1/r1.
+  EXPECT_EQ(bench.point().sample, "S1");
+  EXPECT_EQ(bench.point().area, "r1");
+  EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt+", "Bt+", "Pl-"}));
+  ASSERT_EQ(bench.point().groups.size(), 3u);
+  EXPECT_EQ(bench.point().groups[0], (std::vector<int>{0, 2, 4}));
+  EXPECT_EQ(bench.point().groups[1], (std::vector<int>{1, 5}));
+  EXPECT_TRUE(bench.point().groups[2].empty());
+  EXPECT_EQ(bench.point().countText, "6");
+  EXPECT_EQ(bench.point().maxIndexText, "05");
+
+  // Another row of the same point changes nothing; a row of another point rebuilds.
+  bench.ListView1SelectItem(3, true);
+  EXPECT_EQ(bench.point().countText, "6");
+  bench.ListView1SelectItem(7, true);
+  EXPECT_EQ(minerals(), (std::vector<std::string>{"Ms+", "Grt+"}));
+  EXPECT_EQ(bench.point().countText, "1");
+  EXPECT_EQ(bench.point().maxIndexText, "00");
+  // Losing the selection is ignored.
+  bench.ListView1SelectItem(7, false);
+  EXPECT_EQ(bench.point().sample, "S2");
+}
+
+TEST_F(PointsTest, UncheckedPointShowsZero) {
+  load("0\tS1\tr1\tGrt\tg1 core\r\n0\tS1\tr1\tBt\tb1 matrix\r\n");
+  EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt-", "Bt-"}));
+  EXPECT_EQ(bench.point().countText, "0");
+  EXPECT_EQ(bench.point().maxIndexText, "--");
+}
+
+TEST_F(PointsTest, RowCheckBoxes) {
+  load(kRows);
+  // A row at the current point rebuilds the groups.
+  bench.RowCheckClicked(2, false);
+  EXPECT_EQ(bench.point().groups[0], (std::vector<int>{0, 4}));
+  EXPECT_EQ(bench.point().countText, "4");
+  bench.RowCheckClicked(3, true);
+  EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt+", "Bt+", "Pl+"}));
+  EXPECT_EQ(bench.point().countText, "4");
+  // A row of another point changes only its own flag.
+  bench.RowCheckClicked(6, false);
+  EXPECT_FALSE(bench.table().isChecked(6));
+  EXPECT_EQ(bench.point().countText, "4");
+}
+
+TEST_F(PointsTest, MineralListCheckMarks) {
+  load(kRows);
+  bench.CheckListBox1ClickCheck(0, false);  // Grt off at S1/r1 only
+  EXPECT_FALSE(bench.table().isChecked(0));
+  EXPECT_FALSE(bench.table().isChecked(4));
+  EXPECT_TRUE(bench.table().isChecked(7));  // Grt at S2/r1
+  EXPECT_TRUE(bench.table().isChecked(8));  // Grt at S1/r2
+  EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt-", "Bt+", "Pl-"}));
+  EXPECT_EQ(bench.point().countText, "2");
+  bench.CheckListBox1ClickCheck(2, true);  // Pl on
+  EXPECT_TRUE(bench.table().isChecked(3));
+  EXPECT_EQ(bench.point().countText, "2");
+  EXPECT_EQ(bench.point().maxIndexText, "01");
+}
+
+TEST_F(PointsTest, UncheckMineralEverywhere) {
+  load(kRows);
+  bench.ListView1SelectItem(2, true);  // a checked Grt row
+  bench.Uncheckmineral1Click();
+  for (int row : {0, 2, 4, 7, 8}) EXPECT_FALSE(bench.table().isChecked(row)) << row;
+  EXPECT_TRUE(bench.table().isChecked(1));
+  EXPECT_EQ(bench.point().countText, "2");
+  bench.RowCheckClicked(8, true);
+  bench.Uncheckmineral1Click();  // the selected row is unchecked: all Grt come back
+  for (int row : {0, 2, 4, 7, 8}) EXPECT_TRUE(bench.table().isChecked(row)) << row;
+  EXPECT_EQ(bench.point().countText, "6");
+}
+
+TEST_F(PointsTest, UncheckMineralWithoutSelectionDoesNothing) {
+  bench.Uncheckmineral1Click();  // empty table, nothing selected
+  load(kRows);
+  bench.ListView1SelectItem(0, false);
+  EXPECT_EQ(bench.selectedRow(), -1);
+  bench.Uncheckmineral1Click();
+  EXPECT_TRUE(bench.table().isChecked(0));
+}
+
+TEST_F(PointsTest, LaterLoadAddsMineralsToTheCurrentPoint) {
+  load(kRows);
+  load("1\tS1\tr1\tQz\tq1 vein\r\n");
+  // Still the same point; the list grows only on a rebuild.
+  EXPECT_EQ(minerals().size(), 3u);
+  bench.RowCheckClicked(0, true);
+  EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt+", "Bt+", "Pl-", "Qz+"}));
+  EXPECT_EQ(bench.point().countText, "6");
+}
+
+TEST_F(PointsTest, DashValuesFormPointsOfTheirOwn) {
+  load("1\tS1\t-\tGrt\tg1 core zone\r\n1\tS1\t-\tGrt\tg2 rim zone\r\n1\tS1\tr1\tGrt\tg3 rim zone\r\n");
+  EXPECT_EQ(bench.point().area, "-");
+  EXPECT_EQ(bench.point().countText, "2");
+  bench.ClearTable();
+  EXPECT_TRUE(bench.point().minerals.empty());
+  EXPECT_EQ(bench.point().sample, "");
+  EXPECT_EQ(bench.point().countText, "0");
+  EXPECT_EQ(bench.point().maxIndexText, "--");
+}
