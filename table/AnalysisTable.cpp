@@ -19,53 +19,91 @@ int AnalysisTable::appendColumn(std::string caption) {
 }
 
 void AnalysisTable::removeExtraColumns() {
-  // Extra columns are only ever removed all together, so rows that hold cells
-  // for them keep those bytes: the cells read as "-" once the columns are gone
-  // and a new column of the same index appears, unless we cut them here.
   captions_.resize(kFixedColumns);
-  for (Row& r : rows_)
-    if (r.cellCount > kFixedColumns - 1) r.cellCount = kFixedColumns - 1;
+  // Rows that hold cells of the removed columns forget them, so a column
+  // appended later at the same index starts as "-" in every row.
+  for (Row& r : rows_) {
+    if (!r.sparse) {
+      if (r.cellCount > kFixedColumns - 1) r.cellCount = kFixedColumns - 1;
+      continue;
+    }
+    const Cell* first = cells_.data() + r.firstCell;
+    std::uint32_t keep = 0;
+    while (keep < r.cellCount && first[2 * keep] < static_cast<Cell>(kFixedColumns)) ++keep;
+    r.cellCount = keep;
+  }
   ++revision_;
 }
 
 std::string_view AnalysisTable::cell(int row, int column) const {
   const Row& r = rows_[static_cast<std::size_t>(row)];
+  if (column < 1) return kMissing;
+  const Cell* first = cells_.data() + r.firstCell;
+  if (r.sparse) {
+    // Binary search over the (column, end) pairs.
+    std::uint32_t lo = 0, hi = r.cellCount;
+    auto wanted = static_cast<Cell>(column);
+    while (lo < hi) {
+      std::uint32_t mid = (lo + hi) / 2;
+      if (first[2 * mid] < wanted)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    if (lo == r.cellCount || first[2 * lo] != wanted) return kMissing;
+    Cell begin = lo == 0 ? 0 : first[2 * lo - 1];
+    return std::string_view(pool_.data() + r.poolOffset + begin, first[2 * lo + 1] - begin);
+  }
   auto index = static_cast<std::uint32_t>(column - 1);
-  if (column < 1 || index >= r.cellCount) return kMissing;
-  const Cell& c = cells_[r.firstCell + index];
-  if (c.length == kMissingLength) return kMissing;
-  return std::string_view(pool_.data() + r.poolOffset + c.offset, c.length);
+  if (index >= r.cellCount) return kMissing;
+  const Cell* c = first + index;
+  if (*c & kMissingBit) return kMissing;
+  Cell begin = index == 0 ? 0 : (c[-1] & ~kMissingBit);
+  return std::string_view(pool_.data() + r.poolOffset + begin, *c - begin);
 }
 
-void AnalysisTable::appendRow(bool checked, const std::vector<std::string_view>& cells) {
+void AnalysisTable::appendRow(bool checked, const std::vector<CellValue>& cells) {
   Row r;
   r.poolOffset = pool_.size();
   r.firstCell = cells_.size();
-  r.cellCount = static_cast<std::uint32_t>(cells.size());
   r.checked = checked;
-  std::uint64_t offset = 0;
-  for (std::string_view v : cells) {
-    if (v.data() == kMissing.data()) {
-      cells_.push_back({0, kMissingLength});
+  const std::uint32_t lastColumn = cells.empty() ? 0 : static_cast<std::uint32_t>(cells.back().column);
+  r.sparse = lastColumn > 2 * cells.size() + 8;
+  r.cellCount = r.sparse ? static_cast<std::uint32_t>(cells.size()) : lastColumn;
+  std::uint64_t end = 0;
+  auto grow = [&](std::string_view v) {
+    end += v.size();
+    if (end >= kMissingBit) {
+      cells_.resize(r.firstCell);
+      pool_.resize(r.poolOffset);
+      throw std::length_error("table line too long");
+    }
+    pool_.append(v.data(), v.size());
+  };
+  std::uint32_t nextColumn = 1;
+  for (const CellValue& v : cells) {
+    if (r.sparse) {
+      grow(v.text);
+      cells_.push_back(static_cast<Cell>(v.column));
+      cells_.push_back(static_cast<Cell>(end));
       continue;
     }
-    if (offset + v.size() > 0xFFFFFFF0u) throw std::length_error("table line too long");
-    cells_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(v.size())});
-    pool_.append(v.data(), v.size());
-    offset += v.size();
+    for (; nextColumn < static_cast<std::uint32_t>(v.column); ++nextColumn)
+      cells_.push_back(static_cast<Cell>(end) | kMissingBit);
+    grow(v.text);
+    cells_.push_back(static_cast<Cell>(end));
+    ++nextColumn;
   }
   rows_.push_back(r);
   rowPoint_.push_back(-1);
   ++revision_;
 }
 
-void AnalysisTable::dropLastRow() {
-  const Row& r = rows_.back();
-  pool_.resize(r.poolOffset);
-  cells_.resize(r.firstCell);
-  rows_.pop_back();
-  rowPoint_.pop_back();
-  ++revision_;
+void AnalysisTable::reserve(std::size_t rows, std::size_t cells, std::size_t bytes) {
+  rows_.reserve(rows_.size() + rows);
+  rowPoint_.reserve(rowPoint_.size() + rows);
+  cells_.reserve(cells_.size() + cells);
+  pool_.reserve(pool_.size() + bytes);
 }
 
 std::string AnalysisTable::pointKey(std::string_view sample, std::string_view area) {

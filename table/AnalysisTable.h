@@ -45,11 +45,14 @@ class AnalysisTable {
   /// The row label: the row's index in decimal.
   std::string rowLabel(int row) const { return std::to_string(row); }
 
-  /// Appends a row from its cells for columns 1, 2, ...; cells not given read "-".
-  /// The row is not yet indexed by point: call commitRow() or dropLastRow().
-  void appendRow(bool checked, const std::vector<std::string_view>& cells);
-  /// Removes the row appended last (it was rejected by the reader).
-  void dropLastRow();
+  /// A cell given to appendRow: its column (1 and up) and its bytes.
+  struct CellValue {
+    int column;
+    std::string_view text;
+  };
+  /// Appends a row from its cells, sorted by column, each column once; cells
+  /// not given read "-". Call commitRow() next to index it by point.
+  void appendRow(bool checked, const std::vector<CellValue>& cells);
   /// Adds the row appended last to the point index.
   void commitRow();
   /// Removes all rows.
@@ -64,6 +67,9 @@ class AnalysisTable {
   /// Rows of @p point in increasing order.
   const std::vector<int>& pointRows(int point) const { return points_[static_cast<std::size_t>(point)].rows; }
 
+  /// Makes room for @p rows more rows holding @p cells cells of @p bytes bytes.
+  void reserve(std::size_t rows, std::size_t cells, std::size_t bytes);
+
   /// Bytes held by the table (cell pool and indexes), for the benchmarks.
   std::size_t memoryUsed() const;
 
@@ -72,16 +78,20 @@ class AnalysisTable {
   std::uint64_t revision() const { return revision_; }
 
  private:
-  struct Cell {
-    std::uint32_t offset;  ///< from the row's start in the pool
-    std::uint32_t length;
-  };
-  static constexpr std::uint32_t kMissingLength = 0xFFFFFFFFu;
+  // A row keeps its cells densely (one entry per column up to its last
+  // given cell) or, when most of those would be "-", sparsely (a column
+  // number before each entry), so memory follows the bytes read, never
+  // rows times columns. An entry is the end of the cell's bytes, counted
+  // from the row's start in the pool; a cell starts where the entry before
+  // it ends. The top bit marks "-" in dense rows.
+  using Cell = std::uint32_t;
+  static constexpr Cell kMissingBit = 0x80000000u;
   struct Row {
     std::uint64_t poolOffset;
     std::uint64_t firstCell;
-    std::uint32_t cellCount;
+    std::uint32_t cellCount;  ///< dense: cells; sparse: (column, end) pairs
     bool checked;
+    bool sparse;
   };
   struct Point {
     std::vector<int> rows;

@@ -1,5 +1,7 @@
 #include "table/TableReader.h"
 
+#include <algorithm>
+
 #include "platform/core/Services.h"
 #include "settings/Text.h"
 
@@ -177,6 +179,17 @@ bool TableReader::ParseTableText(std::string& text) {
 
   if (onBeginUpdate) onBeginUpdate();
   BuildColumnMap(header);
+  {
+    // Room for every remaining line as a row, so the table grows in one step
+    // instead of doubling (and briefly holding twice) its storage.
+    std::size_t lines = 1, tabs = 0;
+    for (std::size_t p = pos; p < text.size(); ++p) {
+      lines += text[p] == '\r';
+      tabs += text[p] == '\t';
+    }
+    std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
+    table_.reserve(lines, std::min(lines * cellsPerRow, tabs + lines), text.size() - pos);
+  }
   while (pos < text.size()) {
     std::string_view line = takeLine(text, pos);
     ++lineNumber;
@@ -196,10 +209,8 @@ bool TableReader::ParseTableText(std::string& text) {
 }
 
 void TableReader::readDataLine(std::string_view line, long long lineNumber) {
-  const int cellCount = table_.columnCount() - 1;
-  cells_.assign(static_cast<std::size_t>(cellCount), kMissing);
+  fields_.clear();
   bool checked = true;
-  bool mineralGiven = false;
 
   std::string_view rest = line;
   std::size_t position = 0;
@@ -218,29 +229,37 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
     else if (field == "\"")
       field = std::string_view();
     if (column == ColMineral) {
+      // Only the last Mineral field of a line counts, so one buffer serves.
       mineral_ = capitalizeFirst(field);
-      mineralGiven = true;
       field = mineral_;
-    } else if (field == kMissing) {
-      field = kMissing;
     }
-    cells_[static_cast<std::size_t>(column - 1)] = field;
+    if (field == kMissing) field = kMissing;
+    fields_.push_back({column, index, field});
+  }
+
+  // Cells in column order; of several fields for one column the later wins.
+  std::stable_sort(fields_.begin(), fields_.end(),
+                   [](const Field& a, const Field& b) { return a.column < b.column; });
+  cells_.clear();
+  std::string_view sample = kMissing;
+  std::string_view mineral = kMissing;
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (i + 1 < fields_.size() && fields_[i + 1].column == fields_[i].column) continue;
+    const Field& f = fields_[i];
+    if (f.column == ColSample) sample = f.text;
+    if (f.column == ColMineral) mineral = f.text;
+    if (f.text.data() != kMissing.data()) cells_.push_back({f.column, f.text});
   }
 
   // A mineral that is empty (after quote removal) or "-" counts as missing.
-  std::string_view mineral = cells_[ColMineral - 1];
-  if (!mineralGiven || mineral.empty() || mineral == kMissing) {
+  if (mineral.empty() || mineral == kMissing) {
     report_ += "\r\n" + std::to_string(lineNumber) + ": Mineral is not specified";
     return;
   }
-  if (cells_[ColSample - 1] == kMissing) {
+  if (sample == kMissing) {
     report_ += "\r\n" + std::to_string(lineNumber) + ": Sample ID is not specified";
     return;
   }
-  // Trailing missing cells need not be stored: they read as "-" anyway.
-  std::size_t used = cells_.size();
-  while (used > 0 && cells_[used - 1].data() == kMissing.data()) --used;
-  cells_.resize(used);
   table_.appendRow(checked, cells_);
   table_.commitRow();
   ++rowsAdded_;

@@ -94,7 +94,13 @@ class TableReader {
   // Upper-cased captions of the extra columns, each with its last index.
   std::unordered_map<std::string, int> extraByCaption_;
   // Scratch space reused from line to line.
-  std::vector<std::string_view> cells_;
+  struct Field {
+    int column;
+    std::size_t position;
+    std::string_view text;
+  };
+  std::vector<Field> fields_;
+  std::vector<AnalysisTable::CellValue> cells_;
   std::string mineral_;
 };
 

@@ -66,6 +66,8 @@ void Workbench::Button1Click() {
 
 bool Workbench::LoadTableFile(const std::string& path) {
   TableTextBuilder builder;
+  std::size_t size = fileSize(path);
+  builder.reserve(size + size / 16 + 2);  // room for CR LF line ends
   std::string reason;
   ReadResult read = readFileChunks(
       path, [&builder](const char* data, std::size_t size) { builder.feed(data, size); }, &reason);

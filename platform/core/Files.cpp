@@ -88,6 +88,12 @@ bool directoryExists(const std::string& path) {
   return !path.empty() && fs::is_directory(nativePath(path), ec);
 }
 
+std::size_t fileSize(const std::string& path) {
+  std::error_code ec;
+  auto size = fs::file_size(nativePath(path), ec);
+  return ec ? 0 : static_cast<std::size_t>(size);
+}
+
 bool fileExists(const std::string& path) {
   std::error_code ec;
   return !path.empty() && fs::is_regular_file(nativePath(path), ec);

@@ -24,6 +24,8 @@ ReadResult readFileChunks(const std::string& path,
 ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason = nullptr);
 
 bool directoryExists(const std::string& path);
+/// Size of a regular file in bytes; 0 when it has none or cannot be asked.
+std::size_t fileSize(const std::string& path);
 bool fileExists(const std::string& path);
 
 /// The folder of @p path: everything before its last path separator, without

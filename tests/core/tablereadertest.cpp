@@ -254,3 +254,24 @@ TEST_F(TableReaderTest, CaseFollowsTheCodePage) {
   EXPECT_EQ(cell(1, 1), "S\xE9");
   EXPECT_EQ(cell(1, 3), "\xC9pidote");
 }
+
+TEST_F(TableReaderTest, RowsFarRightStaySmall) {
+  // A later header sends the second field to the last of 2,000 columns; rows
+  // read under it hold one far cell and must not cost 2,000 cells each.
+  std::string header = "Sample\tMineral";
+  for (int i = 0; i < 2000; ++i) header += "\tC" + std::to_string(i);
+  std::string text = header + "\r\nS0\tGrt\tfirst value\r\nSample\tC1999\tMineral\r\n";
+  for (int i = 0; i < 1000; ++i) text += "S" + std::to_string(i) + "\tfar away " + std::to_string(i) + "\tGarnet\r\n";
+  ASSERT_TRUE(parse(text));
+  ASSERT_EQ(table.rowCount(), 1001);
+  EXPECT_EQ(cell(0, 5), "first value");
+  EXPECT_EQ(cell(0, 2004), "-");
+  EXPECT_EQ(cell(500, 2004), "far away 499");
+  EXPECT_EQ(cell(500, 3), "Garnet");
+  EXPECT_EQ(cell(500, 5), "-");
+  EXPECT_LT(table.memoryUsed(), 2u << 20);
+  // Clearing drops the extra columns; cells of the old ones do not come back.
+  bench.ClearTable();
+  ASSERT_TRUE(parse("Sample\tMineral\tNew\r\nS1\tGarnet\tnew value\r\n"));
+  EXPECT_EQ(cell(0, 5), "new value");
+}

@@ -1,0 +1,170 @@
+// Engine figures at microprobe scale: loading 200,000 rows in 5,000 points,
+// selecting points, toggling check boxes and rebuilding groups, and writing
+// all combinations. Run: build/bin/engine_bench
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/core/Workbench.h"
+#include "combine/Generator.h"
+#include "table/TableReader.h"
+
+using namespace vestrane;
+
+namespace {
+
+class QuietServices : public Services {
+ public:
+  void showMessage(const std::string&) override {}
+  bool askOpenFile(const FileDialogRequest&, std::string&) override { return false; }
+  bool askSaveFile(const FileDialogRequest&, std::string&) override { return false; }
+  bool clipboardText(std::string&) override { return false; }
+  bool setClipboardText(const std::string&) override { return false; }
+  bool openDocument(const std::string&) override { return false; }
+};
+
+class CountingSink : public ByteSink {
+ public:
+  std::size_t bytes = 0;
+  bool write(std::string_view b) override {
+    bytes += b.size();
+    benchmark::DoNotOptimize(b.data());
+    return true;
+  }
+};
+
+Settings benchSettings() {
+  Settings s;
+  s.aliases.select = {"SELECT"};
+  s.aliases.sample = {"SAMPLE"};
+  s.aliases.area = {"AREA", "POINT"};
+  s.aliases.mineral = {"MINERAL", "PHASE"};
+  s.aliases.analysis = {"ANALYSIS", "COMMENT"};
+  return s;
+}
+
+const char* kOxides[] = {"SiO2", "TiO2", "Al2O3", "Cr2O3", "FeO", "MnO",
+                         "MgO",  "CaO",  "Na2O",  "K2O",   "BaO", "Total"};
+const char* kMinerals[] = {"Grt", "Bt", "Pl", "Ms"};
+
+/// A table of @p points points, each with @p perMineral analyses of four
+/// minerals. With @p allChecked false the user has picked a few at each
+/// point (5 garnet, 2 biotite, 1 plagioclase, 1 muscovite: 10 combinations),
+/// which makes the output about as large as the input.
+std::string makeTable(int points, int perMineral, bool allChecked) {
+  std::string t = "Select\tSample\tArea\tMineral\tAnalysis";
+  for (const char* o : kOxides) t += std::string("\t") + o;
+  t += "\r\n";
+  const int picked[4] = {5, 2, 1, 1};
+  char buf[64];
+  for (int p = 0; p < points; ++p) {
+    std::string prefix = "\tKL-" + std::to_string(p / 50) + "\tA" + std::to_string(p % 50) + "\t";
+    for (int m = 0; m < 4; ++m)
+      for (int a = 0; a < perMineral; ++a) {
+        t += allChecked || a < picked[m] ? "1" : "0";
+        t += prefix;
+        t += kMinerals[m];
+        t += "\t";
+        t += std::to_string(p) + "-" + std::to_string(m * perMineral + a);
+        for (int o = 0; o < 12; ++o) {
+          std::snprintf(buf, sizeof buf, "\t%.2f", 0.37 + ((p * 31 + a * 7 + o * 13) % 5000) / 100.0);
+          t += buf;
+        }
+        t += "\r\n";
+      }
+  }
+  return t;
+}
+
+const std::string& bigTable() {
+  static const std::string t = makeTable(5000, 10, false);  // 200,000 rows
+  return t;
+}
+
+struct Loaded {
+  Settings settings = benchSettings();
+  QuietServices services;
+  Workbench bench{settings, services};
+  explicit Loaded(const std::string& text) {
+    std::string t = text;
+    bench.ParseTableText(t);
+  }
+};
+
+void BM_Load200k(benchmark::State& state) {
+  const std::string& text = bigTable();
+  std::size_t memory = 0;
+  for (auto _ : state) {
+    std::string fileText = TableTextFromBytes(text);
+    Loaded l(fileText);
+    memory = l.bench.table().memoryUsed();
+    benchmark::DoNotOptimize(l.bench.table().rowCount());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.SetItemsProcessed(state.iterations() * 200000);
+  state.counters["table_MB"] = static_cast<double>(memory) / 1e6;
+  state.counters["input_MB"] = static_cast<double>(text.size()) / 1e6;
+}
+BENCHMARK(BM_Load200k)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SelectPoint(benchmark::State& state) {
+  static Loaded l(bigTable());
+  int rows[2] = {40 * 1234, 40 * 4321};  // two points far apart
+  int i = 0;
+  for (auto _ : state) {
+    l.bench.ListView1SelectItem(rows[i ^= 1], true);
+    benchmark::DoNotOptimize(l.bench.point().count);
+  }
+}
+BENCHMARK(BM_SelectPoint)->Unit(benchmark::kMicrosecond);
+
+void BM_ToggleCheckBox(benchmark::State& state) {
+  static Loaded l(bigTable());
+  l.bench.ListView1SelectItem(40 * 2500, true);
+  bool checked = true;
+  for (auto _ : state) {
+    checked = !checked;
+    l.bench.RowCheckClicked(40 * 2500 + 3, checked);
+  }
+}
+BENCHMARK(BM_ToggleCheckBox)->Unit(benchmark::kMicrosecond);
+
+void BM_UncheckMineralEverywhere(benchmark::State& state) {
+  static Loaded l(bigTable());
+  l.bench.ListView1SelectItem(40 * 2500 + 11, true);
+  for (auto _ : state) l.bench.Uncheckmineral1Click();
+}
+BENCHMARK(BM_UncheckMineralEverywhere)->Unit(benchmark::kMillisecond);
+
+void BM_GenerateAllPoints(benchmark::State& state) {
+  static Loaded l(bigTable());
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    CountingSink sink;
+    l.bench.generateCombined(sink);
+    bytes = sink.bytes;
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+  state.counters["output_MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_GenerateAllPoints)->Unit(benchmark::kMillisecond);
+
+void BM_GenerateBigPoint(benchmark::State& state) {
+  // Four minerals of 30 analyses: 810,000 combinations, 3.24 million lines.
+  static Loaded l(makeTable(1, 30, true));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    CountingSink sink;
+    l.bench.generateCombined(sink);
+    bytes = sink.bytes;
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+  state.counters["output_MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_GenerateBigPoint)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
