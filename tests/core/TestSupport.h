@@ -9,7 +9,20 @@
 #include <sstream>
 #include <string>
 
+#include "settings/Settings.h"
+
 namespace vestrane::testing {
+
+/// Settings whose alias lists hold each column's own name, as most tests need.
+inline Settings simpleSettings() {
+  Settings s;
+  s.aliases.select = {"SELECT"};
+  s.aliases.sample = {"SAMPLE"};
+  s.aliases.area = {"AREA"};
+  s.aliases.mineral = {"MINERAL"};
+  s.aliases.analysis = {"ANALYSIS"};
+  return s;
+}
 
 /// A fresh folder under the system's temp folder, removed with the object.
 class TempDir {

@@ -20,16 +20,11 @@ namespace {
 class GeneratorTest : public ::testing::Test {
  protected:
   GeneratorTest() {
-    settings.aliases.sample = {"SAMPLE"};
-    settings.aliases.area = {"AREA"};
-    settings.aliases.mineral = {"MINERAL"};
-    settings.aliases.analysis = {"ANALYSIS"};
-    settings.aliases.select = {"SELECT"};
     settings.path = dir.path();
     bench.setDialogFoldersFromSettings();
   }
   TempDir dir;
-  Settings settings;
+  Settings settings = vestrane::testing::simpleSettings();
   FakeServices services;
   Workbench bench{settings, services};
 

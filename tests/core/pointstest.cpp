@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "app/core/Workbench.h"
 #include "combine/Points.h"
 #include "fakes/FakeServices.h"
@@ -14,14 +15,7 @@ namespace {
 
 class PointsTest : public ::testing::Test {
  protected:
-  PointsTest() {
-    settings.aliases.sample = {"SAMPLE"};
-    settings.aliases.area = {"AREA"};
-    settings.aliases.mineral = {"MINERAL"};
-    settings.aliases.analysis = {"ANALYSIS"};
-    settings.aliases.select = {"SELECT"};
-  }
-  Settings settings;
+  Settings settings = vestrane::testing::simpleSettings();
   FakeServices services;
   Workbench bench{settings, services};
 

@@ -18,15 +18,8 @@ namespace {
 
 class TableCommandsTest : public ::testing::Test {
  protected:
-  TableCommandsTest() {
-    settings.aliases.sample = {"SAMPLE"};
-    settings.aliases.mineral = {"MINERAL"};
-    settings.aliases.area = {"AREA"};
-    settings.aliases.analysis = {"ANALYSIS"};
-    settings.aliases.select = {"SELECT"};
-  }
   TempDir dir;
-  Settings settings;
+  Settings settings = vestrane::testing::simpleSettings();
   FakeServices services;
   Workbench bench{settings, services};
 

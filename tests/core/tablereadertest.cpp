@@ -11,19 +11,10 @@
 using namespace vestrane;
 using vestrane::testing::FakeServices;
 using vestrane::testing::TempDir;
+using vestrane::testing::simpleSettings;
 using vestrane::testing::writeBytes;
 
 namespace {
-
-Settings simpleSettings() {
-  Settings s;
-  s.aliases.select = {"SELECT"};
-  s.aliases.sample = {"SAMPLE"};
-  s.aliases.area = {"AREA"};
-  s.aliases.mineral = {"MINERAL"};
-  s.aliases.analysis = {"ANALYSIS"};
-  return s;
-}
 
 class TableReaderTest : public ::testing::Test {
  protected:
