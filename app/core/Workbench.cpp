@@ -236,8 +236,12 @@ void Workbench::Button2Click(bool allAtOnce, bool separateFiles, Progress* progr
     }
     FileSink sink(file);
     GenerateResult result = generateCombined(sink, progress);
-    if (result.cancelled) return;  // the file is dropped with `file`
-    if (!result.ok || !file.commit()) reportWriteError(path, file.error());
+    if (!result.ok) {
+      // A cancelled run or a failed write drops the file with `file`.
+      if (result.writeFailed) reportWriteError(path, file.error());
+      return;
+    }
+    if (!file.commit()) reportWriteError(path, file.error());
     return;
   }
 
@@ -264,6 +268,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   if (!file.open()) {
     services_.showMessage("Error: can not write file " + path);
     result.ok = false;
+    result.writeFailed = true;
     return result;
   }
   FileSink sink(file);
@@ -279,6 +284,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   if (!ok || !file.commit()) {
     reportWriteError(path, file.error());
     result.ok = false;
+    result.writeFailed = true;
   }
   return result;
 }
@@ -344,7 +350,8 @@ GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
   bool flushed = !writer.cancelled() && writer.flush();
   result.lines = writer.linesWritten();
   result.cancelled = writer.cancelled();
-  result.ok = flushed && !writer.failed();
+  result.writeFailed = writer.failed() || (!result.cancelled && !flushed);
+  result.ok = !result.cancelled && !result.writeFailed;
   if (result.ok || result.cancelled)
     finishRun();
   else
@@ -379,6 +386,7 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     if (!ok || !file.commit()) {
       reportWriteError(path, file.error());
       result.ok = false;
+      result.writeFailed = true;
       notifyPoint();
       return result;
     }

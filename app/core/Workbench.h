@@ -44,6 +44,7 @@ class WorkbenchObserver {
 struct GenerateResult {
   bool ok = true;               ///< no error, not cancelled
   bool cancelled = false;
+  bool writeFailed = false;     ///< the output could not be written (reason in the sink)
   std::vector<std::string> filesWritten;  ///< separate files, names without folder
   long long points = 0;
   long long lines = 0;
