@@ -1,0 +1,31 @@
+#pragma once
+// What the batch tool needs from the operating system beyond standard C++:
+// its own path, its arguments as UTF-8, binary standard streams and whether
+// standard error is a terminal. Everything platform-specific lives in
+// Console.cpp and nowhere else.
+
+#include <string>
+#include <vector>
+
+namespace vestrane::cli {
+
+/// The full path of the running executable (UTF-8), or @p argv0 when the
+/// system cannot tell.
+std::string executablePath(const char* argv0);
+
+/// @p path (UTF-8) made absolute against the current folder and normalised
+/// lexically ("a/./b/../c" becomes "a/c"); unchanged when empty or when the
+/// current folder cannot be read.
+std::string absolutePath(const std::string& path);
+
+/// The command-line arguments after the program name, as UTF-8 bytes.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+/// Standard input, output and error carry bytes unchanged (no line-end or
+/// Ctrl-Z translation on Windows).
+void setBinaryStandardStreams();
+
+/// Whether standard error is shown on a terminal.
+bool standardErrorIsTerminal();
+
+}  // namespace vestrane::cli

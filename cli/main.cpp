@@ -1,0 +1,489 @@
+// vestrane-combine: Vestrane without its window. Loads tables the way "Load
+// TAB file" does, then writes what "Generate Combinations" with "All at once"
+// writes (one combined file, or one file per point), or the merged table the
+// way "Save" writes it. Message boxes become lines on standard error.
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "app/core/Workbench.h"
+#include "cli/Console.h"
+#include "combine/Generator.h"
+#include "platform/core/Files.h"
+#include "platform/core/Services.h"
+#include "settings/Settings.h"
+#include "settings/Text.h"
+#include "table/TableReader.h"
+#include "table/TableWriter.h"
+#include "update/core/uVersions.h"
+
+namespace {
+
+using namespace vestrane;
+
+constexpr const char* kProgram = "vestrane-combine";
+constexpr const char* kDefaultSettingsName = "Vestrane.ini";
+constexpr std::string_view kStandardStream = "-";
+
+enum ExitStatus : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+constexpr const char* kSynopsis =
+    "Usage: vestrane-combine [--settings FILE] [--exclude MINERAL]...\n"
+    "                        [-o FILE | --separate DIR | --save FILE] TABLE...\n"
+    "       vestrane-combine [--settings FILE] --print-settings\n"
+    "       vestrane-combine --help | --version\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "Loads the TAB-delimited TABLEs in the order given into one analysis table and\n"
+    "writes every combination of the checked analyses of all points, as \"Generate\n"
+    "Combinations\" with \"All at once\" does in Vestrane.\n"
+    "\n"
+    "  TABLE              a table file; - reads standard input\n"
+    "  --settings FILE    the settings file with the alias lists\n"
+    "                     (default: Vestrane.ini beside this program)\n"
+    "  --exclude MINERAL  unchecks every analysis of MINERAL (repeatable)\n"
+    "  -o FILE            writes all combinations into one FILE\n"
+    "                     (default: - , standard output)\n"
+    "  --separate DIR     writes one file per point into DIR and lists the files\n"
+    "                     on standard output\n"
+    "  --save FILE        writes the loaded table instead of combinations\n"
+    "                     (- : standard output)\n"
+    "  --print-settings   prints the settings file as the program would write it\n"
+    "  --help             prints this text\n"
+    "  --version          prints the version\n"
+    "\n"
+    "Messages go to standard error. Exit status: 0 done, 1 a table could not be\n"
+    "read or an output could not be written, 2 wrong usage.\n";
+
+// ------------------------------------------------------------------ output
+
+bool writeAll(std::FILE* stream, std::string_view bytes) {
+  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
+}
+
+std::string errnoText(int error) {
+  return error != 0 ? std::generic_category().message(error) : std::string("input/output error");
+}
+
+/// Standard error: messages, and a progress line that the next message or
+/// the end of the run clears again.
+class Console {
+ public:
+  explicit Console(bool terminal) : terminal_(terminal) {}
+
+  bool isTerminal() const { return terminal_; }
+
+  /// One message box's text: CR LF and lone CR become LF, then one LF.
+  void message(std::string_view text) {
+    clearProgress();
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        out += text[i];
+      }
+    }
+    out += '\n';
+    writeAll(stderr, out);
+  }
+
+  void showProgress(const std::string& line) {
+    std::string out = "\r" + line;
+    if (line.size() < shown_) out.append(shown_ - line.size(), ' ');
+    shown_ = line.size();
+    writeAll(stderr, out);
+    std::fflush(stderr);
+  }
+
+  void clearProgress() {
+    if (shown_ == 0) return;
+    writeAll(stderr, "\r" + std::string(shown_, ' ') + "\r");
+    std::fflush(stderr);
+    shown_ = 0;
+  }
+
+ private:
+  bool terminal_;
+  std::size_t shown_ = 0;
+};
+
+/// The desktop as the batch tool sees it: messages go to standard error;
+/// there is nobody to answer a dialog and no clipboard.
+class BatchServices : public Services {
+ public:
+  explicit BatchServices(Console& console) : console_(console) {}
+  void showMessage(const std::string& text) override { console_.message(text); }
+  bool askOpenFile(const FileDialogRequest&, std::string&) override { return false; }
+  bool askSaveFile(const FileDialogRequest&, std::string&) override { return false; }
+  bool clipboardText(std::string&) override { return false; }
+  bool setClipboardText(const std::string&) override { return false; }
+  bool openDocument(const std::string&) override { return false; }
+
+ private:
+  Console& console_;
+};
+
+/// Points done and lines written, at most a few times a second. With
+/// separate files every file counts its lines anew, so only points are shown.
+class TerminalProgress : public Progress {
+ public:
+  TerminalProgress(Console& console, bool showLines) : console_(console), showLines_(showLines) {}
+
+  bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < next_) return true;
+    next_ = now + std::chrono::milliseconds(200);
+    std::string line = std::to_string(pointsDone) + " of " + std::to_string(pointsTotal) + " points";
+    if (showLines_) line += ", " + std::to_string(linesWritten) + " lines written";
+    console_.showProgress(line);
+    return true;
+  }
+
+ private:
+  Console& console_;
+  bool showLines_;
+  std::chrono::steady_clock::time_point next_{};
+};
+
+/// Generated text for standard output.
+class StandardOutputSink : public ByteSink {
+ public:
+  bool write(std::string_view bytes) override {
+    errno = 0;
+    if (writeAll(stdout, bytes)) return true;
+    error_ = errnoText(errno);
+    return false;
+  }
+  std::string error() const override { return error_; }
+
+ private:
+  std::string error_;
+};
+
+/// Generated text for a file that replaces its target only when complete.
+class AtomicFileSink : public ByteSink {
+ public:
+  explicit AtomicFileSink(AtomicFile& file) : file_(file) {}
+  bool write(std::string_view bytes) override { return file_.write(bytes); }
+  std::string error() const override { return file_.error(); }
+
+ private:
+  AtomicFile& file_;
+};
+
+std::string cannotWrite(const std::string& what, const std::string& reason) {
+  return "Error: can not write " + what + (reason.empty() ? "" : " (" + reason + ")");
+}
+
+// ----------------------------------------------------------------- options
+
+enum class Action { Generate, PrintSettings, Help, Version, Usage };
+enum class Output { Combined, Separate, Save };
+
+struct Options {
+  Action action = Action::Generate;
+  std::string problem;  ///< what is wrong, for Action::Usage
+  std::string settingsFile;
+  bool settingsGiven = false;
+  std::vector<std::string> excluded;
+  Output output = Output::Combined;
+  std::string target = std::string(kStandardStream);  ///< -o FILE, --separate DIR or --save FILE
+  bool outputGiven = false;
+  std::vector<std::string> tables;
+};
+
+Options usageError(std::string problem) {
+  Options o;
+  o.action = Action::Usage;
+  o.problem = std::move(problem);
+  return o;
+}
+
+Options parseOptions(const std::vector<std::string>& args) {
+  Options o;
+  bool printSettings = false;
+  bool optionsEnded = false;
+  int standardInputs = 0;
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == kStandardStream) {
+      if (arg == kStandardStream && ++standardInputs > 1)
+        return usageError("standard input (-) can be read only once");
+      o.tables.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help") {
+      o.action = Action::Help;
+      return o;
+    }
+    if (arg == "--version") {
+      o.action = Action::Version;
+      return o;
+    }
+    if (arg == "--print-settings") {
+      printSettings = true;
+      continue;
+    }
+
+    // Options with a value: "--name VALUE", "--name=VALUE", "-o VALUE", "-oVALUE".
+    std::string name = arg, value;
+    bool hasValue = false;
+    if (arg.rfind("--", 0) == 0) {
+      std::size_t eq = arg.find('=');
+      if (eq != std::string::npos) {
+        name = arg.substr(0, eq);
+        value = arg.substr(eq + 1);
+        hasValue = true;
+      }
+    } else if (arg.size() > 2 && arg.rfind("-o", 0) == 0) {
+      name = "-o";
+      value = arg.substr(2);
+      hasValue = true;
+    }
+    if (name != "--settings" && name != "--exclude" && name != "-o" && name != "--separate" &&
+        name != "--save")
+      return usageError("unknown option " + arg);
+    if (!hasValue) {
+      if (i + 1 >= args.size()) return usageError("option " + name + " needs a value");
+      value = args[++i];
+    }
+
+    if (name == "--settings") {
+      if (o.settingsGiven) return usageError("--settings given more than once");
+      o.settingsGiven = true;
+      o.settingsFile = value;
+    } else if (name == "--exclude") {
+      o.excluded.push_back(value);
+    } else {
+      if (o.outputGiven) return usageError("give only one of -o, --separate and --save");
+      o.outputGiven = true;
+      o.target = value;
+      o.output = name == "-o" ? Output::Combined
+                 : name == "--separate" ? Output::Separate
+                                        : Output::Save;
+    }
+  }
+
+  if (o.settingsGiven) o.settingsFile = cli::absolutePath(o.settingsFile);
+  if (printSettings) {
+    if (!o.tables.empty() || o.outputGiven || !o.excluded.empty())
+      return usageError("--print-settings takes no tables and no other option but --settings");
+    o.action = Action::PrintSettings;
+    return o;
+  }
+  if (o.tables.empty()) return usageError("no table given");
+  if (o.output == Output::Separate && o.target == kStandardStream)
+    return usageError("--separate needs a folder");
+
+  // Messages name files by their full paths, as they do in the window.
+  for (std::string& table : o.tables)
+    if (table != kStandardStream) table = cli::absolutePath(table);
+  if (o.target != kStandardStream) o.target = cli::absolutePath(o.target);
+  return o;
+}
+
+// -------------------------------------------------------------------- run
+
+/// Reads standard input as a table file and appends it, as LoadTableFile
+/// does for a file (there is no folder or caption to follow).
+bool loadStandardInput(Workbench& bench, Console& console) {
+  TableTextBuilder builder;
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+    if (got > 0) builder.feed(buffer.data(), got);
+    if (got < buffer.size()) break;
+  }
+  if (std::ferror(stdin)) {
+    console.message("Error: can not read standard input (" + errnoText(errno) + ")");
+    return false;
+  }
+  std::string text = builder.finish();
+  if (!bench.ParseTableText(text)) return false;
+  if (bench.table().rowCount() == 0) bench.table().removeExtraColumns();
+  return true;
+}
+
+/// Names of the point files the run will write, one per point of the checked rows.
+std::vector<std::string> pointFileNames(const AnalysisTable& table) {
+  std::vector<std::string> names;
+  std::vector<char> seen(static_cast<std::size_t>(table.pointCount()), 0);
+  for (int row = 0, n = table.rowCount(); row < n; ++row) {
+    if (!table.isChecked(row)) continue;
+    const auto p = static_cast<std::size_t>(table.pointOf(row));
+    if (seen[p]) continue;
+    seen[p] = 1;
+    names.push_back(PointFileName(table.cell(row, ColSample), table.cell(row, ColArea)));
+  }
+  return names;
+}
+
+int writeCombined(Workbench& bench, const Options& o, Console& console, Progress* progress) {
+  // A run the engine refuses (too many combinations) was reported by the
+  // engine; a failed write is reported here.
+  if (o.target == kStandardStream) {
+    StandardOutputSink sink;
+    GenerateResult result = bench.generateCombined(sink, progress);
+    console.clearProgress();
+    errno = 0;
+    if (result.writeFailed || (result.ok && std::fflush(stdout) != 0)) {
+      console.message(
+          cannotWrite("standard output", result.writeFailed ? sink.error() : errnoText(errno)));
+      return kExitFailed;
+    }
+    return result.ok ? kExitOk : kExitFailed;
+  }
+
+  AtomicFile file(o.target);
+  if (!file.open()) {
+    console.message(cannotWrite(o.target, file.error()));
+    return kExitFailed;
+  }
+  AtomicFileSink sink(file);
+  GenerateResult result = bench.generateCombined(sink, progress);
+  console.clearProgress();
+  if (!result.ok) {
+    if (result.writeFailed) console.message(cannotWrite(o.target, sink.error()));
+    file.cancel();
+    return kExitFailed;
+  }
+  if (!file.commit()) {
+    console.message(cannotWrite(o.target, file.error()));
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress* progress) {
+  if (!directoryExists(o.target)) {
+    console.message(cannotWrite(o.target, "folder not found"));
+    return kExitFailed;
+  }
+  std::vector<std::string> expected = pointFileNames(bench.table());
+  GenerateResult result = bench.generateSeparate(o.target, progress);
+  console.clearProgress();
+
+  std::string listing;
+  for (const std::string& name : result.filesWritten) listing += name + "\n";
+  errno = 0;
+  bool listed = writeAll(stdout, listing) && std::fflush(stdout) == 0;
+  if (!listed) console.message(cannotWrite("standard output", errnoText(errno)));
+  if (!result.ok) return kExitFailed;
+
+  // The engine skips a point file that cannot be created without a word;
+  // here that is a failure of the run, and named.
+  std::unordered_map<std::string, int> written;
+  for (const std::string& name : result.filesWritten) ++written[name];
+  bool complete = true;
+  for (const std::string& name : expected) {
+    auto it = written.find(name);
+    if (it != written.end() && it->second > 0) {
+      --it->second;
+      continue;
+    }
+    console.message(cannotWrite(joinPath(o.target, name), std::string()));
+    complete = false;
+  }
+  return complete && listed ? kExitOk : kExitFailed;
+}
+
+int writeTable(Workbench& bench, const Options& o, Console& console) {
+  // As "Save": a table without rows is not written.
+  if (bench.table().rowCount() == 0) return kExitOk;
+  if (o.target != kStandardStream) return bench.SaveTableTo(o.target) ? kExitOk : kExitFailed;
+  errno = 0;
+  bool ok = SerializeTable(bench.table(),
+                           [](std::string_view piece) { return writeAll(stdout, piece); }) &&
+            std::fflush(stdout) == 0;
+  if (!ok) {
+    console.message(cannotWrite("standard output", errnoText(errno)));
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int run(const std::vector<std::string>& args, const std::string& exePath) {
+  Console console(cli::standardErrorIsTerminal());
+  const Options o = parseOptions(args);
+
+  switch (o.action) {
+    case Action::Help:
+      writeAll(stdout, kSynopsis);
+      writeAll(stdout, kHelp);
+      return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+    case Action::Version:
+      GetOwnVersion();
+      writeAll(stdout, std::string(kProgram) + " " + VersionToStr(OwnVersion) + "\n");
+      return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
+    case Action::Usage:
+      writeAll(stderr, std::string(kProgram) + ": " + o.problem + "\n");
+      writeAll(stderr, kSynopsis);
+      writeAll(stderr, std::string("Try '") + kProgram + " --help' for more information.\n");
+      return kExitUsage;
+    case Action::PrintSettings:
+    case Action::Generate:
+      break;
+  }
+
+  // Settings, as the program reads them at start-up: the work directory
+  // starts as the executable's folder.
+  BatchServices services(console);
+  Settings settings;
+  settings.path = folderOf(exePath);
+  const DateSettings format = DateSettings::fromSystemLocale();
+  const std::string settingsFile =
+      o.settingsGiven ? o.settingsFile : joinPath(folderOf(exePath), kDefaultSettingsName);
+  ReadSettings(settingsFile, settings, format, services);
+
+  if (o.action == Action::PrintSettings) {
+    if (!writeAll(stdout, SettingsText(settings, format)) || std::fflush(stdout) != 0) {
+      console.message(cannotWrite("standard output", errnoText(errno)));
+      return kExitFailed;
+    }
+    return kExitOk;
+  }
+
+  // Every table is read before anything is written.
+  Workbench bench(settings, services);
+  for (const std::string& table : o.tables) {
+    const bool ok = table == kStandardStream ? loadStandardInput(bench, console)
+                                             : bench.LoadTableFile(table);
+    if (!ok) return kExitFailed;
+  }
+  for (const std::string& mineral : o.excluded)
+    bench.uncheckMineralEverywhere(capitalizeFirst(mineral));
+
+  TerminalProgress terminalProgress(console, o.output == Output::Combined);
+  Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;
+  switch (o.output) {
+    case Output::Combined: return writeCombined(bench, o, console, progress);
+    case Output::Separate: return writeSeparate(bench, o, console, progress);
+    case Output::Save: return writeTable(bench, o, console);
+  }
+  return kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  cli::setBinaryStandardStreams();
+  // Generated output is written in large pieces; a bigger buffer saves calls.
+  static char stdoutBuffer[1 << 16];
+  std::setvbuf(stdout, stdoutBuffer, _IOFBF, sizeof stdoutBuffer);
+  return run(cli::commandLineArguments(argc, argv), cli::executablePath(argc > 0 ? argv[0] : nullptr));
+}

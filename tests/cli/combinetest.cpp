@@ -1,0 +1,557 @@
+// vestrane-combine from the outside: every mode, every exit status, with
+// standard output, standard error and written files compared byte for byte.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+const QString kExe = QFileInfo(QStringLiteral(VESTRANE_COMBINE_EXE)).canonicalFilePath();
+const QString kSourceDir = QStringLiteral(VESTRANE_SOURCE_DIR);
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string bytes(const QByteArray& a) { return std::string(a.constData(), static_cast<std::size_t>(a.size())); }
+
+std::string readFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return "<missing " + path.toStdString() + ">";
+  return bytes(f.readAll());
+}
+
+void writeFile(const QString& path, const std::string& content) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+  ASSERT_EQ(f.write(content.data(), static_cast<qint64>(content.size())),
+            static_cast<qint64>(content.size()));
+}
+
+QStringList entries(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The aliases of the worked examples: one word per fixed column.
+const char* kIni =
+    "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n";
+
+const char* kWorked =
+    "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
+    "1\tS1\tr1\tGrt\tg1\t37.5\r\n"
+    "1\tS1\tr1\tBt\tb1\t35.0\r\n"
+    "1\tS1\tr1\tGrt\tg2\t37.8\r\n"
+    "0\tS1\tr1\tPl\tp1\t60.1\r\n";
+
+const char* kWorkedOut =
+    "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
+    "1\tS1\tr1_00\tGrt\tg1\t37.5\r\n"
+    "1\tS1\tr1_00\tBt\tb1\t35.0\r\n"
+    "1\tS1\tr1_01\tGrt\tg2\t37.8\r\n"
+    "1\tS1\tr1_01\tBt\tb1\t35.0\r\n";
+
+// A second point S2 (Area "-") with two garnets.
+const char* kSecond =
+    "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
+    "1\tS2\t-\tgarnet\tx1\t37.1\r\n"
+    "1\tS2\t-\tGARNET\tx2\t37.2\r\n";
+
+const char* kSecondLines =
+    "1\tS2\t00\tGarnet\tx1\t37.1\r\n"
+    "1\tS2\t01\tGarnet\tx2\t37.2\r\n";
+
+class CombineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    // The tool names files by the real path of its working folder.
+    root = QFileInfo(dir.path()).canonicalFilePath();
+    writeFile(path("test.ini"), kIni);
+    writeFile(path("worked.tab"), kWorked);
+  }
+
+  QString path(const QString& name) const { return root + "/" + name; }
+  std::string stdPath(const QString& name) const { return QDir::toNativeSeparators(path(name)).toStdString(); }
+
+  /// Runs the tool in the temporary folder, feeding @p input to standard input.
+  Result run(const QStringList& args, const std::string& input = std::string(),
+             const QString& exe = kExe, const QString& outputFile = QString()) const {
+    QProcess p;
+    p.setWorkingDirectory(root);
+    if (!outputFile.isEmpty()) p.setStandardOutputFile(outputFile);
+    p.start(exe, args);
+    Result r;
+    if (!p.waitForStarted(30000)) {
+      r.err = "<did not start>";
+      return r;
+    }
+    p.write(input.data(), static_cast<qint64>(input.size()));
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) {
+      p.kill();
+      r.err = "<crashed or timed out>";
+      return r;
+    }
+    r.status = p.exitCode();
+    r.out = bytes(p.readAllStandardOutput());
+    r.err = bytes(p.readAllStandardError());
+    return r;
+  }
+
+  /// The tool with the worked-example settings.
+  Result tool(QStringList args, const std::string& input = std::string()) const {
+    args.prepend(path("test.ini"));
+    args.prepend("--settings");
+    return run(args, input);
+  }
+
+  QTemporaryDir dir;
+  QString root;
+};
+
+// ------------------------------------------------------------------ usage
+
+TEST_F(CombineTest, HelpAndVersionGoToStandardOutput) {
+  Result help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: vestrane-combine [--settings FILE]", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("--print-settings"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  Result version = run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "vestrane-combine 1.0.0.3\n");
+  EXPECT_EQ(version.err, "");
+}
+
+TEST_F(CombineTest, WrongUsageExitsWithTwoAndTheUsageOnStandardError) {
+  const std::string synopsis =
+      "Usage: vestrane-combine [--settings FILE] [--exclude MINERAL]...\n"
+      "                        [-o FILE | --separate DIR | --save FILE] TABLE...\n"
+      "       vestrane-combine [--settings FILE] --print-settings\n"
+      "       vestrane-combine --help | --version\n"
+      "Try 'vestrane-combine --help' for more information.\n";
+  Result none = run({});
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, "vestrane-combine: no table given\n" + synopsis);
+
+  const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"--bogus", "worked.tab"}, "unknown option --bogus"},
+      {{"worked.tab", "-o"}, "option -o needs a value"},
+      {{"-o", "a.tab", "--separate", ".", "worked.tab"}, "give only one of -o, --separate and --save"},
+      {{"--save", "a.tab", "-o", "b.tab", "worked.tab"}, "give only one of -o, --separate and --save"},
+      {{"--print-settings", "worked.tab"}, "--print-settings takes no tables and no other option but --settings"},
+      {{"--exclude", "Grt", "--print-settings"}, "--print-settings takes no tables and no other option but --settings"},
+      {{"-", "-"}, "standard input (-) can be read only once"},
+      {{"--settings", "a.ini", "--settings=b.ini", "worked.tab"}, "--settings given more than once"},
+  };
+  for (const auto& [args, problem] : cases) {
+    Result r = run(args);
+    EXPECT_EQ(r.status, 2) << problem;
+    EXPECT_EQ(r.out, "") << problem;
+    EXPECT_EQ(r.err, "vestrane-combine: " + problem + "\n" + synopsis);
+  }
+  // Nothing was written by any of them.
+  EXPECT_EQ(entries(root), QStringList({"test.ini", "worked.tab"}));
+}
+
+// ------------------------------------------------------ combined output
+
+TEST_F(CombineTest, CombinedFileGoesToStandardOutputByDefault) {
+  Result r = tool({"worked.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kWorkedOut);
+  EXPECT_EQ(r.err, "");
+
+  Result dash = tool({"-o", "-", "worked.tab"});
+  EXPECT_EQ(dash.out, kWorkedOut);
+}
+
+TEST_F(CombineTest, TablesAreAppendedInTheOrderGivenAndPointsFollowThatOrder) {
+  writeFile(path("second.tab"), kSecond);
+  Result r = tool({"worked.tab", "second.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, std::string(kWorkedOut) + kSecondLines);
+
+  // Only the first point carries the header; the second starts again at 00.
+  Result reversed = tool({"second.tab", "worked.tab"});
+  EXPECT_EQ(reversed.out, "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n" + std::string(kSecondLines) +
+                              std::string(kWorkedOut).substr(std::string(kWorkedOut).find("\r\n") + 2));
+}
+
+TEST_F(CombineTest, OutputFileIsReplacedWholeAndNothingElseIsLeftBehind) {
+  writeFile(path("out.tab"), "old content that is longer than the new one ... ... ... ... ... ... ...");
+  Result r = tool({"-o", "out.tab", "worked.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(readFile(path("out.tab")), kWorkedOut);
+  EXPECT_EQ(entries(root), QStringList({"out.tab", "test.ini", "worked.tab"}));
+
+  // "-oFILE" and "--opt=VALUE" spellings.
+  Result joined = tool({"-oout2.tab", "worked.tab"});
+  EXPECT_EQ(joined.status, 0);
+  EXPECT_EQ(readFile(path("out2.tab")), kWorkedOut);
+}
+
+TEST_F(CombineTest, StandardInputIsReadLikeAFile) {
+  // LF line ends, a lone CR inside a field, no line end at the end, and text
+  // after a Ctrl-Z that is never read: the rules for table files.
+  std::string input =
+      "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\n"
+      "1\tS1\tr1\tGrt\tg\r1\t37.5\n"
+      "1\tS1\tr1\tBt\tb1\t35.0\n"
+      "1\tS1\tr1\tGrt\tg2\t37.8\n"
+      "0\tS1\tr1\tPl\tp1\t60.1\n"
+      "\x1a"
+      "1\tS1\tr1\tBt\tb9\t99.9";
+  Result r = tool({"-"}, input);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, kWorkedOut);
+  EXPECT_EQ(r.err, "");
+
+  // Standard input between two files is appended in its place.
+  writeFile(path("second.tab"), kSecond);
+  Result mixed = tool({"second.tab", "-", "worked.tab"}, "Sample\tArea\tMineral\r\nS3\tA\tqz\r\n");
+  EXPECT_EQ(mixed.status, 0);
+  // S3 has fewer than 18 characters on its data line and is passed over.
+  EXPECT_EQ(mixed.out.find("S3"), std::string::npos);
+  EXPECT_EQ(mixed.out.rfind("Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n1\tS2\t00\t", 0), 0u)
+      << mixed.out;
+}
+
+TEST_F(CombineTest, ExcludeUnchecksAMineralEverywhereByItsCapitalisedName) {
+  writeFile(path("second.tab"), kSecond);
+  Result r = tool({"--exclude", "bT", "--exclude=GARNET", "worked.tab", "second.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
+            "1\tS1\tr1_00\tGrt\tg1\t37.5\r\n"
+            "1\tS1\tr1_01\tGrt\tg2\t37.8\r\n");
+  EXPECT_EQ(r.err, "");
+
+  // A mineral that no row has changes nothing.
+  Result none = tool({"--exclude", "Ky", "worked.tab"});
+  EXPECT_EQ(none.out, kWorkedOut);
+}
+
+TEST_F(CombineTest, MessagesGoToStandardErrorWithLineFeeds) {
+  // Line 4 has no mineral, line 5 no sample; both are dropped with a warning.
+  writeFile(path("dropped.tab"),
+            "Select\tSample\tArea\tMineral\tAnalysis\r\n"
+            "1\tS1\tr1\tGrt\tg1 analysis\r\n"
+            "1\tS1\tr1\tGrt\tg2 analysis\r\n"
+            "1\tS1\tr1\t\tunknown phase\r\n"
+            "1\t-\tr1\tBt\tlost sample\r\n");
+  Result r = tool({"dropped.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            "Warning! Ignored lines with mineral analyses:\n"
+            "4: Mineral is not specified\n"
+            "5: Sample ID is not specified\n");
+  EXPECT_EQ(r.out,
+            "Select\tSample\tArea\tMineral\tAnalysis\r\n"
+            "1\tS1\tr1_00\tGrt\tg1 analysis\r\n"
+            "1\tS1\tr1_01\tGrt\tg2 analysis\r\n");
+
+  // The settings reader's collected message: its CR pieces become LFs.
+  writeFile(path("odd.ini"), std::string(kIni) + "Foo=1\r\nCUPeriod=abc\r\n");
+  Result odd = run({"--settings", "odd.ini", "worked.tab"});
+  EXPECT_EQ(odd.status, 0);
+  EXPECT_EQ(odd.out, kWorkedOut);
+  EXPECT_EQ(odd.err, "Errors in " + stdPath("odd.ini") +
+                         ":\n\nUnknown variable: FOO\nIncorrect CUPeriod value: abc\n");
+
+  // A work directory that does not exist falls back to the executable's folder.
+  writeFile(path("gone.ini"), std::string(kIni) + "Path=" + stdPath("no-such-folder") + "\r\n");
+  Result gone = run({"--settings", "gone.ini", "--print-settings"});
+  const std::string exeFolder = QDir::toNativeSeparators(QFileInfo(kExe).absolutePath()).toStdString();
+  EXPECT_EQ(gone.status, 0);
+  EXPECT_EQ(gone.err, "Work directory changed to " + exeFolder + "\n");
+  EXPECT_EQ(gone.out.rfind("Path=" + exeFolder + "\r\n", 0), 0u) << gone.out;
+}
+
+// --------------------------------------------------------- separate files
+
+TEST_F(CombineTest, SeparateFilesAreListedOnStandardOutput) {
+  writeFile(path("second.tab"), kSecond);
+  QDir(root).mkdir("points");
+  Result r = tool({"--separate", "points", "worked.tab", "second.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "S1_r1.tab\nS2.tab\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(entries(path("points")), QStringList({"S1_r1.tab", "S2.tab"}));
+  EXPECT_EQ(readFile(path("points/S1_r1.tab")), kWorkedOut);
+  EXPECT_EQ(readFile(path("points/S2.tab")),
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n" + std::string(kSecondLines));
+
+  // A run without any checked row writes no file and lists nothing.
+  Result empty = tool({"--separate", "points", "--exclude", "grt", "--exclude", "bt",
+                       "--exclude", "garnet", "worked.tab", "second.tab"});
+  EXPECT_EQ(empty.status, 0);
+  EXPECT_EQ(empty.out, "");
+}
+
+TEST_F(CombineTest, SeparateFilesThatCannotBeWrittenFailTheRun) {
+  Result missing = tool({"--separate", "no-such-folder", "worked.tab"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "Error: can not write " + stdPath("no-such-folder") + " (folder not found)\n");
+
+  // A folder in the way of one point file: the other point is still written.
+  writeFile(path("second.tab"), kSecond);
+  QDir(root).mkpath("points/S1_r1.tab");
+  Result blocked = tool({"--separate", "points", "worked.tab", "second.tab"});
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.out, "S2.tab\n");
+  EXPECT_EQ(blocked.err, "Error: can not write " + stdPath("points/S1_r1.tab") + "\n");
+  EXPECT_EQ(readFile(path("points/S2.tab")),
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n" + std::string(kSecondLines));
+}
+
+// ----------------------------------------------------------- saved table
+
+TEST_F(CombineTest, SaveWritesTheLoadedTable) {
+  // The save example: Sample ID, Mineral and SiO2 only.
+  writeFile(path("short.tab"), "Sample ID\tMineral\tSiO2\r\nMP-12A\tgarnet\t37.51\r\n");
+  const std::string saved =
+      "Select\tSample ID\tArea\tMineral\tAnalysis\tSiO2\r\n"
+      "1\tMP-12A\t-\tGarnet\t-\t37.51\r\n";
+  Result r = tool({"--save", "saved.tab", "short.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(readFile(path("saved.tab")), saved);
+
+  // Two tables, the second with one more column: rows appended, columns merged.
+  writeFile(path("more.tab"), "Sample\tMineral\tMgO\tsio2\r\nMP-12B\tbiotite\t9.10\t35.20\r\n");
+  Result merged = tool({"--save", "-", "short.tab", "more.tab"});
+  EXPECT_EQ(merged.status, 0);
+  EXPECT_EQ(merged.out,
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tMgO\r\n"
+            "1\tMP-12A\t-\tGarnet\t-\t37.51\t-\r\n"
+            "1\tMP-12B\t-\tBiotite\t-\t35.20\t9.10\r\n");
+}
+
+TEST_F(CombineTest, SaveOfATableWithoutRowsWritesNothing) {
+  writeFile(path("norows.tab"), "Sample\tMineral\tSiO2\r\n\r\n");
+  Result r = tool({"--save", "saved.tab", "norows.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(QFileInfo::exists(path("saved.tab")));
+  // Combinations of no rows: an empty combined file, as the window writes it.
+  Result combined = tool({"-o", "comb.tab", "norows.tab"});
+  EXPECT_EQ(combined.status, 0);
+  EXPECT_EQ(readFile(path("comb.tab")), "");
+}
+
+// -------------------------------------------------------------- settings
+
+TEST_F(CombineTest, PrintSettingsWritesTheValuesRead) {
+  writeFile(path("mixed.ini"),
+            "  sample = sample id\n"
+            "winmain=10 20 30\r\n"
+            "Separate=yes\r"
+            "Mineral=mineral\r\nMineral=phase  min\r\n"
+            "chkupdates=no\r\nCUPeriod=300\r\nLastUpdate=05.03.2021\r\nline without equals\r\n");
+  Result r = run({"--settings", "mixed.ini", "--print-settings"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "Path=" + QDir::toNativeSeparators(QFileInfo(kExe).absolutePath()).toStdString() + "\r\n"
+            "WinMain=10 20 30 0\r\n"
+            "Sample=SAMPLE ID\r\n"
+            "Area=\r\n"
+            "Mineral=MINERAL PHASE  MIN\r\n"
+            "Analysis=\r\n"
+            "Select=\r\n"
+            "All=N\r\n"
+            "Separate=Y\r\n"
+            "ChkUpdates=N\r\n"
+            "CUPeriod=44\r\n"
+            "LastUpdate=05.03.2021\r\n");
+  EXPECT_EQ(r.err, "Errors in " + stdPath("mixed.ini") + ":\n\nIncorrect WinMain value: \n");
+}
+
+TEST_F(CombineTest, DefaultSettingsFileIsTheOneBesideTheExecutable) {
+  // A copy of the tool in a folder of its own, first without a settings file.
+  QDir(root).mkdir("tool");
+  const QString copy = path("tool/" + QFileInfo(kExe).fileName());
+  ASSERT_TRUE(QFile::copy(kExe, copy));
+  QFile::setPermissions(copy, QFile::permissions(kExe));
+  const std::string toolDir = stdPath("tool");
+
+  Result defaults = run({"--print-settings"}, std::string(), copy);
+  EXPECT_EQ(defaults.status, 0);
+  EXPECT_EQ(defaults.err, "");
+  EXPECT_EQ(defaults.out, "Path=" + toolDir +
+                              "\r\nWinMain=0 0 0 0\r\nSample=\r\nArea=\r\nMineral=\r\nAnalysis=\r\n"
+                              "Select=\r\nAll=N\r\nSeparate=N\r\nChkUpdates=Y\r\nCUPeriod=0\r\n"
+                              "LastUpdate=30.12.1899\r\n");
+  // Without alias lists no header is recognised.
+  Result rejected = run({"-o", "out.tab", "worked.tab"}, std::string(), copy);
+  EXPECT_EQ(rejected.status, 1);
+  EXPECT_EQ(rejected.err,
+            "Error: incorrect table format (columns with required Sample ID and Minerals not found)!\n");
+  EXPECT_FALSE(QFileInfo::exists(path("out.tab")));
+
+  // With the shipped defaults beside it, they are read back unchanged.
+  const std::string shipped = readFile(kSourceDir + "/app/Vestrane.ini");
+  writeFile(path("tool/Vestrane.ini"), shipped);
+  Result printed = run({"--print-settings"}, std::string(), copy);
+  EXPECT_EQ(printed.status, 0);
+  EXPECT_EQ(printed.err, "");
+  EXPECT_EQ(printed.out, shipped);
+  Result works = run({"worked.tab"}, std::string(), copy);
+  EXPECT_EQ(works.status, 0);
+  EXPECT_EQ(works.out, kWorkedOut);
+}
+
+// -------------------------------------------------------------- failures
+
+TEST_F(CombineTest, ATableThatCannotBeReadWritesNothing) {
+  writeFile(path("out.tab"), "previous");
+  writeFile(path("empty.tab"), "");
+  writeFile(path("oneline.tab"), "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n");
+  writeFile(path("noheader.tab"), "Project X\r\nS1\tr1\tGrt\tg1\t37.5\r\nS1\tr1\tBt\tb1\t35.0\r\n");
+
+  const std::vector<std::pair<QString, std::string>> cases = {
+      {"missing.tab", "Error: can not open file " + stdPath("missing.tab") + "\n"},
+      {"empty.tab", "Error: incorrect table format (less than two rows detected)!\n"},
+      {"oneline.tab",
+       "Error: incorrect table format (columns with required Sample ID and Minerals not found)!\n"},
+      {"noheader.tab",
+       "Error: incorrect table format (columns with required Sample ID and Minerals not found)!\n"},
+  };
+  for (const auto& [table, message] : cases) {
+    // The bad table comes after a good one: still nothing is written.
+    Result r = tool({"-o", "out.tab", "worked.tab", table});
+    EXPECT_EQ(r.status, 1) << table.toStdString();
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, message);
+    EXPECT_EQ(readFile(path("out.tab")), "previous");
+
+    Result toStdout = tool({"worked.tab", table});
+    EXPECT_EQ(toStdout.status, 1);
+    EXPECT_EQ(toStdout.out, "");
+  }
+  EXPECT_EQ(tool({"-"}, "").err, "Error: incorrect table format (less than two rows detected)!\n");
+  EXPECT_EQ(entries(root),
+            QStringList({"empty.tab", "noheader.tab", "oneline.tab", "out.tab", "test.ini", "worked.tab"}));
+}
+
+TEST_F(CombineTest, AnOutputThatCannotBeWrittenExitsWithOne) {
+  Result combined = tool({"-o", "no-such-folder/out.tab", "worked.tab"});
+  EXPECT_EQ(combined.status, 1);
+  EXPECT_EQ(combined.out, "");
+  EXPECT_EQ(combined.err,
+            "Error: can not write " + stdPath("no-such-folder/out.tab") + " (folder not found)\n");
+
+  Result saved = tool({"--save", "no-such-folder/saved.tab", "worked.tab"});
+  EXPECT_EQ(saved.status, 1);
+  EXPECT_EQ(saved.err, "Error: can not write " + stdPath("no-such-folder/saved.tab") + "\n");
+
+  // A folder in place of the output file.
+  QDir(root).mkdir("taken.tab");
+  Result taken = tool({"-o", "taken.tab", "worked.tab"});
+  EXPECT_EQ(taken.status, 1);
+  EXPECT_EQ(taken.err, "Error: can not write " + stdPath("taken.tab") + " (is a folder)\n");
+}
+
+TEST_F(CombineTest, AFullStandardOutputExitsWithOne) {
+  if (!QFileInfo::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const QStringList settings = {"--settings", path("test.ini")};
+  for (const QStringList& args : {QStringList{"worked.tab"}, QStringList{"--save", "-", "worked.tab"},
+                                  QStringList{"--print-settings"}}) {
+    Result r = run(settings + args, std::string(), kExe, "/dev/full");
+    EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
+    EXPECT_EQ(r.err, "Error: can not write standard output (No space left on device)\n");
+  }
+}
+
+// ------------------------------------------------- shipped defaults, examples
+
+class ShippedTest : public CombineTest {
+ protected:
+  Result shipped(QStringList args) const {
+    args.prepend(kSourceDir + "/app/Vestrane.ini");
+    args.prepend("--settings");
+    return run(args);
+  }
+};
+
+TEST_F(ShippedTest, DefaultAliasesRecogniseMicroprobeHeadersAndLeaveOxidesAlone) {
+  const std::string oxides = "SiO2\tTiO2\tAl2O3\tCr2O3\tFeO\tMnO\tMgO\tCaO\tNa2O\tK2O\tP2O5\tNiO\tTotal";
+  const std::string values = "37.2\t0.1\t20.9\t0.0\t33.1\t1.9\t2.9\t2.8\t0.0\t0.0\t0.0\t0.0\t98.9";
+  // Each header names the five fixed columns in another common way; the
+  // saved header shows which field went where.
+  const std::vector<std::pair<std::string, std::string>> headers = {
+      {"Sample ID\tPoint\tPhase\tComment\t" + oxides + "\tUse",
+       "Use\tSample ID\tPoint\tPhase\tComment\t" + oxides},
+      {"SampleID\tSpot\tMineral\tLabel\t" + oxides + "\tSelect",
+       "Select\tSampleID\tSpot\tMineral\tLabel\t" + oxides},
+      {"Sample\tArea\tMineral\tAnalysis\t" + oxides + "\tUse",
+       "Use\tSample\tArea\tMineral\tAnalysis\t" + oxides},
+  };
+  for (const auto& [header, savedHeader] : headers) {
+    writeFile(path("probe.tab"), "JXA export\r\n" + header + "\r\nM1\tp1\tgrt\tcore\t" + values + "\t1\r\n");
+    Result r = shipped({"--save", "-", "probe.tab"});
+    EXPECT_EQ(r.status, 0) << header;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, savedHeader + "\r\n1\tM1\tp1\tGrt\tcore\t" + values + "\r\n");
+  }
+}
+
+TEST_F(ShippedTest, ExamplesGiveTheWalkThroughOutput) {
+  const QString first = kSourceDir + "/examples/metapelite.tab";
+  const QString more = kSourceDir + "/examples/metapelite-more.tab";
+  Result r = shipped({first});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            "Warning! Ignored lines with mineral analyses:\n"
+            "18: Mineral is not specified\n"
+            "26: Sample ID is not specified\n");
+  // Five points: 12, 4, 4, 2 and 1 combinations of up to four minerals.
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 4 * (12 + 4 + 4 + 2 + 1));
+  EXPECT_EQ(r.out.rfind("Use\tSample ID\tPoint\tPhase\tComment\tSiO2\tTiO2\tAl2O3\tCr2O3\tFeO\tMnO\t"
+                        "MgO\tCaO\tNa2O\tK2O\tTotal\r\n1\tMP-12A\tA1_00\tGrt\tcore\t",
+                        0),
+            0u)
+      << r.out.substr(0, 200);
+  EXPECT_NE(r.out.find("\r\n1\tMP-12A\tA1_0B\tGrt\trim\t"), std::string::npos);
+  EXPECT_NE(r.out.find("\r\n1\tMP-17\tC2\tMs\tmatrix\t"), std::string::npos);
+
+  // The second file appends a sample and a column; muscovite left out.
+  Result both = shipped({"--exclude", "MS", first, more});
+  EXPECT_EQ(both.status, 0);
+  EXPECT_EQ(both.err,
+            "Warning! Ignored lines with mineral analyses:\n"
+            "18: Mineral is not specified\n"
+            "26: Sample ID is not specified\n"
+            "Warning! Ignored lines with mineral analyses:\n"
+            "9: Mineral is not specified\n");
+  EXPECT_EQ(both.out.rfind("Select\tSampleID\tSpot\tMineral\tLabel\tSiO2", 0), 0u);
+  EXPECT_EQ(both.out.find("\tMs\t"), std::string::npos);
+  EXPECT_EQ(std::count(both.out.begin(), both.out.end(), '\n'),
+            1 + 3 * (12 + 4 + 4 + 2 + 1) + 3 * 2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
