@@ -2,6 +2,9 @@
 
 #include <QChar>
 
+#include <cstdint>
+#include <cstring>
+
 namespace vestrane {
 
 namespace {
@@ -80,8 +83,20 @@ unsigned char mapByte(unsigned char b, Case c) {
 // Maps the characters of @p text from @p from on; the ones before are copied.
 std::string mapCase(std::string_view text, Case first, Case rest, std::size_t restFrom) {
   std::string out;
+  if (isAscii(text)) {
+    out.assign(text.data(), text.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      char& c = out[i];
+      if ((i < restFrom ? first : rest) == Case::Upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+      } else if (c >= 'A' && c <= 'Z') {
+        c = static_cast<char>(c + 32);
+      }
+    }
+    return out;
+  }
   out.reserve(text.size());
-  if (isAscii(text) || !isValidUtf8(text)) {
+  if (!isValidUtf8(text)) {
     for (std::size_t i = 0; i < text.size(); ++i)
       out += static_cast<char>(mapByte(static_cast<unsigned char>(text[i]), i < restFrom ? first : rest));
     return out;
@@ -95,8 +110,15 @@ std::string mapCase(std::string_view text, Case first, Case rest, std::size_t re
 }  // namespace
 
 bool isAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  // Eight bytes at a time: any byte with its top bit set is not ASCII.
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if (word & 0x8080808080808080ULL) return false;
+  }
+  for (; i < text.size(); ++i)
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
   return true;
 }
 

@@ -62,36 +62,40 @@ std::string_view AnalysisTable::cell(int row, int column) const {
   return std::string_view(pool_.data() + r.poolOffset + begin, *c - begin);
 }
 
-void AnalysisTable::appendRow(bool checked, const std::vector<CellValue>& cells) {
+void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t count) {
   Row r;
   r.poolOffset = pool_.size();
   r.firstCell = cells_.size();
   r.checked = checked;
-  const std::uint32_t lastColumn = cells.empty() ? 0 : static_cast<std::uint32_t>(cells.back().column);
-  r.sparse = lastColumn > 2 * cells.size() + 8;
-  r.cellCount = r.sparse ? static_cast<std::uint32_t>(cells.size()) : lastColumn;
-  std::uint64_t end = 0;
-  auto grow = [&](std::string_view v) {
-    end += v.size();
-    if (end >= kMissingBit) {
-      cells_.resize(r.firstCell);
-      pool_.resize(r.poolOffset);
-      throw std::length_error("table line too long");
-    }
-    pool_.append(v.data(), v.size());
-  };
+  const auto lastColumn = count == 0 ? 0u : static_cast<std::uint32_t>(cells[count - 1].column);
+  r.sparse = lastColumn > 2 * count + 8;
+  r.cellCount = r.sparse ? static_cast<std::uint32_t>(count) : lastColumn;
+
+  // All of the row's bytes go into the pool in one step.
+  std::uint64_t bytes = 0;
+  for (std::size_t i = 0; i < count; ++i) bytes += cells[i].text.size();
+  if (bytes >= kMissingBit) throw std::length_error("table line too long");
+  const std::size_t poolStart = pool_.size();
+  pool_.resize(poolStart + bytes);
+  char* out = pool_.data() + poolStart;
+  const std::size_t cellStart = cells_.size();
+  cells_.resize(cellStart + (r.sparse ? 2 * count : lastColumn));
+  Cell* entry = cells_.data() + cellStart;
+
+  Cell end = 0;
   std::uint32_t nextColumn = 1;
-  for (const CellValue& v : cells) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const CellValue& v = cells[i];
+    if (!v.text.empty()) std::memcpy(out + end, v.text.data(), v.text.size());
     if (r.sparse) {
-      grow(v.text);
-      cells_.push_back(static_cast<Cell>(v.column));
-      cells_.push_back(static_cast<Cell>(end));
+      end += static_cast<Cell>(v.text.size());
+      *entry++ = static_cast<Cell>(v.column);
+      *entry++ = end;
       continue;
     }
-    for (; nextColumn < static_cast<std::uint32_t>(v.column); ++nextColumn)
-      cells_.push_back(static_cast<Cell>(end) | kMissingBit);
-    grow(v.text);
-    cells_.push_back(static_cast<Cell>(end));
+    for (; nextColumn < static_cast<std::uint32_t>(v.column); ++nextColumn) *entry++ = end | kMissingBit;
+    end += static_cast<Cell>(v.text.size());
+    *entry++ = end;
     ++nextColumn;
   }
   rows_.push_back(r);
@@ -117,6 +121,14 @@ std::string AnalysisTable::pointKey(std::string_view sample, std::string_view ar
 
 void AnalysisTable::commitRow() {
   int row = rowCount() - 1;
+  // Rows of one point mostly come one after another.
+  if (row > 0 && cell(row, ColSample) == cell(row - 1, ColSample) &&
+      cell(row, ColArea) == cell(row - 1, ColArea)) {
+    int point = rowPoint_[static_cast<std::size_t>(row - 1)];
+    points_[static_cast<std::size_t>(point)].rows.push_back(row);
+    rowPoint_.back() = point;
+    return;
+  }
   std::string key = pointKey(cell(row, ColSample), cell(row, ColArea));
   auto [it, inserted] = pointIndex_.try_emplace(std::move(key), pointCount());
   if (inserted) points_.emplace_back();

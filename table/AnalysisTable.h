@@ -52,7 +52,7 @@ class AnalysisTable {
   };
   /// Appends a row from its cells, sorted by column, each column once; cells
   /// not given read "-". Call commitRow() next to index it by point.
-  void appendRow(bool checked, const std::vector<CellValue>& cells);
+  void appendRow(bool checked, const CellValue* cells, std::size_t count);
   /// Adds the row appended last to the point index.
   void commitRow();
   /// Removes all rows.

@@ -1,6 +1,7 @@
 #include "table/TableReader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/core/Services.h"
 #include "settings/Text.h"
@@ -9,20 +10,15 @@ namespace vestrane {
 
 // ------------------------------------------------------------ file reading
 
-void TableTextBuilder::endLine() {
-  text_ += "\r\n";
-  lineStarted_ = false;
-  atLineStart_ = true;
-  skipping_ = false;
-}
-
-void TableTextBuilder::feed(const char* data, std::size_t size) {
-  for (std::size_t i = 0; i < size && !ended_; ++i) {
-    char c = data[i];
+char* TableTextBuilder::run(const char* in, std::size_t size, char* out) {
+  const char* const stop = in + size;
+  while (in < stop && !ended_) {
+    char c = *in;
     if (pendingCR_) {
       pendingCR_ = false;
       if (c == '\n') {
-        endLine();
+        out = endLine(out);
+        ++in;
         continue;
       }
       // A CR not followed by LF is dropped and the line goes on.
@@ -30,8 +26,10 @@ void TableTextBuilder::feed(const char* data, std::size_t size) {
     lineStarted_ = true;
     if (c == '\r') {
       pendingCR_ = true;
+      ++in;
     } else if (c == '\n') {
-      endLine();
+      out = endLine(out);
+      ++in;
     } else if (c == '\x1a') {
       if (atLineStart_) {
         ended_ = true;
@@ -39,24 +37,97 @@ void TableTextBuilder::feed(const char* data, std::size_t size) {
       } else {
         skipping_ = true;
       }
-    } else if (!skipping_) {
-      // Copy the run of ordinary bytes in one go.
-      std::size_t j = i;
-      while (j < size && data[j] != '\r' && data[j] != '\n' && data[j] != '\x1a') ++j;
-      text_.append(data + i, j - i);
-      atLineStart_ = false;
-      i = j - 1;
+      ++in;
+    } else {
+      // A run of ordinary bytes moves in one go (the output may overlap
+      // the input when a buffer is converted in place).
+      const char* e = in;
+      while (e < stop && (static_cast<unsigned char>(*e) > 26 ||
+                          (*e != '\r' && *e != '\n' && *e != '\x1a')))
+        ++e;
+      if (!skipping_) {
+        std::memmove(out, in, static_cast<std::size_t>(e - in));
+        out += e - in;
+        atLineStart_ = false;
+      }
+      in = e;
     }
   }
+  return out;
+}
+
+char* TableTextBuilder::endLine(char* out) {
+  *out++ = '\r';
+  *out++ = '\n';
+  lineStarted_ = false;
+  atLineStart_ = true;
+  skipping_ = false;
+  return out;
+}
+
+void TableTextBuilder::feed(const char* data, std::size_t size) {
+  // Every input byte gives at most two output bytes (an LF becomes CR LF).
+  std::size_t used = text_.size();
+  text_.resize(used + 2 * size + 2);
+  char* end = run(data, size, text_.data() + used);
+  text_.resize(static_cast<std::size_t>(end - text_.data()));
 }
 
 std::string TableTextBuilder::finish() {
-  if (lineStarted_) endLine();
-  pendingCR_ = false;
+  if (lineStarted_) {
+    std::size_t used = text_.size();
+    text_.resize(used + 2);
+    endLine(text_.data() + used);
+  }
   std::string out;
   out.swap(text_);
   *this = TableTextBuilder();
   return out;
+}
+
+namespace {
+
+// Whether every line of @p bytes already ends with CR LF (but maybe the
+// last), with no other CR, no bare LF and no Ctrl-Z: then the bytes are
+// their own table text, as most files from a Windows machine are.
+bool isTableText(const std::string& bytes) {
+  const char* data = bytes.data();
+  const std::size_t size = bytes.size();
+  if (std::memchr(data, '\x1a', size)) return false;
+  std::size_t crs = 0;
+  for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\r', size - static_cast<std::size_t>(p - data))));
+       ++p, ++crs)
+    if (p + 1 == data + size || p[1] != '\n') return false;
+  std::size_t lfs = 0;
+  for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', size - static_cast<std::size_t>(p - data))));
+       ++p)
+    ++lfs;
+  return crs == lfs;
+}
+
+}  // namespace
+
+void TableTextInPlace(std::string& bytes) {
+  if (isTableText(bytes)) {
+    const std::size_t size = bytes.size();
+    if (size > 0 && bytes[size - 1] != '\n') bytes += "\r\n";
+    return;
+  }
+  // The text grows by one byte per LF without a CR before it and by the
+  // last line's CR LF; the bytes move up by that much and are converted
+  // down into place, the output never overtaking the input.
+  const std::size_t size = bytes.size();
+  std::size_t extra = 2;
+  for (const char* p = bytes.data(); (p = static_cast<const char*>(std::memchr(
+                                          p, '\n', size - static_cast<std::size_t>(p - bytes.data()))));
+       ++p)
+    if (p == bytes.data() || p[-1] != '\r') ++extra;
+  bytes.resize(size + extra);
+  std::memmove(bytes.data() + extra, bytes.data(), size);
+  TableTextBuilder builder;
+  char* end = builder.run(bytes.data() + extra, size, bytes.data());
+  if (builder.lineStarted_) end = builder.endLine(end);
+  bytes.resize(static_cast<std::size_t>(end - bytes.data()));
 }
 
 std::string TableTextFromBytes(std::string_view bytes) {
@@ -89,6 +160,32 @@ bool IsHeaderLine(const AliasLists& aliases, std::string_view line) {
   if (aliases.mineral.empty() && aliases.sample.empty()) return false;
   std::string upper = upperText(line);
   return LineHasAlias(aliases.mineral, upper) || LineHasAlias(aliases.sample, upper);
+}
+
+bool TableReader::startsWithHeaderAlias(std::string_view field) const {
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  if (field.empty() || !headerAliasStart_[static_cast<unsigned char>(field[0])]) return false;
+  for (std::string_view alias : headerAliases_) {
+    if (alias.size() > field.size()) continue;
+    std::size_t i = 0;
+    while (i < alias.size() && upper(field[i]) == alias[i]) ++i;
+    if (i == alias.size()) return true;
+  }
+  return false;
+}
+
+bool TableReader::isHeader(std::string_view line) const {
+  // In an ASCII line a header needs a field that begins with a Sample or
+  // Mineral alias, letter case aside; only lines that have one are
+  // upper-cased for the full test.
+  if (!isAscii(line)) return IsHeaderLine(aliases_, line);
+  for (std::size_t start = 0; start < line.size();) {
+    if (startsWithHeaderAlias(line.substr(start))) return IsHeaderLine(aliases_, line);
+    std::size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  return false;
 }
 
 // ------------------------------------------------------------ column map
@@ -125,6 +222,13 @@ void TableReader::BuildColumnMap(std::string_view header) {
     }
     map_.push_back(column);
   }
+  mapOrdered_ = true;
+  int last = 0;
+  for (int column : map_) {
+    if (column <= 0) continue;
+    if (column <= last) mapOrdered_ = false;
+    last = column;
+  }
 }
 
 // ------------------------------------------------------------ parse
@@ -158,13 +262,25 @@ bool TableReader::ParseTableText(std::string& text) {
     return false;
   }
 
+  headerAliases_.clear();
+  std::fill(std::begin(headerAliasStart_), std::end(headerAliasStart_), false);
+  for (const AliasList* list : {&aliases_.sample, &aliases_.mineral})
+    for (const std::string& alias : *list)
+      if (!alias.empty()) {
+        headerAliases_.push_back(alias);
+        // Both letter cases, so a field's first byte can be looked up as it is.
+        auto first = static_cast<unsigned char>(alias[0]);
+        headerAliasStart_[first] = true;
+        if (first >= 'A' && first <= 'Z') headerAliasStart_[first + 32] = true;
+      }
+
   std::size_t pos = 0;
   std::string_view header;
   bool found = false;
   while (true) {
     std::string_view line = takeLine(text, pos);
     ++lineNumber;
-    if (line.find('\t') != std::string_view::npos && IsHeaderLine(aliases_, line)) {
+    if (line.find('\t') != std::string_view::npos && isHeader(line)) {
       header = line;
       found = true;
       break;
@@ -182,23 +298,18 @@ bool TableReader::ParseTableText(std::string& text) {
   {
     // Room for every remaining line as a row, so the table grows in one step
     // instead of doubling (and briefly holding twice) its storage.
-    std::size_t lines = 1, tabs = 0;
-    for (std::size_t p = pos; p < text.size(); ++p) {
-      lines += text[p] == '\r';
-      tabs += text[p] == '\t';
-    }
+    std::size_t lines = 1;
+    for (std::size_t p = text.find('\r', pos); p != std::string::npos; p = text.find('\r', p + 1))
+      ++lines;
+    std::size_t bytes = text.size() - pos;
     std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
-    table_.reserve(lines, std::min(lines * cellsPerRow, tabs + lines), text.size() - pos);
+    table_.reserve(lines, std::min(lines * cellsPerRow, bytes / 2 + lines), bytes);
   }
   while (pos < text.size()) {
     std::string_view line = takeLine(text, pos);
     ++lineNumber;
     if (line.size() <= 17 || trimControls(line).empty() || line.find('\t') == std::string_view::npos)
       continue;
-    if (IsHeaderLine(aliases_, line)) {
-      BuildColumnMap(line);
-      continue;
-    }
     readDataLine(line, lineNumber);
   }
   text.clear();
@@ -208,18 +319,53 @@ bool TableReader::ParseTableText(std::string& text) {
   return true;
 }
 
-void TableReader::readDataLine(std::string_view line, long long lineNumber) {
-  fields_.clear();
-  bool checked = true;
+namespace {
 
-  std::string_view rest = line;
-  std::size_t position = 0;
-  while (!rest.empty()) {
-    std::string_view field = SplitToken(rest, '\t');
-    std::size_t index = position++;
-    if (field.empty() || index >= map_.size()) continue;
+// A Mineral cell is stored with its first character upper-cased and the
+// rest lower-cased; most are written that way already and keep their bytes.
+bool isCapitalizedAscii(std::string_view s) {
+  if (s.empty() || (s[0] >= 'a' && s[0] <= 'z')) return s.empty();
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    auto c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x80 || (i > 0 && c >= 'A' && c <= 'Z')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TableReader::readDataLine(std::string_view line, long long lineNumber) {
+  // Fields and cells are written member by member into vectors sized once
+  // per line: building them as temporaries and copying them in stalls the
+  // processor on every field of a large table.
+  if (fields_.size() < map_.size()) fields_.resize(map_.size());
+  if (cells_.size() < map_.size()) cells_.resize(map_.size());
+  std::size_t fieldCount = 0;
+  bool checked = true;
+  // A line may be a further header. That takes a field beginning with a
+  // Sample or Mineral alias, which is looked for while the fields are cut;
+  // a line that is not ASCII always gets the full test.
+  bool mayBeHeader = !isAscii(line);
+
+  // Fields are cut at TABs and trimmed of codes 0 to 32; an empty field
+  // takes up its position, and a TAB at the very end opens no new field.
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  const std::size_t mapped = map_.size();
+  for (std::size_t index = 0; p < end; ++index) {
+    const char* b = p;
+    const char* e = p;
+    while (e < end && *e != '\t') ++e;
+    p = e < end ? e + 1 : end;
+    if (!mayBeHeader && b < end && headerAliasStart_[static_cast<unsigned char>(*b)] &&
+        startsWithHeaderAlias(std::string_view(b, static_cast<std::size_t>(end - b))))
+      mayBeHeader = true;
+    if (index >= mapped) continue;
+    while (b < e && static_cast<unsigned char>(*b) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(e[-1]) <= 32) --e;
     int column = map_[index];
-    if (column < 0) continue;
+    if (b == e || column < 0) continue;
+    std::string_view field(b, static_cast<std::size_t>(e - b));
     if (column == ColSelect) {
       checked = field == "1";
       continue;
@@ -228,27 +374,40 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
       field = field.substr(1, field.size() - 2);
     else if (field == "\"")
       field = std::string_view();
-    if (column == ColMineral) {
+    if (column == ColMineral && !isCapitalizedAscii(field)) {
       // Only the last Mineral field of a line counts, so one buffer serves.
       mineral_ = capitalizeFirst(field);
       field = mineral_;
     }
     if (field == kMissing) field = kMissing;
-    fields_.push_back({column, index, field});
+    Field& f = fields_[fieldCount++];
+    f.column = column;
+    f.position = index;
+    f.text = field;
+  }
+
+  if (mayBeHeader && IsHeaderLine(aliases_, line)) {
+    BuildColumnMap(line);
+    return;
   }
 
   // Cells in column order; of several fields for one column the later wins.
-  std::stable_sort(fields_.begin(), fields_.end(),
-                   [](const Field& a, const Field& b) { return a.column < b.column; });
-  cells_.clear();
+  auto first = fields_.begin();
+  auto last = first + static_cast<std::ptrdiff_t>(fieldCount);
+  if (!mapOrdered_)
+    std::stable_sort(first, last, [](const Field& a, const Field& b) { return a.column < b.column; });
+  std::size_t cellCount = 0;
   std::string_view sample = kMissing;
   std::string_view mineral = kMissing;
-  for (std::size_t i = 0; i < fields_.size(); ++i) {
-    if (i + 1 < fields_.size() && fields_[i + 1].column == fields_[i].column) continue;
+  for (std::size_t i = 0; i < fieldCount; ++i) {
     const Field& f = fields_[i];
+    if (i + 1 < fieldCount && fields_[i + 1].column == f.column) continue;
     if (f.column == ColSample) sample = f.text;
     if (f.column == ColMineral) mineral = f.text;
-    if (f.text.data() != kMissing.data()) cells_.push_back({f.column, f.text});
+    if (f.text.data() == kMissing.data()) continue;
+    AnalysisTable::CellValue& c = cells_[cellCount++];
+    c.column = f.column;
+    c.text = f.text;
   }
 
   // A mineral that is empty (after quote removal) or "-" counts as missing.
@@ -260,7 +419,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
     report_ += "\r\n" + std::to_string(lineNumber) + ": Sample ID is not specified";
     return;
   }
-  table_.appendRow(checked, cells_);
+  table_.appendRow(checked, cells_.data(), cellCount);
   table_.commitRow();
   ++rowsAdded_;
 }

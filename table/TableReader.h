@@ -35,7 +35,12 @@ class TableTextBuilder {
   std::string finish();
 
  private:
-  void endLine();
+  friend void TableTextInPlace(std::string& bytes);
+  /// Converts @p size bytes at @p in to @p out, which may lie at or below
+  /// @p in in the same buffer. @return the end of the output.
+  char* run(const char* in, std::size_t size, char* out);
+  char* endLine(char* out);
+
   std::string text_;
   bool lineStarted_ = false;  // bytes seen since the last line end
   bool atLineStart_ = true;   // no byte kept in the current line yet
@@ -43,6 +48,10 @@ class TableTextBuilder {
   bool skipping_ = false;
   bool ended_ = false;
 };
+
+/// Converts whole file bytes to table text in their own buffer, by the
+/// rules of TableTextBuilder, without a second copy of a large file.
+void TableTextInPlace(std::string& bytes);
 
 /// Table text of whole file bytes, by the rules of TableTextBuilder.
 std::string TableTextFromBytes(std::string_view bytes);
@@ -84,11 +93,22 @@ class TableReader {
 
  private:
   void readDataLine(std::string_view line, long long lineNumber);
+  /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
+  /// field begins with a Sample or Mineral alias.
+  bool isHeader(std::string_view line) const;
+  /// Whether @p field begins with a Sample or Mineral alias, ASCII letter case aside.
+  bool startsWithHeaderAlias(std::string_view field) const;
 
   AnalysisTable& table_;
   const AliasLists& aliases_;
   Services& services_;
   std::vector<int> map_;
+  // True when the map sends fields to columns in increasing order, each
+  // column once: then a line's cells come out in column order as they are read.
+  bool mapOrdered_ = true;
+  // The non-empty Sample and Mineral aliases, and which bytes begin one.
+  std::vector<std::string_view> headerAliases_;
+  bool headerAliasStart_[256] = {};
   std::string report_;
   int rowsAdded_ = 0;
   // Upper-cased captions of the extra columns, each with its last index.

@@ -65,12 +65,10 @@ void Workbench::Button1Click() {
 }
 
 bool Workbench::LoadTableFile(const std::string& path) {
-  TableTextBuilder builder;
-  std::size_t size = fileSize(path);
-  builder.reserve(size + size / 16 + 2);  // room for CR LF line ends
+  std::string text;
+  text.reserve(fileSize(path) + 64);  // room for the last line end and a few bare LFs
   std::string reason;
-  ReadResult read = readFileChunks(
-      path, [&builder](const char* data, std::size_t size) { builder.feed(data, size); }, &reason);
+  ReadResult read = readWholeFile(path, text, &reason);
   if (read == ReadResult::CannotOpen) {
     services_.showMessage(kMsgCannotOpen + path);
     return false;
@@ -79,7 +77,7 @@ bool Workbench::LoadTableFile(const std::string& path) {
     services_.showMessage("Error: can not read file " + path + " (" + reason + ")");
     return false;
   }
-  std::string text = builder.finish();
+  TableTextInPlace(text);
   if (!ParseTableText(text)) return false;
 
   setWorkDirectory(folderOf(path));

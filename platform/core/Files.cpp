@@ -79,8 +79,33 @@ ReadResult readFileChunks(const std::string& path,
 
 ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason) {
   out.clear();
-  return readFileChunks(
-      path, [&out](const char* data, std::size_t size) { out.append(data, size); }, reason);
+  std::error_code ec;
+  if (fs::is_directory(nativePath(path), ec)) {
+    if (reason) *reason = "is a folder";
+    return ReadResult::CannotOpen;
+  }
+  errno = 0;
+  std::ifstream in(nativePath(path), std::ios::binary);
+  if (!in.is_open()) {
+    if (reason) *reason = systemReason();
+    return ReadResult::CannotOpen;
+  }
+  // Straight into the string: the expected size first, then whatever more
+  // there is (a file may grow, or report no size at all).
+  std::size_t expected = fileSize(path);
+  std::size_t chunk = expected > 0 ? expected + 1 : std::size_t(1) << 16;  // +1 meets the end at once
+  while (in) {
+    std::size_t used = out.size();
+    out.resize(used + chunk);
+    in.read(out.data() + used, static_cast<std::streamsize>(chunk));
+    out.resize(used + static_cast<std::size_t>(in.gcount()));
+    chunk = std::size_t(1) << 20;
+  }
+  if (in.bad() || !in.eof()) {
+    if (reason) *reason = systemReason();
+    return ReadResult::ReadError;
+  }
+  return ReadResult::Ok;
 }
 
 bool directoryExists(const std::string& path) {

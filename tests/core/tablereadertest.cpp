@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
@@ -78,6 +80,27 @@ TEST(TableTextBuilderTest, FileReadingRules) {
   b.feed("\ny\r", 3);
   b.feed("z", 1);
   EXPECT_EQ(b.finish(), "x\r\nyz\r\n");
+}
+
+TEST(TableTextBuilderTest, InPlaceAndChunkedAgree) {
+  // Random texts of the bytes that matter: the three ways of reading agree.
+  std::mt19937 random(12345);
+  const char alphabet[] = {'a', 'b', '\t', '\r', '\n', '\x1a'};
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    for (int n = static_cast<int>(random() % 40); n > 0; --n) bytes += alphabet[random() % 6];
+    std::string whole = TableTextFromBytes(bytes);
+    std::string inPlace = bytes;
+    TableTextInPlace(inPlace);
+    TableTextBuilder chunked;
+    for (std::size_t i = 0; i < bytes.size();) {
+      std::size_t n = std::min<std::size_t>(1 + random() % 5, bytes.size() - i);
+      chunked.feed(bytes.data() + i, n);
+      i += n;
+    }
+    ASSERT_EQ(inPlace, whole) << ::testing::PrintToString(bytes);
+    ASSERT_EQ(chunked.finish(), whole) << ::testing::PrintToString(bytes);
+  }
 }
 
 TEST_F(TableReaderTest, FormatErrorsLeaveTheTableAlone) {
