@@ -1,0 +1,623 @@
+#include "app/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <climits>
+#include <exception>
+
+#include "app/ProgramIcon.h"
+#include "app/TableModel.h"
+#include "platform/core/Files.h"
+#include "platform/qt/QtServices.h"
+#include "update/core/uVersions.h"
+
+namespace vestrane {
+
+namespace {
+
+constexpr int kPanelHeight = 39;
+constexpr int kMineralListWidth = 75;
+constexpr int kMineralItemHeight = 13;
+constexpr int kFixedColumnWidths[kFixedColumns] = {60, 100, 50, 50, 60};
+constexpr int kExtraColumnWidth = 50;
+
+/// The list view of the analysis table. Space toggles the check box of the
+/// current row whichever of its cells has the focus, through the model like
+/// a mouse click, so the engine hears of every change.
+class CheckTableView : public QTableView {
+ public:
+  using QTableView::QTableView;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && model()) {
+      const QModelIndex current = currentIndex();
+      if (current.isValid()) {
+        const QModelIndex box = model()->index(current.row(), ColSelect);
+        const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+      }
+      event->accept();
+      return;
+    }
+    QTableView::keyPressEvent(event);
+  }
+};
+
+/// Mineral list entries of a fixed height.
+class MineralItemDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(std::max(kMineralItemHeight, option.fontMetrics.height()));
+    return size;
+  }
+};
+
+/// The .tab files among dropped URLs, as UTF-8 paths.
+std::vector<std::string> droppedTableFiles(const QMimeData* data) {
+  std::vector<std::string> files;
+  if (!data || !data->hasUrls()) return files;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (QFileInfo(path).suffix().compare(QLatin1String("tab"), Qt::CaseInsensitive) == 0)
+      files.push_back(textToBytes(path));
+  }
+  return files;
+}
+
+// The captions of the panel's buttons and check boxes and their designed
+// bounds inside the panel.
+struct PanelControl {
+  const char* name;
+  const char* text;
+  QRect bounds;
+  bool checkBox;
+};
+constexpr PanelControl kLoadButton{"Button1", "Load TAB file", {5, 7, 78, 25}, false};
+constexpr PanelControl kGenerateButton{"Button2", "Generate Combinations", {88, 7, 122, 25}, false};
+constexpr PanelControl kAboutButton{"Button3", "About", {309, 7, 47, 25}, false};
+constexpr PanelControl kAllAtOnce{"CheckBox1", "All at once", {219, 3, 72, 16}, true};
+constexpr PanelControl kSeparateFiles{"CheckBox2", "Separate files", {219, 19, 86, 17}, true};
+constexpr PanelControl kPanelControls[] = {kLoadButton, kGenerateButton, kAboutButton, kAllAtOnce,
+                                           kSeparateFiles};
+
+/// The window's font: MS Sans Serif 8 pt where it exists. Elsewhere the
+/// platform's default family at 8 pt, narrowed (a condensed face, then a
+/// smaller size) until the panel's captions fit their designed widths, since
+/// the common replacements are wider than MS Sans Serif.
+QFont windowFont(const QStyle* style) {
+  QFont font(QStringLiteral("MS Sans Serif"), 8);
+  if (QFontInfo(font).family() == font.family()) return font;
+  font = QApplication::font();
+  font.setPointSizeF(8);
+  const int checkBoxIndent = style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                             style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 2;
+  const int buttonIndent = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin) / 2 +
+                                style->pixelMetric(QStyle::PM_DefaultFrameWidth));
+  auto fits = [&](const QFont& candidate) {
+    const QFontMetrics metrics(candidate);
+    for (const PanelControl& control : kPanelControls) {
+      const int needed = metrics.horizontalAdvance(QString::fromUtf8(control.text)) +
+                         (control.checkBox ? checkBoxIndent : buttonIndent);
+      if (needed > control.bounds.width()) return false;
+    }
+    return true;
+  };
+  for (int stretch : {100, int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+    font.setStretch(stretch);
+    if (fits(font)) return font;
+  }
+  for (qreal size = 7.5; size >= 6; size -= 0.5) {
+    font.setPointSizeF(size);
+    if (fits(font)) return font;
+  }
+  return font;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ progress
+
+/// Progress of "Generate Combinations": after the delay a modal dialog with a
+/// Cancel button appears; until then, and while it is open, the window keeps
+/// repainting between the engine's reports.
+class GenerateProgress : public Progress {
+ public:
+  GenerateProgress(QWidget* window, int delayMs) : window_(window), delayMs_(delayMs) {
+    timer_.start();
+  }
+  ~GenerateProgress() override { delete dialog_; }
+
+  bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override {
+    if (!dialog_ && timer_.elapsed() >= delayMs_) open();
+    const bool shown = dialog_ && dialog_->isVisible();
+    if (shown) {
+      if (pointsTotal > 1) {
+        dialog_->setRange(0, static_cast<int>(std::min<long long>(pointsTotal, INT_MAX)));
+        dialog_->setValue(static_cast<int>(std::min<long long>(pointsDone, INT_MAX)));
+      } else {
+        dialog_->setRange(0, 0);
+      }
+      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 lines written")
+                                .arg(pointsDone + 1)
+                                .arg(pointsTotal)
+                                .arg(QLocale().toString(linesWritten)));
+    }
+    // Before the dialog is up the window only repaints: a click must not
+    // start another command in the middle of this one.
+    QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
+                                          : QEventLoop::ExcludeUserInputEvents);
+    return !(dialog_ && dialog_->wasCanceled());
+  }
+
+  /// A message or a file dialog of the engine is about to appear.
+  void stepAside() {
+    if (dialog_) dialog_->hide();
+  }
+
+ private:
+  void open() {
+    dialog_ = new QProgressDialog(window_);
+    dialog_->setObjectName(QStringLiteral("ProgressDialog"));
+    dialog_->setWindowTitle(QString::fromUtf8(kAppTitle));
+    dialog_->setLabelText(QStringLiteral("Writing combinations..."));
+    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->setMinimumDuration(0);
+    dialog_->show();
+  }
+
+  QWidget* window_;
+  int delayMs_;
+  QElapsedTimer timer_;
+  QPointer<QProgressDialog> dialog_;
+};
+
+class TForm1::EngineServices : public Services {
+ public:
+  explicit EngineServices(TForm1& form) : form_(form) {}
+  void showMessage(const std::string& text) override {
+    stepAside();
+    form_.services_.showMessage(text);
+  }
+  bool askOpenFile(const FileDialogRequest& request, std::string& path) override {
+    stepAside();
+    return form_.services_.askOpenFile(request, path);
+  }
+  bool askSaveFile(const FileDialogRequest& request, std::string& path) override {
+    stepAside();
+    return form_.services_.askSaveFile(request, path);
+  }
+  bool clipboardText(std::string& text) override { return form_.services_.clipboardText(text); }
+  bool setClipboardText(const std::string& text) override {
+    return form_.services_.setClipboardText(text);
+  }
+  bool openDocument(const std::string& target) override {
+    return form_.services_.openDocument(target);
+  }
+
+ private:
+  void stepAside() {
+    if (form_.progress_) form_.progress_->stepAside();
+  }
+  TForm1& form_;
+};
+
+// -------------------------------------------------------------- the window
+
+template <typename F>
+void TForm1::guarded(F&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    services_.showMessage(e.what());
+  } catch (...) {
+    services_.showMessage("Error: unexpected failure.");
+  }
+}
+
+TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      engineServices_(std::make_unique<EngineServices>(*this)),
+      exePath_(exePath),
+      settingsFile_(SettingsFileName(exePath)),
+      dateFormat_(DateSettings::fromSystemLocale()),
+      workbench_(settings_, *engineServices_) {
+  setObjectName(QStringLiteral("Form1"));
+  createControls();
+  workbench_.setObserver(this);
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  workbench_.setObserver(nullptr);
+  // The view and its model read the engine's table, which goes before the
+  // QWidget part of the window (and its children) does.
+  delete ListView1;
+  ListView1 = nullptr;
+  delete model_;
+  model_ = nullptr;
+}
+
+void TForm1::createControls() {
+  setWindowTitle(QString::fromUtf8(kCaptionPlain));
+  setWindowIcon(programIcon());
+  setFont(windowFont(style()));
+  setMinimumSize(kMinWidth, kMinHeight);
+  resize(kMinWidth, kMinHeight);
+  setAcceptDrops(true);
+
+  CheckListBox1 = new QListWidget(this);
+  CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
+  CheckListBox1->setItemDelegate(new MineralItemDelegate(CheckListBox1));
+  CheckListBox1->setUniformItemSizes(true);
+  connect(CheckListBox1, &QListWidget::itemChanged, this, &TForm1::CheckListBox1ClickCheck);
+
+  model_ = new TableModel(workbench_.table(), this);
+  model_->onCheckToggled = [this](int row, bool checked) {
+    guarded([&] { workbench_.RowCheckClicked(row, checked); });
+  };
+  ListView1 = new CheckTableView(this);
+  ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView1->setModel(model_);
+  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ListView1->setShowGrid(true);
+  ListView1->setWordWrap(false);
+  ListView1->setTabKeyNavigation(false);
+  ListView1->setCornerButtonEnabled(false);
+  ListView1->verticalHeader()->hide();
+  ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+  ListView1->horizontalHeader()->setHighlightSections(false);
+  ListView1->horizontalHeader()->setStretchLastSection(false);
+  ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  // The selected row stays marked while the focus is elsewhere.
+  QPalette palette = ListView1->palette();
+  palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                   palette.color(QPalette::Active, QPalette::Highlight));
+  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   palette.color(QPalette::Active, QPalette::HighlightedText));
+  ListView1->setPalette(palette);
+  connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TForm1::ListView1SelectionChanged);
+  connect(ListView1->horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int column, int, int width) {
+            if (!applyingWidths_ && column >= 0 && column < static_cast<int>(columnWidths_.size()))
+              columnWidths_[static_cast<std::size_t>(column)] = width;
+          });
+  applyColumnWidths();
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  auto addItem = [this](const char* name, const char* text, QKeySequence shortcut,
+                        void (TForm1::*handler)()) {
+    QAction* action = PopupMenu1->addAction(QString::fromUtf8(text));
+    action->setObjectName(QString::fromUtf8(name));
+    if (!shortcut.isEmpty()) {
+      action->setShortcut(shortcut);
+      action->setShortcutContext(Qt::WindowShortcut);
+      addAction(action);  // the shortcut works whenever the window is active
+    }
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  Clear1 = addItem("Clear1", "Clear", QKeySequence(), &TForm1::Clear1Click);
+  Pastethetable1 = addItem("Pastethetable1", "Paste", QKeySequence::Paste, &TForm1::Pastethetable1Click);
+  Copy1 = addItem("Copy1", "Copy", QKeySequence::Copy, &TForm1::Copy1Click);
+  Save1 = addItem("Save1", "Save", QKeySequence::Save, &TForm1::Save1Click);
+  Uncheckmineral1 = addItem("Uncheckmineral1", "(Un)check mineral", QKeySequence(),
+                            &TForm1::Uncheckmineral1Click);
+  ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
+  });
+
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  Panel1->setLineWidth(1);
+
+  auto button = [this](const PanelControl& control, void (TForm1::*handler)()) {
+    auto* b = new QPushButton(QString::fromUtf8(control.text), Panel1);
+    b->setObjectName(QString::fromUtf8(control.name));
+    b->setGeometry(control.bounds);
+    b->setAutoDefault(false);
+    connect(b, &QPushButton::clicked, this, handler);
+    return b;
+  };
+  Button1 = button(kLoadButton, &TForm1::Button1Click);
+  Button2 = button(kGenerateButton, &TForm1::Button2Click);
+  Button3 = button(kAboutButton, &TForm1::Button3Click);
+
+  auto checkBox = [this](const PanelControl& control) {
+    auto* c = new QCheckBox(QString::fromUtf8(control.text), Panel1);
+    c->setObjectName(QString::fromUtf8(control.name));
+    c->setGeometry(control.bounds);
+    return c;
+  };
+  CheckBox1 = checkBox(kAllAtOnce);
+  CheckBox2 = checkBox(kSeparateFiles);
+
+  // Label1 and Label4 end at x 428; Label2 and Label3 start at x 430.
+  auto label = [this](const char* name, const char* text, int top, bool rightAligned) {
+    auto* l = new QLabel(QString::fromUtf8(text), Panel1);
+    l->setObjectName(QString::fromUtf8(name));
+    l->setAttribute(Qt::WA_TransparentForMouseEvents);
+    const int height = l->fontMetrics().height();
+    if (rightAligned) {
+      const int width = l->sizeHint().width();
+      l->setAlignment(Qt::AlignRight | Qt::AlignTop);
+      l->setGeometry(428 - width, top, width, height);
+    } else {
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      l->setGeometry(430, top, 200, height);
+    }
+    return l;
+  };
+  Label1 = label("Label1", "Combinations:", 4, true);
+  Label2 = label("Label2", "0", 4, false);
+  Label4 = label("Label4", "Max. index:", 20, true);
+  Label3 = label("Label3", "--", 20, false);
+
+  layoutControls();
+}
+
+void TForm1::layoutControls() {
+  const int w = width();
+  const int top = std::max(0, height() - kPanelHeight);
+  CheckListBox1->setGeometry(0, 0, kMineralListWidth, top);
+  ListView1->setGeometry(kMineralListWidth, 0, std::max(0, w - kMineralListWidth), top);
+  Panel1->setGeometry(0, top, w, kPanelHeight);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layoutControls();
+}
+
+// ------------------------------------------------------------- life cycle
+
+void TForm1::FormCreate() {
+  // The alias lists start empty, the work directory is the executable's
+  // folder and automatic update checks are on until the settings file says
+  // otherwise.
+  settings_.aliases = AliasLists{};
+  settings_.path = folderOf(exePath_);
+  settings_.chkUpdates = true;
+  guarded([&] { ReadSettings(settingsFile_, settings_, dateFormat_, services_); });
+  // The current point is none and the count 0: the engine starts that way.
+  pointChanged();
+}
+
+void TForm1::applyBounds() {
+  const auto& bounds = settings_.winMain;
+  move(bounds[0], bounds[1]);
+  resize(std::max(bounds[2], kMinWidth), std::max(bounds[3], kMinHeight));
+}
+
+void TForm1::FormShow() {
+  GetOwnVersion();
+  // The About window's title label gets the version here, once that window exists.
+  CheckBox1->setChecked(settings_.all);
+  CheckBox2->setChecked(settings_.separate);
+  workbench_.setDialogFoldersFromSettings();
+  // The update checker takes the program's name and OwnVersion here, last,
+  // and may start an automatic check, once it exists.
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A window coming back from being minimised is not being shown anew.
+  if (!event->spontaneous()) guarded([&] { FormShow(); });
+}
+
+bool TForm1::writeSettingsOnClose() {
+  settings_.winMain = {x(), y(), width(), height()};
+  settings_.all = CheckBox1->isChecked();
+  settings_.separate = CheckBox2->isChecked();
+  std::string error;
+  bool written = false;
+  guarded([&] { written = WriteSettings(settingsFile_, settings_, dateFormat_, error); });
+  if (!written && !error.empty()) services_.showMessage(error);
+  return written;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // A generation in progress ends first (with its Cancel button).
+  if (progress_) {
+    event->ignore();
+    return;
+  }
+  // Only the user's close command (the close box, the window menu, the
+  // keyboard shortcut) comes from the window system and writes the settings;
+  // a close the program starts itself does not.
+  if (event->spontaneous() && !writeSettingsOnClose()) {
+    event->ignore();
+    return;
+  }
+  FormCloseQuery();
+  event->accept();
+}
+
+void TForm1::FormCloseQuery() {
+  guarded([&] { workbench_.ClearTable(); });
+  settings_.aliases = AliasLists{};
+}
+
+// ------------------------------------------------------------------ commands
+
+void TForm1::Button1Click() {
+  guarded([&] { workbench_.Button1Click(); });
+}
+
+void TForm1::Button2Click() {
+  if (progress_) return;
+  GenerateProgress progress(this, progressDelayMs_);
+  progress_ = &progress;
+  guarded([&] { workbench_.Button2Click(CheckBox1->isChecked(), CheckBox2->isChecked(), &progress); });
+  progress_ = nullptr;
+}
+
+void TForm1::Button3Click() {
+  // The About window is shown here, modally, once it exists.
+}
+
+void TForm1::Clear1Click() {
+  guarded([&] { workbench_.ClearTable(); });
+}
+
+void TForm1::Pastethetable1Click() {
+  guarded([&] { workbench_.PasteTable(); });
+}
+
+void TForm1::Copy1Click() {
+  guarded([&] { workbench_.CopyTable(); });
+}
+
+void TForm1::Save1Click() {
+  guarded([&] { workbench_.SaveTableFile(); });
+}
+
+void TForm1::Uncheckmineral1Click() {
+  guarded([&] { workbench_.Uncheckmineral1Click(); });
+}
+
+void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
+                                       const QItemSelection& deselected) {
+  if (syncingSelection_) return;
+  guarded([&] {
+    for (const QItemSelectionRange& range : deselected)
+      for (int row = range.top(); row <= range.bottom(); ++row)
+        workbench_.ListView1SelectItem(row, false);
+    for (const QItemSelectionRange& range : selected)
+      for (int row = range.top(); row <= range.bottom(); ++row)
+        workbench_.ListView1SelectItem(row, true);
+  });
+}
+
+void TForm1::CheckListBox1ClickCheck(QListWidgetItem* item) {
+  if (fillingMinerals_ || !item) return;
+  const int entry = CheckListBox1->row(item);
+  const bool checked = item->checkState() == Qt::Checked;
+  guarded([&] { workbench_.CheckListBox1ClickCheck(entry, checked); });
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedTableFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  std::vector<std::string> files = droppedTableFiles(event->mimeData());
+  if (files.empty()) return;
+  event->acceptProposedAction();
+  // The files are loaded once the drop has ended, so that the messages of a
+  // load do not hold up the program the files were dragged from.
+  QTimer::singleShot(0, this, [this, files = std::move(files)] {
+    for (const std::string& path : files) {
+      guarded([&] {
+        workbench_.openDialogFileName = path;
+        workbench_.LoadTableFile(path);
+      });
+    }
+  });
+}
+
+// ------------------------------------------------- what the engine reports
+
+void TForm1::beginTableUpdate() {
+  if (tableUpdateDepth_++ == 0) ListView1->setUpdatesEnabled(false);
+  model_->beginUpdate();
+}
+
+void TForm1::endTableUpdate() {
+  model_->endUpdate();
+  applyColumnWidths();
+  const int row = workbench_.selectedRow();
+  if (row >= 0 && row < model_->rowCount() && !ListView1->selectionModel()->isRowSelected(row))
+    selectRowInView(row);
+  if (tableUpdateDepth_ > 0 && --tableUpdateDepth_ == 0) ListView1->setUpdatesEnabled(true);
+}
+
+void TForm1::checksChanged() { model_->checksChanged(); }
+
+void TForm1::pointChanged() {
+  const PointState& point = workbench_.point();
+  QScopedValueRollback<bool> filling(fillingMinerals_, true);
+  bool sameEntries = CheckListBox1->count() == static_cast<int>(point.minerals.size());
+  for (int i = 0; sameEntries && i < CheckListBox1->count(); ++i)
+    sameEntries = CheckListBox1->item(i)->text() ==
+                  bytesToText(point.minerals[static_cast<std::size_t>(i)].mineral);
+  if (!sameEntries) {
+    CheckListBox1->clear();
+    for (const MineralEntry& entry : point.minerals) {
+      auto* item = new QListWidgetItem(bytesToText(entry.mineral), CheckListBox1);
+      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    }
+  }
+  for (int i = 0; i < CheckListBox1->count(); ++i)
+    CheckListBox1->item(i)->setCheckState(
+        point.minerals[static_cast<std::size_t>(i)].checked ? Qt::Checked : Qt::Unchecked);
+  Label2->setText(QString::fromStdString(point.countText));
+  Label3->setText(QString::fromStdString(point.maxIndexText));
+}
+
+void TForm1::rowSelected(int row) { selectRowInView(row); }
+
+void TForm1::captionChanged(const std::string& caption) { setWindowTitle(bytesToText(caption)); }
+
+void TForm1::selectRowInView(int row) {
+  QScopedValueRollback<bool> syncing(syncingSelection_, true);
+  QItemSelectionModel* selection = ListView1->selectionModel();
+  if (row < 0 || row >= model_->rowCount()) {
+    selection->clear();
+    return;
+  }
+  selection->setCurrentIndex(model_->index(row, ColSelect),
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::applyColumnWidths() {
+  const auto columns = static_cast<std::size_t>(model_->columnCount());
+  if (columnWidths_.size() > columns) columnWidths_.resize(columns);
+  while (columnWidths_.size() < columns) {
+    const std::size_t column = columnWidths_.size();
+    columnWidths_.push_back(column < static_cast<std::size_t>(kFixedColumns)
+                                ? kFixedColumnWidths[column]
+                                : kExtraColumnWidth);
+  }
+  QScopedValueRollback<bool> applying(applyingWidths_, true);
+  for (std::size_t column = 0; column < columns; ++column)
+    ListView1->setColumnWidth(static_cast<int>(column), columnWidths_[column]);
+}
+
+}  // namespace vestrane

@@ -1,0 +1,141 @@
+#pragma once
+// The main window Form1: the analysis table in ListView1, the mineral list of
+// the current point in CheckListBox1, and the command buttons, options and
+// counters in Panel1 at the bottom. The window only wires controls to the
+// engine (Workbench) and shows what the engine reports; dialogs and messages
+// go through the Services it is given.
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/core/Workbench.h"
+#include "platform/core/Services.h"
+#include "settings/Settings.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QItemSelection;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace vestrane {
+
+class TableModel;
+class GenerateProgress;
+
+class TForm1 : public QWidget, private WorkbenchObserver {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMinWidth = 470;
+  static constexpr int kMinHeight = 145;
+
+  /// Creates the window and runs FormCreate: the settings file beside
+  /// @p exePath is read now, so its messages appear before any window.
+  TForm1(Services& services, const std::string& exePath, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  /// Applies the window bounds read from the settings file (left, top,
+  /// width, height), raised to the minimum size; part of the start-up.
+  void applyBounds();
+
+  Workbench& workbench() { return workbench_; }
+  Settings& settings() { return settings_; }
+  const std::string& settingsFileName() const { return settingsFile_; }
+  TableModel* tableModel() const { return model_; }
+
+  /// How long a generation runs before its progress dialog appears.
+  void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
+
+  // Controls, named as users and tests know them.
+  QListWidget* CheckListBox1 = nullptr;
+  QTableView* ListView1 = nullptr;
+  QFrame* Panel1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* Clear1 = nullptr;
+  QAction* Pastethetable1 = nullptr;
+  QAction* Copy1 = nullptr;
+  QAction* Save1 = nullptr;
+  QAction* Uncheckmineral1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  // Services for the engine: the window's own services, but an open
+  // progress dialog steps aside before any message or file dialog.
+  class EngineServices;
+
+  void createControls();
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery();
+  /// The close box: writes the settings file. @return false when that failed.
+  bool writeSettingsOnClose();
+
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Clear1Click();
+  void Pastethetable1Click();
+  void Copy1Click();
+  void Save1Click();
+  void Uncheckmineral1Click();
+  void ListView1SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+  void CheckListBox1ClickCheck(QListWidgetItem* item);
+
+  // WorkbenchObserver
+  void beginTableUpdate() override;
+  void endTableUpdate() override;
+  void checksChanged() override;
+  void pointChanged() override;
+  void rowSelected(int row) override;
+  void captionChanged(const std::string& caption) override;
+
+  void selectRowInView(int row);
+  void applyColumnWidths();
+  void layoutControls();
+  /// Runs an event handler; an error that escapes it is shown in a message
+  /// box and the program goes on.
+  template <typename F>
+  void guarded(F&& handler);
+
+  Services& services_;
+  std::unique_ptr<EngineServices> engineServices_;
+  std::string exePath_;
+  std::string settingsFile_;
+  DateSettings dateFormat_;
+  Settings settings_;
+  Workbench workbench_;
+  TableModel* model_ = nullptr;
+
+  std::vector<int> columnWidths_;
+  GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any
+  int progressDelayMs_ = 1000;
+  int tableUpdateDepth_ = 0;
+  bool syncingSelection_ = false;
+  bool fillingMinerals_ = false;
+  bool applyingWidths_ = false;
+};
+
+}  // namespace vestrane

@@ -1,0 +1,150 @@
+#pragma once
+// Helpers for the GUI tests: a main window started as the program starts it,
+// in a temporary folder that plays the executable's folder, with scripted
+// dialogs and recorded messages; and the mouse and keyboard moves on its
+// controls.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyleOptionViewItem>
+#include <QTableView>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/TableModel.h"
+#include "app/Unit1.h"
+#include "core/TestSupport.h"
+#include "fakes/FakeServices.h"
+#include "platform/core/Files.h"
+
+namespace vestrane::testing {
+
+/// FakeServices that also notes whether a window of the program was visible
+/// when each message appeared.
+class RecordingServices : public FakeServices {
+ public:
+  std::vector<bool> windowVisibleAtMessage;
+  void showMessage(const std::string& text) override {
+    bool visible = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) visible = visible || w->isVisible();
+    windowVisibleAtMessage.push_back(visible);
+    FakeServices::showMessage(text);
+  }
+};
+
+/// Alias lists that recognise the test tables' headers.
+inline const char* const kAliasLines =
+    "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n";
+
+/// Two points: S1/r1 with two garnets, one biotite and an unchecked
+/// plagioclase (2 combinations); S2/r2 with two garnets and three
+/// orthopyroxenes (6 combinations).
+inline const char* const kTable =
+    "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tFeO\r\n"
+    "1\tS1\tr1\tGrt\tg1\t37.5\t30.1\r\n"
+    "1\tS1\tr1\tBt\tb1\t35.0\t20.2\r\n"
+    "1\tS1\tr1\tGrt\tg2\t37.8\t29.9\r\n"
+    "0\tS1\tr1\tPl\tp1\t60.1\t0.1\r\n"
+    "1\tS2\tr2\tGrt\tg3\t37.1\t31.0\r\n"
+    "1\tS2\tr2\tGrt\tg4\t37.2\t30.8\r\n"
+    "1\tS2\tr2\tOpx\to1\t50.3\t25.1\r\n"
+    "1\tS2\tr2\tOpx\to2\t50.6\t24.7\r\n"
+    "1\tS2\tr2\tOpx\to3\t50.1\t25.5\r\n";
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  RecordingServices services;
+  std::unique_ptr<TForm1> form;
+
+  std::string exePath() const { return dir.file("Vestrane"); }
+  std::string iniPath() const { return dir.file("Vestrane.ini"); }
+
+  /// Starts the window as the program does: create (reading the settings
+  /// file), apply the bounds, show.
+  void start(const std::string& settingsText = kAliasLines) {
+    writeBytes(iniPath(), settingsText);
+    startWithoutSettings();
+  }
+  void startWithoutSettings() {
+    form = std::make_unique<TForm1>(services, exePath());
+    form->applyBounds();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  /// Writes kTable (or @p text) to a file and loads it with "Load TAB file".
+  std::string loadTable(const std::string& name = "table.tab", const std::string& text = kTable) {
+    const std::string path = dir.file(name);
+    writeBytes(path, text);
+    services.openAnswers.push_back(path);
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    return path;
+  }
+
+  QTableView* view() const { return form->ListView1; }
+  QWidget* viewport() const { return form->ListView1->viewport(); }
+  QModelIndex index(int row, int column) const { return view()->model()->index(row, column); }
+
+  /// The centre of a cell, scrolled into view.
+  QPoint cellCenter(int row, int column) const {
+    view()->scrollTo(index(row, column));
+    return view()->visualRect(index(row, column)).center();
+  }
+  void clickCell(int row, int column) { QTest::mouseClick(viewport(), Qt::LeftButton, {}, cellCenter(row, column)); }
+
+  /// The check box of a row, as the view draws it, scrolled into view.
+  QRect rowCheckRect(int row) const {
+    view()->scrollTo(index(row, ColSelect));
+    QStyleOptionViewItem option;
+    option.initFrom(view());
+    option.rect = view()->visualRect(index(row, ColSelect));
+    option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = index(row, ColSelect).data().toString();
+    return view()->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view());
+  }
+  void clickRowCheckBox(int row) {
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, rowCheckRect(row).center());
+  }
+  bool rowChecked(int row) const {
+    return index(row, ColSelect).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+  }
+  int selectedViewRow() const {
+    const QModelIndexList rows = view()->selectionModel()->selectedRows();
+    return rows.size() == 1 ? rows.first().row() : -1;
+  }
+
+  /// The mineral list as "Name+" (checked) and "Name-" (unchecked) entries.
+  std::vector<std::string> mineralList() const {
+    std::vector<std::string> entries;
+    for (int i = 0; i < form->CheckListBox1->count(); ++i) {
+      const QListWidgetItem* item = form->CheckListBox1->item(i);
+      entries.push_back(item->text().toStdString() + (item->checkState() == Qt::Checked ? "+" : "-"));
+    }
+    return entries;
+  }
+  /// Clicks the check mark of mineral list entry @p entry.
+  void clickMineralCheck(int entry) {
+    QListWidget* list = form->CheckListBox1;
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = list->visualItemRect(list->item(entry));
+    option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = list->item(entry)->text();
+    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+  }
+
+  std::string count() const { return form->Label2->text().toStdString(); }
+  std::string maxIndex() const { return form->Label3->text().toStdString(); }
+  std::string caption() const { return form->windowTitle().toStdString(); }
+};
+
+}  // namespace vestrane::testing
