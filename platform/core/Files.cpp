@@ -171,6 +171,17 @@ bool AtomicFile::open() {
     error_ = "folder not found";
     return false;
   }
+  if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) {
+    direct_ = true;
+    errno = 0;
+    out_ = std::make_unique<std::ofstream>(target, std::ios::binary | std::ios::trunc);
+    if (!out_->is_open()) {
+      error_ = systemReason();
+      out_.reset();
+      return false;
+    }
+    return true;
+  }
   // A name of our own beside the target, unique within this process and run.
   static std::atomic<unsigned> counter{0};
   auto stamp = static_cast<unsigned long long>(
@@ -214,6 +225,10 @@ bool AtomicFile::commit() {
   if (!ok) {
     cancel();
     return false;
+  }
+  if (direct_) {
+    committed_ = true;
+    return true;
   }
   std::error_code ec;
   fs::rename(nativePath(tempPath_), nativePath(path_), ec);

@@ -46,6 +46,8 @@ char pathSeparator();
 std::string joinPath(const std::string& folder, const std::string& name);
 
 /// A file written whole and then put in place of the target in one step.
+/// A target that exists but is no regular file (a device such as /dev/null,
+/// a pipe) is written directly instead: it cannot be replaced, only fed.
 class AtomicFile {
  public:
   explicit AtomicFile(std::string path);
@@ -73,6 +75,7 @@ class AtomicFile {
   std::unique_ptr<std::ofstream> out_;
   std::string error_;
   bool committed_ = false;
+  bool direct_ = false;  // the target is a device or pipe: written as it is
 };
 
 /// Writes @p bytes to @p path atomically. @return false with @p reason set on failure;
