@@ -10,9 +10,9 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Vestrane"));
-  // The application title: the caption of every message box, and the name
-  // the desktop shows for the program.
-  QApplication::setApplicationDisplayName(QString::fromUtf8(vestrane::kAppTitle));
+  // The application title "Gorlanth Combinations" is the caption of every
+  // message box (set by the services); it is not made Qt's display name,
+  // which the window system would append to the main window's own caption.
   QApplication::setWindowIcon(vestrane::programIcon());
 
   vestrane::QtServices services;
