@@ -27,6 +27,9 @@
 #include <limits.h>
 #include <unistd.h>
 #endif
+#if !defined(_WIN32)
+#include <csignal>
+#endif
 
 namespace vestrane::cli {
 
@@ -88,6 +91,9 @@ void setBinaryStandardStreams() {
 
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+// Tables are read, not mapped, on Windows: there is no bus error to report.
+void reportBusErrorsAs(const std::string&) {}
+
 #else  // POSIX
 
 std::string executablePath(const char* argv0) {
@@ -116,6 +122,29 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 void setBinaryStandardStreams() {}
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+namespace {
+std::string busErrorMessage;
+
+// A mapped table file cut short by another program while it is read: the
+// message, then the failure status; no output has been opened yet.
+void onBusError(int) {
+  ssize_t written = ::write(STDERR_FILENO, busErrorMessage.data(), busErrorMessage.size());
+  (void)written;
+  _exit(1);
+}
+}  // namespace
+
+void reportBusErrorsAs(const std::string& message) {
+  busErrorMessage = message + "\n";
+  static bool installed = false;
+  if (installed) return;
+  struct sigaction action {};
+  action.sa_handler = onBusError;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGBUS, &action, nullptr);
+  installed = true;
+}
 
 #endif
 

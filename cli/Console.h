@@ -28,4 +28,9 @@ void setBinaryStandardStreams();
 /// Whether standard error is shown on a terminal.
 bool standardErrorIsTerminal();
 
+/// Table files are mapped into memory; should one be cut short by another
+/// program while it is read, @p message goes to standard error and the tool
+/// exits with status 1 instead of dying of a bus error.
+void reportBusErrorsAs(const std::string& message);
+
 }  // namespace vestrane::cli

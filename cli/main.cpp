@@ -460,7 +460,10 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 
   // Every table is read before anything is written.
   Workbench bench(settings, services);
+  bench.setMapTableFiles(true);
   for (const std::string& table : o.tables) {
+    if (table != kStandardStream)
+      cli::reportBusErrorsAs("Error: can not read file " + table + " (it changed while it was read)");
     const bool ok = table == kStandardStream ? loadStandardInput(bench, console)
                                              : bench.LoadTableFile(table);
     if (!ok) return kExitFailed;

@@ -82,39 +82,48 @@ bool CombinationWriter::EmitCombinations(const PointState& state) {
 
   // Each chosen row's line is its head (Select, Sample, Area up to the
   // index) and its tail (the cells after Area); only the index between them
-  // changes from one combination to the next.
-  struct Line {
-    std::string head;
-    std::string tail;
-  };
+  // changes from one combination to the next. Heads and tails of all rows
+  // are kept in one reused string, each group's lines one after another.
   const int columns = table_.columnCount();
-  std::vector<std::vector<Line>> lines(groups.size());
-  for (std::size_t g = 0; g < groups.size(); ++g) {
-    for (int row : *groups[g]) {
+  std::string& store = lineStore_;
+  store.clear();
+  rowLines_.clear();
+  groupStart_.assign(1, 0);
+  for (const std::vector<int>* group : groups) {
+    for (int row : *group) {
       Line l;
-      l.head = "1\t";
-      l.head += table_.cell(row, ColSample);
-      l.head += '\t';
-      l.head += areaPrefix;
+      l.head = store.size();
+      store += "1\t";
+      store += table_.cell(row, ColSample);
+      store += '\t';
+      store += areaPrefix;
+      l.tail = store.size();
       for (int c = ColMineral; c < columns; ++c) {
-        l.tail += '\t';
-        l.tail += table_.cell(row, c);
+        store += '\t';
+        store += table_.cell(row, c);
       }
-      l.tail += "\r\n";
-      lines[g].push_back(std::move(l));
+      store += "\r\n";
+      l.end = store.size();
+      rowLines_.push_back(l);
     }
+    groupStart_.push_back(rowLines_.size());
   }
 
   // Odometer over the choices, the last group turning fastest; the index
-  // text is counted up in base 36 beside it.
+  // text is counted up in base 36 beside it. A whole combination goes into
+  // the buffer before the buffer is looked at.
   const std::size_t levels = groups.size();
-  std::vector<std::size_t> choice(levels, 0);
+  std::vector<std::size_t> choice(groupStart_.begin(), groupStart_.end() - 1);
   std::string index(indexed ? width : 0, '0');
+  const char* text = store.data();
   while (true) {
     for (std::size_t g = 0; g < levels; ++g) {
-      const Line& l = lines[g][choice[g]];
-      if (!append(l.head) || !append(index) || !append(l.tail)) return false;
+      const Line& l = rowLines_[choice[g]];
+      buffer_.append(text + l.head, l.tail - l.head);
+      buffer_.append(index);
+      buffer_.append(text + l.tail, l.end - l.tail);
     }
+    if (buffer_.size() >= kBufferSize && !flush()) return false;
     lines_ += static_cast<long long>(levels);
     if (!tick()) return false;
     for (std::size_t k = index.size(); k-- > 0;) {
@@ -126,8 +135,8 @@ bool CombinationWriter::EmitCombinations(const PointState& state) {
     std::size_t level = levels;
     while (level > 0) {
       --level;
-      if (++choice[level] < lines[level].size()) break;
-      choice[level] = 0;
+      if (++choice[level] < groupStart_[level + 1]) break;
+      choice[level] = groupStart_[level];
       if (level == 0) return true;
     }
   }

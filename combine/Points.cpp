@@ -101,41 +101,81 @@ std::string ComboCount::maxIndexText() const {
 // ---------------------------------------------------------------- point state
 
 bool PointState::belongs(const AnalysisTable& table, int row) const {
-  return table.cell(row, ColSample) == sample && table.cell(row, ColArea) == area;
+  return sameText(table.cell(row, ColSample), sample) && sameText(table.cell(row, ColArea), area);
 }
 
-void RebuildGroups(const AnalysisTable& table, PointState& state) {
+namespace {
+
+// Finds minerals in a mineral list ignoring letter case: the exact spelling
+// first, then the upper-cased one, the earliest entry winning. The reader
+// stores minerals capitalised, so the exact spelling almost always hits. A
+// point has a few minerals, searched linearly without building any string;
+// a list that grows long is indexed by hash maps instead.
+class MineralLookup {
+ public:
+  /// Adds the next entry of the list.
+  void add(std::string mineral) {
+    std::string upper = upperText(mineral);
+    if (!exactMap_.empty() || exact_.size() == kLinear) {
+      if (exactMap_.empty())
+        for (std::size_t i = 0; i < exact_.size(); ++i) {
+          exactMap_.emplace(exact_[i], static_cast<int>(i));
+          foldedMap_.emplace(folded_[i], static_cast<int>(i));
+        }
+      exactMap_.emplace(mineral, static_cast<int>(exact_.size()));
+      foldedMap_.emplace(upper, static_cast<int>(exact_.size()));
+    }
+    exact_.push_back(std::move(mineral));
+    folded_.push_back(std::move(upper));
+  }
+
+  /// The entry of @p mineral, or -1.
+  int find(std::string_view mineral) const {
+    if (!exactMap_.empty()) {
+      auto it = exactMap_.find(std::string(mineral));
+      if (it != exactMap_.end()) return it->second;
+      auto f = foldedMap_.find(upperText(mineral));
+      return f == foldedMap_.end() ? -1 : f->second;
+    }
+    for (std::size_t i = 0; i < exact_.size(); ++i)
+      if (sameText(exact_[i], mineral)) return static_cast<int>(i);
+    if (exact_.empty()) return -1;
+    std::string upper = upperText(mineral);
+    for (std::size_t i = 0; i < folded_.size(); ++i)
+      if (folded_[i] == upper) return static_cast<int>(i);
+    return -1;
+  }
+
+  std::size_t size() const { return exact_.size(); }
+
+ private:
+  static constexpr std::size_t kLinear = 16;
+  std::vector<std::string> exact_;
+  std::vector<std::string> folded_;
+  std::unordered_map<std::string, int> exactMap_;
+  std::unordered_map<std::string, int> foldedMap_;
+};
+
+}  // namespace
+
+namespace {
+
+// RebuildGroups for the current point, whose index in the table is @p point (-1: none).
+void rebuildGroupsAt(const AnalysisTable& table, PointState& state, int point) {
   for (auto& g : state.groups) g.clear();
   state.groups.resize(state.minerals.size());
 
-  int point = table.findPoint(state.sample, state.area);
   if (point >= 0) {
-    // Minerals are looked up ignoring letter case; the reader stores them
-    // capitalised, so the exact spelling almost always hits first.
-    std::unordered_map<std::string, int> exact;
-    std::unordered_map<std::string, int> folded;
-    for (std::size_t i = 0; i < state.minerals.size(); ++i) {
-      exact.emplace(state.minerals[i].mineral, static_cast<int>(i));
-      folded.emplace(upperText(state.minerals[i].mineral), static_cast<int>(i));
-    }
+    MineralLookup lookup;
+    for (const MineralEntry& m : state.minerals) lookup.add(m.mineral);
     for (int row : table.pointRows(point)) {
       std::string_view mineral = table.cell(row, ColMineral);
-      int entry;
-      auto it = exact.find(std::string(mineral));
-      if (it != exact.end()) {
-        entry = it->second;
-      } else {
-        std::string key = upperText(mineral);
-        auto f = folded.find(key);
-        if (f != folded.end()) {
-          entry = f->second;
-        } else {
-          entry = static_cast<int>(state.minerals.size());
-          state.minerals.push_back({std::string(mineral), false});
-          state.groups.emplace_back();
-          exact.emplace(std::string(mineral), entry);
-          folded.emplace(std::move(key), entry);
-        }
+      int entry = lookup.find(mineral);
+      if (entry < 0) {
+        entry = static_cast<int>(state.minerals.size());
+        state.minerals.push_back({std::string(mineral), false});
+        state.groups.emplace_back();
+        lookup.add(std::string(mineral));
       }
       if (table.isChecked(row)) state.groups[static_cast<std::size_t>(entry)].push_back(row);
     }
@@ -158,6 +198,36 @@ void RebuildGroups(const AnalysisTable& table, PointState& state) {
   state.maxIndexText = count.maxIndexText();
 }
 
+}  // namespace
+
+void RebuildGroups(const AnalysisTable& table, PointState& state) {
+  rebuildGroupsAt(table, state, table.findPoint(state.sample, state.area));
+}
+
+ComboCount PointComboCount(const AnalysisTable& table, int point) {
+  // The count of a point made current afresh: the product of the numbers
+  // of checked rows of each mineral that has any. Unchecked rows only add
+  // empty groups, which the product leaves out, so they are not looked at.
+  if (point < 0) return ComboCount();
+  MineralLookup lookup;
+  std::vector<std::uint32_t> checked;
+  for (int row : table.pointRows(point)) {
+    if (!table.isChecked(row)) continue;
+    std::string_view mineral = table.cell(row, ColMineral);
+    int entry = lookup.find(mineral);
+    if (entry < 0) {
+      entry = static_cast<int>(lookup.size());
+      lookup.add(std::string(mineral));
+      checked.push_back(0);
+    }
+    ++checked[static_cast<std::size_t>(entry)];
+  }
+  if (checked.empty()) return ComboCount();
+  ComboCount count(1);
+  for (std::uint32_t n : checked) count.multiply(n);
+  return count;
+}
+
 void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
                       std::string_view area) {
   state.minerals.clear();
@@ -165,6 +235,17 @@ void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string
   state.sample.assign(sample.data(), sample.size());
   state.area.assign(area.data(), area.size());
   RebuildGroups(table, state);
+}
+
+void MakePointCurrent(const AnalysisTable& table, PointState& state, int point) {
+  state.minerals.clear();
+  state.groups.clear();
+  int row = table.pointRows(point).front();
+  std::string_view sample = table.cell(row, ColSample);
+  std::string_view area = table.cell(row, ColArea);
+  state.sample.assign(sample.data(), sample.size());
+  state.area.assign(area.data(), area.size());
+  rebuildGroupsAt(table, state, point);
 }
 
 void SelectPoint(const AnalysisTable& table, PointState& state, int row) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "table/AnalysisTable.h"
@@ -65,12 +66,20 @@ struct PointState {
 /// Recomputes groups, check marks, count and labels for the current point.
 void RebuildGroups(const AnalysisTable& table, PointState& state);
 
+/// The combination count that making the table's point @p point current
+/// afresh would give, found without building its mineral list and groups.
+ComboCount PointComboCount(const AnalysisTable& table, int point);
+
 /// Makes @p row's point current (nothing happens when it already is).
 void SelectPoint(const AnalysisTable& table, PointState& state, int row);
 
 /// Empties the mineral list and its groups and makes (sample, area) current, then rebuilds.
 void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
                       std::string_view area);
+
+/// MakePointCurrent for the table's point @p point (0 to pointCount() - 1),
+/// without looking it up by its Sample and Area.
+void MakePointCurrent(const AnalysisTable& table, PointState& state, int point);
 
 /// Empties the point state: no point, no minerals, count 0, labels "0" and "--".
 void ClearPoint(PointState& state);

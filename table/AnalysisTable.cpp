@@ -27,9 +27,8 @@ void AnalysisTable::removeExtraColumns() {
       if (r.cellCount > kFixedColumns - 1) r.cellCount = kFixedColumns - 1;
       continue;
     }
-    const Cell* first = cells_.data() + r.firstCell;
     std::uint32_t keep = 0;
-    while (keep < r.cellCount && first[2 * keep] < static_cast<Cell>(kFixedColumns)) ++keep;
+    while (keep < r.cellCount && wideAt(r.firstCell + 4 * keep) < static_cast<Wide>(kFixedColumns)) ++keep;
     r.cellCount = keep;
   }
   ++revision_;
@@ -38,29 +37,90 @@ void AnalysisTable::removeExtraColumns() {
 std::string_view AnalysisTable::cell(int row, int column) const {
   const Row& r = rows_[static_cast<std::size_t>(row)];
   if (column < 1) return kMissing;
-  const Cell* first = cells_.data() + r.firstCell;
+  const char* bytes = pool_.data() + r.poolOffset;
+  auto index = static_cast<std::uint32_t>(column - 1);
+  if (r.narrow) {
+    if (index >= r.cellCount) return kMissing;
+    const Unit* c = cells_.data() + r.firstCell + index;
+    if (*c & kNarrowMissingBit) return kMissing;
+    Unit begin = index == 0 ? 0 : static_cast<Unit>(c[-1] & ~kNarrowMissingBit);
+    return std::string_view(bytes + begin, static_cast<std::size_t>(*c - begin));
+  }
   if (r.sparse) {
-    // Binary search over the (column, end) pairs.
+    // Binary search over the (column, end) pairs, each pair four units.
     std::uint32_t lo = 0, hi = r.cellCount;
-    auto wanted = static_cast<Cell>(column);
+    auto wanted = static_cast<Wide>(column);
     while (lo < hi) {
       std::uint32_t mid = (lo + hi) / 2;
-      if (first[2 * mid] < wanted)
+      if (wideAt(r.firstCell + 4 * mid) < wanted)
         lo = mid + 1;
       else
         hi = mid;
     }
-    if (lo == r.cellCount || first[2 * lo] != wanted) return kMissing;
-    Cell begin = lo == 0 ? 0 : first[2 * lo - 1];
-    return std::string_view(pool_.data() + r.poolOffset + begin, first[2 * lo + 1] - begin);
+    if (lo == r.cellCount || wideAt(r.firstCell + 4 * lo) != wanted) return kMissing;
+    Wide begin = lo == 0 ? 0 : wideAt(r.firstCell + 4 * lo - 2);
+    return std::string_view(bytes + begin, wideAt(r.firstCell + 4 * lo + 2) - begin);
   }
-  auto index = static_cast<std::uint32_t>(column - 1);
   if (index >= r.cellCount) return kMissing;
-  const Cell* c = first + index;
-  if (*c & kMissingBit) return kMissing;
-  Cell begin = index == 0 ? 0 : (c[-1] & ~kMissingBit);
-  return std::string_view(pool_.data() + r.poolOffset + begin, *c - begin);
+  const std::size_t at = r.firstCell + 2 * static_cast<std::size_t>(index);
+  Wide end = wideAt(at);
+  if (end & kMissingBit) return kMissing;
+  Wide begin = index == 0 ? 0 : (wideAt(at - 2) & ~kMissingBit);
+  return std::string_view(bytes + begin, end - begin);
 }
+
+namespace {
+
+// Copies @p n bytes. Most cells are a few bytes long: they move in one or
+// two fixed-size pieces (overlapping when need be) instead of a library
+// call each; no byte outside the source or the target is touched.
+inline void copyCell(char* out, const char* in, std::size_t n) {
+  if (n >= 16) {
+    std::memcpy(out, in, n);
+  } else if (n >= 8) {
+    std::uint64_t a, b;
+    std::memcpy(&a, in, 8);
+    std::memcpy(&b, in + n - 8, 8);
+    std::memcpy(out, &a, 8);
+    std::memcpy(out + n - 8, &b, 8);
+  } else if (n >= 4) {
+    std::uint32_t a, b;
+    std::memcpy(&a, in, 4);
+    std::memcpy(&b, in + n - 4, 4);
+    std::memcpy(out, &a, 4);
+    std::memcpy(out + n - 4, &b, 4);
+  } else if (n > 0) {
+    out[0] = in[0];
+    out[n / 2] = in[n / 2];
+    out[n - 1] = in[n - 1];
+  }
+}
+
+// Writes the entries of a row (dense or sparse) into @p entry, whose type
+// is its width, and its bytes into @p out.
+template <class Entry>
+void writeCells(const AnalysisTable::CellValue* cells, std::size_t count, bool sparse,
+                Entry missingBit, char* out, Entry* entry) {
+  Entry end = 0;
+  std::uint32_t nextColumn = 1;
+  for (std::size_t i = 0; i < count; ++i) {
+    const AnalysisTable::CellValue& v = cells[i];
+    copyCell(out + end, v.text.data(), v.text.size());
+    if (sparse) {
+      end = static_cast<Entry>(end + v.text.size());
+      *entry++ = static_cast<Entry>(v.column);
+      *entry++ = end;
+      continue;
+    }
+    for (; nextColumn < static_cast<std::uint32_t>(v.column); ++nextColumn)
+      *entry++ = static_cast<Entry>(end | missingBit);
+    end = static_cast<Entry>(end + v.text.size());
+    *entry++ = end;
+    ++nextColumn;
+  }
+}
+
+}  // namespace
 
 void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t count) {
   Row r;
@@ -75,28 +135,21 @@ void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t 
   std::uint64_t bytes = 0;
   for (std::size_t i = 0; i < count; ++i) bytes += cells[i].text.size();
   if (bytes >= kMissingBit) throw std::length_error("table line too long");
+  r.narrow = !r.sparse && bytes < kNarrowMissingBit;
   const std::size_t poolStart = pool_.size();
   pool_.resize(poolStart + bytes);
   char* out = pool_.data() + poolStart;
   const std::size_t cellStart = cells_.size();
-  cells_.resize(cellStart + (r.sparse ? 2 * count : lastColumn));
-  Cell* entry = cells_.data() + cellStart;
-
-  Cell end = 0;
-  std::uint32_t nextColumn = 1;
-  for (std::size_t i = 0; i < count; ++i) {
-    const CellValue& v = cells[i];
-    if (!v.text.empty()) std::memcpy(out + end, v.text.data(), v.text.size());
-    if (r.sparse) {
-      end += static_cast<Cell>(v.text.size());
-      *entry++ = static_cast<Cell>(v.column);
-      *entry++ = end;
-      continue;
-    }
-    for (; nextColumn < static_cast<std::uint32_t>(v.column); ++nextColumn) *entry++ = end | kMissingBit;
-    end += static_cast<Cell>(v.text.size());
-    *entry++ = end;
-    ++nextColumn;
+  if (r.narrow) {
+    cells_.resize(cellStart + lastColumn);
+    writeCells<Unit>(cells, count, false, kNarrowMissingBit, out, cells_.data() + cellStart);
+  } else {
+    // Wide entries are written to an aligned scratch row and copied in.
+    const std::size_t entries = r.sparse ? 2 * count : lastColumn;
+    wideScratch_.resize(entries);
+    writeCells<Wide>(cells, count, r.sparse, kMissingBit, out, wideScratch_.data());
+    cells_.resize(cellStart + 2 * entries);
+    if (entries) std::memcpy(cells_.data() + cellStart, wideScratch_.data(), entries * sizeof(Wide));
   }
   rows_.push_back(r);
   rowPoint_.push_back(-1);
@@ -110,30 +163,60 @@ void AnalysisTable::reserve(std::size_t rows, std::size_t cells, std::size_t byt
   pool_.reserve(pool_.size() + bytes);
 }
 
-std::string AnalysisTable::pointKey(std::string_view sample, std::string_view area) {
-  // Length-prefixed, so no byte of a cell can be mistaken for the boundary.
-  std::string key = std::to_string(sample.size());
-  key += ':';
-  key.append(sample.data(), sample.size());
-  key.append(area.data(), area.size());
-  return key;
+std::size_t AnalysisTable::pointHash(std::string_view sample, std::string_view area) {
+  std::size_t h = std::hash<std::string_view>()(sample);
+  // The two hashes are mixed unevenly, so (x, y) and (y, x) differ.
+  return (h ^ (h >> 29)) * 0x9E3779B97F4A7C15ull + std::hash<std::string_view>()(area);
+}
+
+std::size_t AnalysisTable::findSlot(std::string_view sample, std::string_view area,
+                                    std::size_t hash) const {
+  const std::size_t mask = pointSlots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    int point = pointSlots_[i];
+    if (point < 0) return i;
+    const Point& p = points_[static_cast<std::size_t>(point)];
+    if (p.hash == hash) {
+      int row = p.rows.front();
+      if (sameText(cell(row, ColSample), sample) && sameText(cell(row, ColArea), area)) return i;
+    }
+  }
+}
+
+void AnalysisTable::growPointIndex() {
+  std::size_t size = pointSlots_.empty() ? 64 : 2 * pointSlots_.size();
+  pointSlots_.assign(size, -1);
+  const std::size_t mask = size - 1;
+  for (std::size_t point = 0; point < points_.size(); ++point) {
+    std::size_t i = points_[point].hash & mask;
+    while (pointSlots_[i] >= 0) i = (i + 1) & mask;
+    pointSlots_[i] = static_cast<int>(point);
+  }
 }
 
 void AnalysisTable::commitRow() {
   int row = rowCount() - 1;
+  std::string_view sample = cell(row, ColSample);
+  std::string_view area = cell(row, ColArea);
   // Rows of one point mostly come one after another.
-  if (row > 0 && cell(row, ColSample) == cell(row - 1, ColSample) &&
-      cell(row, ColArea) == cell(row - 1, ColArea)) {
+  if (row > 0 && sameText(sample, cell(row - 1, ColSample)) && sameText(area, cell(row - 1, ColArea))) {
     int point = rowPoint_[static_cast<std::size_t>(row - 1)];
     points_[static_cast<std::size_t>(point)].rows.push_back(row);
     rowPoint_.back() = point;
     return;
   }
-  std::string key = pointKey(cell(row, ColSample), cell(row, ColArea));
-  auto [it, inserted] = pointIndex_.try_emplace(std::move(key), pointCount());
-  if (inserted) points_.emplace_back();
-  points_[static_cast<std::size_t>(it->second)].rows.push_back(row);
-  rowPoint_.back() = it->second;
+  // At most half the slots are taken, so a search always meets an empty one.
+  if (2 * (points_.size() + 1) > pointSlots_.size()) growPointIndex();
+  const std::size_t hash = pointHash(sample, area);
+  const std::size_t slot = findSlot(sample, area, hash);
+  int point = pointSlots_[slot];
+  if (point < 0) {
+    point = pointCount();
+    points_.push_back(Point{{}, hash});
+    pointSlots_[slot] = point;
+  }
+  points_[static_cast<std::size_t>(point)].rows.push_back(row);
+  rowPoint_.back() = point;
 }
 
 void AnalysisTable::clearRows() {
@@ -146,20 +229,21 @@ void AnalysisTable::clearRows() {
   rowPoint_.clear();
   rowPoint_.shrink_to_fit();
   points_.clear();
-  pointIndex_.clear();
+  pointSlots_.clear();
+  pointSlots_.shrink_to_fit();
   ++revision_;
 }
 
 int AnalysisTable::findPoint(std::string_view sample, std::string_view area) const {
-  auto it = pointIndex_.find(pointKey(sample, area));
-  return it == pointIndex_.end() ? -1 : it->second;
+  if (pointSlots_.empty()) return -1;
+  return pointSlots_[findSlot(sample, area, pointHash(sample, area))];
 }
 
 std::size_t AnalysisTable::memoryUsed() const {
-  std::size_t bytes = pool_.capacity() + cells_.capacity() * sizeof(Cell) +
-                      rows_.capacity() * sizeof(Row) + rowPoint_.capacity() * sizeof(int);
+  std::size_t bytes = pool_.capacity() + cells_.capacity() * sizeof(Unit) +
+                      rows_.capacity() * sizeof(Row) + rowPoint_.capacity() * sizeof(int) +
+                      pointSlots_.capacity() * sizeof(int) + wideScratch_.capacity() * sizeof(Wide);
   for (const Point& p : points_) bytes += p.rows.capacity() * sizeof(int) + sizeof(Point);
-  for (const auto& kv : pointIndex_) bytes += kv.first.capacity() + 48;
   return bytes;
 }
 

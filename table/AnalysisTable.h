@@ -11,14 +11,25 @@
 // everything that works on one point visits only that point's rows.
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vestrane {
 
 inline constexpr std::string_view kMissing = "-";
+
+/// Whether @p a and @p b hold the same bytes. Cells are short, and a plain
+/// loop over them beats a library call per comparison.
+inline bool sameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
 
 enum FixedColumn : int { ColSelect = 0, ColSample = 1, ColArea = 2, ColMineral = 3, ColAnalysis = 4 };
 inline constexpr int kFixedColumns = 5;
@@ -78,36 +89,74 @@ class AnalysisTable {
   std::uint64_t revision() const { return revision_; }
 
  private:
+  /// An allocator whose growth leaves new elements uninitialised: the pool
+  /// and the cell entries are written right after they grow, so filling
+  /// them with zeros first would only cost a second pass over the memory.
+  template <class T>
+  struct GrowAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+      using other = GrowAllocator<U>;
+    };
+    GrowAllocator() = default;
+    template <class U>
+    GrowAllocator(const GrowAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  };
+
   // A row keeps its cells densely (one entry per column up to its last
   // given cell) or, when most of those would be "-", sparsely (a column
   // number before each entry), so memory follows the bytes read, never
   // rows times columns. An entry is the end of the cell's bytes, counted
   // from the row's start in the pool; a cell starts where the entry before
-  // it ends. The top bit marks "-" in dense rows.
-  using Cell = std::uint32_t;
-  static constexpr Cell kMissingBit = 0x80000000u;
+  // it ends. The top bit marks "-" in dense rows. A dense row of fewer than
+  // 32768 bytes has narrow entries of one 16-bit unit each; other rows have
+  // wide entries of 32 bits in two units.
+  using Unit = std::uint16_t;
+  using Wide = std::uint32_t;
+  static constexpr Wide kMissingBit = 0x80000000u;
+  static constexpr Unit kNarrowMissingBit = 0x8000u;
   struct Row {
     std::uint64_t poolOffset;
-    std::uint64_t firstCell;
+    std::uint64_t firstCell;  ///< index of the row's first unit
     std::uint32_t cellCount;  ///< dense: cells; sparse: (column, end) pairs
     bool checked;
     bool sparse;
+    bool narrow;
   };
   struct Point {
     std::vector<int> rows;
+    std::size_t hash;
   };
-  struct KeyHash {
-    std::size_t operator()(const std::string& k) const noexcept { return std::hash<std::string>()(k); }
-  };
-  static std::string pointKey(std::string_view sample, std::string_view area);
+  /// The wide entry at unit @p at.
+  Wide wideAt(std::size_t at) const {
+    Wide w;
+    std::memcpy(&w, cells_.data() + at, sizeof w);
+    return w;
+  }
+  static std::size_t pointHash(std::string_view sample, std::string_view area);
+  /// The point index's slot for (sample, area): the slot holding its point,
+  /// or the empty slot where it belongs.
+  std::size_t findSlot(std::string_view sample, std::string_view area, std::size_t hash) const;
+  void growPointIndex();
 
   std::vector<std::string> captions_;
   std::vector<Row> rows_;
-  std::vector<Cell> cells_;
-  std::string pool_;
+  std::vector<Unit, GrowAllocator<Unit>> cells_;
+  std::vector<char, GrowAllocator<char>> pool_;
   std::vector<int> rowPoint_;
   std::vector<Point> points_;
-  std::unordered_map<std::string, int, KeyHash> pointIndex_;
+  // Open addressing over the points by their hash; -1 marks an empty slot.
+  // Keys are the points' own cells, so no key string is built or kept.
+  std::vector<int> pointSlots_;
+  std::vector<Wide> wideScratch_;
   std::uint64_t revision_ = 0;
 };
 

@@ -1,7 +1,15 @@
 #include "table/TableReader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// SSE2 (every x86-64 processor has it) scans the whole text sixteen bytes at
+// a time; elsewhere the portable eight-byte code does.
+#include <emmintrin.h>
+#define VESTRANE_SSE2 1
+#endif
 
 #include "platform/core/Services.h"
 #include "settings/Text.h"
@@ -87,28 +95,86 @@ std::string TableTextBuilder::finish() {
 
 namespace {
 
-// Whether every line of @p bytes already ends with CR LF (but maybe the
-// last), with no other CR, no bare LF and no Ctrl-Z: then the bytes are
-// their own table text, as most files from a Windows machine are.
-bool isTableText(const std::string& bytes) {
-  const char* data = bytes.data();
-  const std::size_t size = bytes.size();
-  if (std::memchr(data, '\x1a', size)) return false;
-  std::size_t crs = 0;
-  for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\r', size - static_cast<std::size_t>(p - data))));
-       ++p, ++crs)
-    if (p + 1 == data + size || p[1] != '\n') return false;
-  std::size_t lfs = 0;
-  for (const char* p = data; (p = static_cast<const char*>(std::memchr(p, '\n', size - static_cast<std::size_t>(p - data))));
-       ++p)
-    ++lfs;
-  return crs == lfs;
+#ifdef VESTRANE_SSE2
+// Set bits of a 16-bit movemask.
+std::size_t bitCount(unsigned mask) {
+  std::size_t n = 0;
+  for (; mask; mask &= mask - 1) ++n;
+  return n;
+}
+#endif
+
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+std::uint64_t load8(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// The bytes of @p word equal to @p c: the top bit of each such byte set and
+// no other bit (exact, with no carry from one byte into the next).
+std::uint64_t bytesEqual(std::uint64_t word, char c) {
+  std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The number of CRs in @p text, sixteen bytes at a time with SSE2 where the
+// processor has it, else eight at a time.
+std::size_t countCRs(std::string_view text) {
+  const char* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t count = 0, i = 0;
+#ifdef VESTRANE_SSE2
+  const __m128i cr = _mm_set1_epi8('\r');
+  for (; i + 16 <= n; i += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    count += bitCount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr))));
+  }
+#endif
+  for (; i + 8 <= n; i += 8) count += static_cast<std::size_t>(((bytesEqual(load8(p + i), '\r') >> 7) * kOnes) >> 56);
+  for (; i < n; ++i) count += p[i] == '\r';
+  return count;
 }
 
 }  // namespace
 
+bool IsTableText(std::string_view bytes) {
+  // Table text as it stands: a byte is a CR exactly when the next one is an
+  // LF, the first byte is no LF, and there is no Ctrl-Z. Eight bytes and
+  // the eight after each of them are compared at a time.
+  const char* p = bytes.data();
+  const std::size_t n = bytes.size();
+  if (n == 0) return true;
+  if (p[0] == '\n') return false;
+  std::size_t i = 0;
+#ifdef VESTRANE_SSE2
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i sub = _mm_set1_epi8('\x1a');
+  for (; i + 17 <= n; i += 16) {
+    __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+    __m128i bad = _mm_or_si128(_mm_xor_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(next, lf)),
+                               _mm_cmpeq_epi8(here, sub));
+    if (_mm_movemask_epi8(bad)) return false;
+  }
+#endif
+  for (; i + 9 <= n; i += 8) {
+    std::uint64_t here = load8(p + i);
+    if ((bytesEqual(here, '\r') ^ bytesEqual(load8(p + i + 1), '\n')) | bytesEqual(here, '\x1a'))
+      return false;
+  }
+  for (; i < n; ++i) {
+    if (p[i] == '\x1a') return false;
+    if ((p[i] == '\r') != (i + 1 < n && p[i + 1] == '\n')) return false;
+  }
+  return true;
+}
+
 void TableTextInPlace(std::string& bytes) {
-  if (isTableText(bytes)) {
+  if (IsTableText(bytes)) {
     const std::size_t size = bytes.size();
     if (size > 0 && bytes[size - 1] != '\n') bytes += "\r\n";
     return;
@@ -237,14 +303,14 @@ namespace {
 
 // Takes the text before the next CR from @p pos on, and moves @p pos past the
 // CR and the one character after it. Without a CR, takes the rest.
-std::string_view takeLine(const std::string& text, std::size_t& pos) {
+std::string_view takeLine(std::string_view text, std::size_t& pos) {
   std::size_t cr = text.find('\r', pos);
   std::string_view line;
-  if (cr == std::string::npos) {
-    line = std::string_view(text).substr(pos);
+  if (cr == std::string_view::npos) {
+    line = text.substr(pos);
     pos = text.size();
   } else {
-    line = std::string_view(text).substr(pos, cr - pos);
+    line = text.substr(pos, cr - pos);
     pos = cr + 2 <= text.size() ? cr + 2 : text.size();
   }
   return line;
@@ -253,11 +319,26 @@ std::string_view takeLine(const std::string& text, std::size_t& pos) {
 }  // namespace
 
 bool TableReader::ParseTableText(std::string& text) {
+  std::size_t consumed = 0;
+  bool ok = parse(text, consumed);
+  if (ok)
+    text.clear();
+  else
+    text.erase(0, consumed);
+  return ok;
+}
+
+bool TableReader::ParseTableView(std::string_view text) {
+  std::size_t consumed = 0;
+  return parse(text, consumed);
+}
+
+bool TableReader::parse(std::string_view text, std::size_t& consumed) {
   report_.clear();
   rowsAdded_ = 0;
   long long lineNumber = 0;
 
-  if (text.find('\r') == std::string::npos) {
+  if (text.find('\r') == std::string_view::npos) {
     services_.showMessage(kMsgLessThanTwoRows);
     return false;
   }
@@ -285,10 +366,10 @@ bool TableReader::ParseTableText(std::string& text) {
       found = true;
       break;
     }
-    if (text.find('\r', pos) == std::string::npos) break;
+    if (text.find('\r', pos) == std::string_view::npos) break;
   }
-  if (!found || text.find('\r', pos) == std::string::npos) {
-    text.erase(0, pos);
+  if (!found || text.find('\r', pos) == std::string_view::npos) {
+    consumed = pos;
     services_.showMessage(kMsgNoHeader);
     return false;
   }
@@ -298,9 +379,7 @@ bool TableReader::ParseTableText(std::string& text) {
   {
     // Room for every remaining line as a row, so the table grows in one step
     // instead of doubling (and briefly holding twice) its storage.
-    std::size_t lines = 1;
-    for (std::size_t p = text.find('\r', pos); p != std::string::npos; p = text.find('\r', p + 1))
-      ++lines;
+    std::size_t lines = 1 + countCRs(text.substr(pos));
     std::size_t bytes = text.size() - pos;
     std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
     table_.reserve(lines, std::min(lines * cellsPerRow, bytes / 2 + lines), bytes);
@@ -312,7 +391,7 @@ bool TableReader::ParseTableText(std::string& text) {
       continue;
     readDataLine(line, lineNumber);
   }
-  text.clear();
+  consumed = text.size();
   if (onEndUpdate) onEndUpdate();
 
   if (!report_.empty()) services_.showMessage(kMsgIgnoredLines + report_);
@@ -341,6 +420,12 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
   if (fields_.size() < map_.size()) fields_.resize(map_.size());
   if (cells_.size() < map_.size()) cells_.resize(map_.size());
   std::size_t fieldCount = 0;
+  // With an ordered map the cells are written as the fields are cut; else
+  // the fields are collected and put in column order afterwards.
+  const bool ordered = mapOrdered_;
+  std::size_t cellCount = 0;
+  std::string_view sample = kMissing;
+  std::string_view mineral = kMissing;
   bool checked = true;
   // A line may be a further header. That takes a field beginning with a
   // Sample or Mineral alias, which is looked for while the fields are cut;
@@ -379,7 +464,17 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
       mineral_ = capitalizeFirst(field);
       field = mineral_;
     }
-    if (field == kMissing) field = kMissing;
+    if (field.size() == 1 && field[0] == '-') field = kMissing;
+    if (ordered) {
+      // Columns come in increasing order, each once: the field is its cell.
+      if (column == ColSample) sample = field;
+      if (column == ColMineral) mineral = field;
+      if (field.data() == kMissing.data()) continue;
+      AnalysisTable::CellValue& c = cells_[cellCount++];
+      c.column = column;
+      c.text = field;
+      continue;
+    }
     Field& f = fields_[fieldCount++];
     f.column = column;
     f.position = index;
@@ -394,11 +489,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
   // Cells in column order; of several fields for one column the later wins.
   auto first = fields_.begin();
   auto last = first + static_cast<std::ptrdiff_t>(fieldCount);
-  if (!mapOrdered_)
-    std::stable_sort(first, last, [](const Field& a, const Field& b) { return a.column < b.column; });
-  std::size_t cellCount = 0;
-  std::string_view sample = kMissing;
-  std::string_view mineral = kMissing;
+  std::stable_sort(first, last, [](const Field& a, const Field& b) { return a.column < b.column; });
   for (std::size_t i = 0; i < fieldCount; ++i) {
     const Field& f = fields_[i];
     if (i + 1 < fieldCount && fields_[i + 1].column == f.column) continue;

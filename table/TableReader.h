@@ -53,6 +53,11 @@ class TableTextBuilder {
 /// rules of TableTextBuilder, without a second copy of a large file.
 void TableTextInPlace(std::string& bytes);
 
+/// Whether @p bytes are their own table text: every line ends with CR LF
+/// (but maybe the last), with no other CR, no bare LF and no Ctrl-Z, as most
+/// files from a Windows machine are.
+bool IsTableText(std::string_view bytes);
+
 /// Table text of whole file bytes, by the rules of TableTextBuilder.
 std::string TableTextFromBytes(std::string_view bytes);
 
@@ -80,6 +85,9 @@ class TableReader {
   /// Reads @p text (consumed) into the table and shows the reader's messages.
   /// @return false for the two format errors, when no row was added.
   bool ParseTableText(std::string& text);
+  /// The same for table text that stays where it is (a mapped file), which
+  /// must be empty or end with CR LF; the text is left unchanged.
+  bool ParseTableView(std::string_view text);
 
   /// Rebuilds the column map from @p header; may append extra columns and set captions.
   void BuildColumnMap(std::string_view header);
@@ -92,6 +100,9 @@ class TableReader {
   int rowsAdded() const { return rowsAdded_; }
 
  private:
+  /// ParseTableText on a view; @p consumed tells how much of the text the
+  /// parse used up (all of it unless the header was missing).
+  bool parse(std::string_view text, std::size_t& consumed);
   void readDataLine(std::string_view line, long long lineNumber);
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.

@@ -65,10 +65,9 @@ void Workbench::Button1Click() {
 }
 
 bool Workbench::LoadTableFile(const std::string& path) {
-  std::string text;
-  text.reserve(fileSize(path) + 64);  // room for the last line end and a few bare LFs
+  FileBytes file;
   std::string reason;
-  ReadResult read = readWholeFile(path, text, &reason);
+  ReadResult read = file.open(path, mapTableFiles_, &reason);
   if (read == ReadResult::CannotOpen) {
     services_.showMessage(kMsgCannotOpen + path);
     return false;
@@ -77,8 +76,21 @@ bool Workbench::LoadTableFile(const std::string& path) {
     services_.showMessage("Error: can not read file " + path + " (" + reason + ")");
     return false;
   }
-  TableTextInPlace(text);
-  if (!ParseTableText(text)) return false;
+  // A file whose lines all end with CR LF, the last one included, is its
+  // own table text and is parsed where it lies; any other is converted in a
+  // buffer of its own first.
+  std::string_view bytes = file.bytes();
+  bool parsed;
+  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes)) {
+    parsed = reader_.ParseTableView(bytes);
+    file.close();
+    selectFirstRow();
+  } else {
+    std::string text = file.takeString();
+    TableTextInPlace(text);
+    parsed = ParseTableText(text);
+  }
+  if (!parsed) return false;
 
   setWorkDirectory(folderOf(path));
   saveDialogInitialDir = settings_.path;
@@ -304,16 +316,16 @@ std::vector<Workbench::RunPoint> Workbench::pointsOfRun() const {
   }
   std::vector<RunPoint> points;
   for (const auto& rows : pointsBySample)
-    for (int row : rows) points.push_back({table_.cell(row, ColSample), table_.cell(row, ColArea)});
+    for (int row : rows)
+      points.push_back({table_.cell(row, ColSample), table_.cell(row, ColArea), table_.pointOf(row)});
   return points;
 }
 
 bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
-  PointState scratch;
   for (const RunPoint& p : points) {
-    MakePointCurrent(table_, scratch, p.sample, p.area);
-    if (!scratch.count.fitsInt32()) {
-      services_.showMessage("Error: too many combinations (" + scratch.countText + ") at sample " +
+    ComboCount count = PointComboCount(table_, p.point);
+    if (!count.fitsInt32()) {
+      services_.showMessage("Error: too many combinations (" + count.toDecimal() + ") at sample " +
                             std::string(p.sample) + ", area " + std::string(p.area) + "!");
       return false;
     }
@@ -321,7 +333,7 @@ bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
   return true;
 }
 
-void Workbench::enterPoint(const RunPoint& p) { MakePointCurrent(table_, point_, p.sample, p.area); }
+void Workbench::enterPoint(const RunPoint& p) { MakePointCurrent(table_, point_, p.point); }
 
 void Workbench::finishRun() {
   if (selectedRow_ >= 0 && selectedRow_ < table_.rowCount() && !point_.belongs(table_, selectedRow_))

@@ -55,6 +55,9 @@ class Workbench {
   Workbench(Settings& settings, Services& services);
 
   void setObserver(WorkbenchObserver* observer) { observer_ = observer; }
+  /// Lets LoadTableFile map large files into memory instead of reading them
+  /// (see FileBytes::open for the one risk that comes with it).
+  void setMapTableFiles(bool map) { mapTableFiles_ = map; }
 
   AnalysisTable& table() { return table_; }
   const AnalysisTable& table() const { return table_; }
@@ -111,6 +114,7 @@ class Workbench {
   struct RunPoint {
     std::string_view sample;
     std::string_view area;
+    int point;  ///< the table's index of the point
   };
   std::vector<RunPoint> pointsOfRun() const;
   /// Refuses a run whose points have more combinations than 32 bits count.
@@ -131,6 +135,7 @@ class Workbench {
   WorkbenchObserver* observer_ = nullptr;
   std::string caption_ = kCaptionPlain;
   int selectedRow_ = -1;
+  bool mapTableFiles_ = false;
 };
 
 }  // namespace vestrane

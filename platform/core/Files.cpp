@@ -1,6 +1,7 @@
 // Platform file: the only place where UTF-8 path strings become the operating
 // system's paths. On Windows std::filesystem needs the UTF-8 marked as such;
-// elsewhere the bytes are the native path already.
+// elsewhere the bytes are the native path already. FileBytes maps files with
+// the POSIX calls open/fstat/mmap (marked below); on Windows it reads them.
 
 #include "platform/core/Files.h"
 
@@ -11,6 +12,14 @@
 #include <filesystem>
 #include <system_error>
 #include <vector>
+
+#ifndef _WIN32
+// POSIX: mapping files into memory.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -106,6 +115,67 @@ ReadResult readWholeFile(const std::string& path, std::string& out, std::string*
     return ReadResult::ReadError;
   }
   return ReadResult::Ok;
+}
+
+FileBytes::~FileBytes() { close(); }
+
+void FileBytes::close() {
+#ifndef _WIN32
+  if (map_) ::munmap(map_, mapSize_);
+#endif
+  map_ = nullptr;
+  mapSize_ = 0;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  view_ = std::string_view();
+}
+
+std::string FileBytes::takeString() {
+  std::string out;
+  if (map_)
+    out.assign(view_.data(), view_.size());
+  else
+    out.swap(buffer_);
+  close();
+  return out;
+}
+
+ReadResult FileBytes::open(const std::string& path, bool mayMap, std::string* reason) {
+  close();
+#ifndef _WIN32
+  // POSIX: a non-empty regular file is mapped whole, its pages entered at
+  // once (MAP_POPULATE where there is one) rather than one fault at a time.
+  // Whatever cannot be mapped goes the common way below, which also gives
+  // the failures their reasons.
+  std::error_code ec;
+  if (mayMap && !fs::is_directory(nativePath(path), ec)) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+      struct stat st;
+      if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+          static_cast<unsigned long long>(st.st_size) <= static_cast<std::size_t>(-1) / 2) {
+        auto size = static_cast<std::size_t>(st.st_size);
+        int flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+        flags |= MAP_POPULATE;
+#endif
+        void* p = ::mmap(nullptr, size, PROT_READ, flags, fd, 0);
+        if (p != MAP_FAILED) {
+          map_ = p;
+          mapSize_ = size;
+          view_ = std::string_view(static_cast<const char*>(p), size);
+        }
+      }
+      ::close(fd);
+      if (map_) return ReadResult::Ok;
+    }
+  }
+#else
+  (void)mayMap;
+#endif
+  ReadResult result = readWholeFile(path, buffer_, reason);
+  view_ = buffer_;
+  return result;
 }
 
 bool directoryExists(const std::string& path) {

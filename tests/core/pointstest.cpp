@@ -182,3 +182,50 @@ TEST_F(PointsTest, DashValuesFormPointsOfTheirOwn) {
   EXPECT_EQ(bench.point().countText, "0");
   EXPECT_EQ(bench.point().maxIndexText, "--");
 }
+
+TEST_F(PointsTest, CountWithoutGroupsAgreesWithMakingThePointCurrent) {
+  // Points with minerals in mixed letter case (one group each), unchecked
+  // rows, a point with no checked row, and one with more minerals than are
+  // searched one by one (40 minerals, some repeated in other cases).
+  std::string body = kRows;
+  body += "1\tS3\tr1\tgrt\tanalysis\r\n1\tS3\tr1\tGRT\tanalysis\r\n0\tS3\tr1\tBt\tanalysis\r\n1\tS3\tr1\tbT\tanalysis\r\n";
+  body += "0\tS4\tr1\tGrt\tanalysis\r\n0\tS4\tr1\tBt\tanalysis\r\n";
+  for (int i = 0; i < 40; ++i) {
+    std::string m = "M" + std::to_string(i);
+    body += "1\tS5\tr1\t" + m + "\tanalysis\r\n";
+    if (i % 3 == 0) body += "1\tS5\tr1\t" + m + "\tanalysis\r\n";
+    if (i % 5 == 0) body += "1\tS5\tr1\tm" + std::to_string(i) + "\tanalysis\r\n";  // same group, other case
+    if (i % 7 == 0) body += "0\tS5\tr1\t" + m + "\tanalysis\r\n";
+  }
+  load(body);
+  const AnalysisTable& table = bench.table();
+  ASSERT_EQ(table.pointCount(), 6);
+  for (int p = 0; p < table.pointCount(); ++p) {
+    int row = table.pointRows(p).front();
+    PointState byName;
+    MakePointCurrent(table, byName, table.cell(row, ColSample), table.cell(row, ColArea));
+    PointState byIndex;
+    MakePointCurrent(table, byIndex, p);
+    EXPECT_EQ(PointComboCount(table, p), byName.count) << p;
+    EXPECT_EQ(byIndex.sample, byName.sample);
+    EXPECT_EQ(byIndex.area, byName.area);
+    EXPECT_EQ(byIndex.groups, byName.groups) << p;
+    EXPECT_EQ(byIndex.countText, byName.countText) << p;
+    ASSERT_EQ(byIndex.minerals.size(), byName.minerals.size()) << p;
+    for (std::size_t m = 0; m < byName.minerals.size(); ++m)
+      EXPECT_EQ(byIndex.minerals[m].mineral, byName.minerals[m].mineral);
+  }
+  // The counts themselves: S3 has Grt x2 and Bt x1 checked; S4 none;
+  // S5 the product of each mineral's checked rows, either case.
+  auto countAt = [&](const char* sample) {
+    return PointComboCount(table, table.findPoint(sample, "r1")).toDecimal();
+  };
+  EXPECT_EQ(countAt("S3"), "2");
+  EXPECT_TRUE(PointComboCount(table, table.findPoint("S4", "r1")).isZero());
+  ComboCount expected(1);
+  for (int i = 0; i < 40; ++i) expected.multiply(1u + (i % 3 == 0) + (i % 5 == 0));
+  EXPECT_EQ(countAt("S5"), expected.toDecimal());
+  PointState s5;
+  MakePointCurrent(table, s5, table.findPoint("S5", "r1"));
+  EXPECT_EQ(s5.minerals.size(), 40u);  // "m5" joined "M5", "m0" joined "M0"
+}

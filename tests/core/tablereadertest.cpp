@@ -9,6 +9,7 @@
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
 #include "table/TableReader.h"
+#include "table/TableWriter.h"
 
 using namespace vestrane;
 using vestrane::testing::FakeServices;
@@ -288,4 +289,83 @@ TEST_F(TableReaderTest, RowsFarRightStaySmall) {
   bench.ClearTable();
   ASSERT_TRUE(parse("Sample\tMineral\tNew\r\nS1\tGarnet\tnew value\r\n"));
   EXPECT_EQ(cell(0, 5), "new value");
+}
+
+TEST(TableTextBuilderTest, TableTextIsRecognisedAsTheBuilderSeesIt) {
+  // Bytes are their own table text exactly when the builder gives them back
+  // unchanged (with CR LF after an open last line). Texts long enough for
+  // the wide scans, mostly well-formed, with a stray CR, LF or Ctrl-Z now
+  // and then at any position.
+  std::mt19937 random(777);
+  const char* tokens[] = {"\r\n", "ab", "\t", "x", "\r\n", "\r", "\n", "\x1a"};
+  int yes = 0, no = 0;
+  for (int round = 0; round < 4000; ++round) {
+    std::string bytes;
+    for (int n = static_cast<int>(random() % 120); n > 0; --n)
+      bytes += tokens[random() % 100 < 97 ? random() % 5 : 5 + random() % 3];
+    std::string closed = bytes.empty() || bytes.back() == '\n' ? bytes : bytes + "\r\n";
+    bool expected = TableTextFromBytes(bytes) == closed;
+    ASSERT_EQ(IsTableText(bytes), expected) << ::testing::PrintToString(bytes);
+    (expected ? yes : no) += 1;
+  }
+  // Both answers were given many times, so both ways were put to the test.
+  EXPECT_GT(yes, 500);
+  EXPECT_GT(no, 500);
+}
+
+TEST_F(TableReaderTest, FileLoadAgreesWithParsedText) {
+  // A file whose lines all end with CR LF is read where it lies, any other
+  // is converted first; either way the table, the captions and the messages
+  // are those of parsing the file's table text.
+  std::mt19937 random(4242);
+  auto pick = [&random](std::initializer_list<const char*> list) {
+    return std::string(list.begin()[random() % list.size()]);
+  };
+  const char* ends[] = {"\r\n", "\r\n", "\r\n", "\n"};
+  int rowsSeen = 0;
+  for (int round = 0; round < 60; ++round) {
+    std::string bytes = "Sample\tArea\tMineral\tC1\tC2\r\n";
+    for (int line = static_cast<int>(random() % 40); line > 0; --line) {
+      if (random() % 10 == 0) {
+        // A further header, in another order or with other columns.
+        bytes += pick({"Mineral\tSample\tC2\tArea", "SAMPLE\tmineral\tC3\tC1\tArea",
+                       "Area\tSample\tMineral\tSample\tC4"});
+      } else {
+        bytes += pick({"S1", "s2", "-", "", " S1 ", "\"S3\""}) + '\t' + pick({"r1", "R1", "-", ""}) + '\t' +
+                 pick({"Grt", "gRT", "\"Bt\"", "-", "", "\"", "ÉPIDOTE", "\xE9pidote", "pl"}) + '\t' +
+                 pick({"analysis of a grain", "x", "-", "rim of garnet 2"});
+        for (int f = static_cast<int>(random() % 4); f > 0; --f)
+          bytes += '\t' + pick({"1.5", "-", "", "a longer analysis value", "0"});
+      }
+      bytes += random() % 8 == 0 ? "\n" : ends[random() % 3];
+    }
+    if (round % 5 == 0) bytes += "\n";  // a bare LF: the converting way
+    if (round % 7 == 0) bytes += "S9\tr9\tGrt\ta last line without its end";
+
+    std::string file = dir.file("agree" + std::to_string(round) + ".tab");
+    writeBytes(file, bytes);
+    Settings fileSettings = simpleSettings();
+    FakeServices fileServices;
+    Workbench fromFile(fileSettings, fileServices);
+    fromFile.setMapTableFiles(round % 2 == 0);  // mapped and read files alike
+    Settings textSettings = simpleSettings();
+    FakeServices textServices;
+    Workbench fromText(textSettings, textServices);
+    std::string text = TableTextFromBytes(bytes);
+    bool loaded = fromFile.LoadTableFile(file);
+    ASSERT_EQ(loaded, fromText.ParseTableText(text)) << round;
+    EXPECT_EQ(fileServices.messages, textServices.messages) << round;
+    const AnalysisTable& a = fromFile.table();
+    const AnalysisTable& b = fromText.table();
+    ASSERT_EQ(a.rowCount(), b.rowCount()) << round;
+    // A load that brings no row drops the extra columns it made.
+    ASSERT_EQ(a.columnCount(), a.rowCount() == 0 ? kFixedColumns : b.columnCount()) << round;
+    for (int c = 0; c < a.columnCount(); ++c) EXPECT_EQ(a.caption(c), b.caption(c)) << round;
+    if (a.rowCount() > 0) {
+      EXPECT_EQ(SerializeTable(a), SerializeTable(b)) << round;
+    }
+    EXPECT_EQ(a.pointCount(), b.pointCount()) << round;
+    rowsSeen += a.rowCount();
+  }
+  EXPECT_GT(rowsSeen, 300);  // the tables compared were not all empty
 }
