@@ -3,6 +3,7 @@
 // a file into table text, the header search with the alias lists, the column
 // map, and the data lines that become rows of the analysis table.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -107,6 +108,9 @@ class TableReader {
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.
   bool isHeader(std::string_view line) const;
+  /// Fills tabs_ with the positions of @p line's TABs and then its length.
+  void findTabs(std::string_view line);
+  std::vector<std::uint32_t> tabs_;
   /// Whether @p field begins with a Sample or Mineral alias, ASCII letter case aside.
   bool startsWithHeaderAlias(std::string_view field) const;
 
