@@ -59,33 +59,6 @@ char pathSeparator() {
 #endif
 }
 
-ReadResult readFileChunks(const std::string& path,
-                          const std::function<void(const char*, std::size_t)>& sink,
-                          std::string* reason) {
-  std::error_code ec;
-  if (fs::is_directory(nativePath(path), ec)) {
-    if (reason) *reason = "is a folder";
-    return ReadResult::CannotOpen;
-  }
-  errno = 0;
-  std::ifstream in(nativePath(path), std::ios::binary);
-  if (!in.is_open()) {
-    if (reason) *reason = systemReason();
-    return ReadResult::CannotOpen;
-  }
-  std::vector<char> buffer(1 << 20);
-  while (in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    std::streamsize got = in.gcount();
-    if (got > 0) sink(buffer.data(), static_cast<std::size_t>(got));
-  }
-  if (in.bad() || !in.eof()) {
-    if (reason) *reason = systemReason();
-    return ReadResult::ReadError;
-  }
-  return ReadResult::Ok;
-}
-
 ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason) {
   out.clear();
   std::error_code ec;

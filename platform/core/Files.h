@@ -7,18 +7,13 @@
 
 #include <cstddef>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace vestrane {
 
-/// Reads the file in chunks, handing each to @p sink.
 enum class ReadResult { Ok, CannotOpen, ReadError };
-ReadResult readFileChunks(const std::string& path,
-                          const std::function<void(const char*, std::size_t)>& sink,
-                          std::string* reason = nullptr);
 
 /// Reads a whole file into @p out.
 ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason = nullptr);
