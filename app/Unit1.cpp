@@ -27,11 +27,13 @@
 #include <climits>
 #include <exception>
 
+#include "about/FAbout.h"
 #include "app/ProgramIcon.h"
 #include "app/TableModel.h"
 #include "platform/core/Files.h"
 #include "platform/qt/QtServices.h"
 #include "update/core/uVersions.h"
+#include "update/uUpdate.h"
 
 namespace vestrane {
 
@@ -425,14 +427,31 @@ void TForm1::applyBounds() {
   resize(std::max(bounds[2], kMinWidth), std::max(bounds[3], kMinHeight));
 }
 
+void TForm1::setAboutWindow(TFAbout* about) {
+  about_ = about;
+  if (about_ && update_) about_->setUpdateChecker(&update_->checker());
+}
+
+void TForm1::setUpdateWindow(TUpdate* update) {
+  update_ = update;
+  if (update_) update_->setMainWindow(this);
+  if (about_) about_->setUpdateChecker(update_ ? &update_->checker() : nullptr);
+}
+
 void TForm1::FormShow() {
   GetOwnVersion();
-  // The About window's title label gets the version here, once that window exists.
+  if (about_) about_->appendVersion(VersionToStr(OwnVersion));
   CheckBox1->setChecked(settings_.all);
   CheckBox2->setChecked(settings_.separate);
   workbench_.setDialogFoldersFromSettings();
-  // The update checker takes the program's name and OwnVersion here, last,
-  // and may start an automatic check, once it exists.
+  // Last: the update checker learns who it checks for, and an automatic
+  // check that is due runs now, before the user can act.
+  if (update_) {
+    UpdateChecker& checker = update_->checker();
+    checker.ProgName = fileNameOf(exePath_);
+    checker.ProgVersion = OwnVersion;
+    checker.AutoCheckUpdates();
+  }
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -489,7 +508,7 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button3Click() {
-  // The About window is shown here, modally, once it exists.
+  if (about_) about_->exec();
 }
 
 void TForm1::Clear1Click() {

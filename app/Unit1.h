@@ -29,6 +29,8 @@ namespace vestrane {
 
 class TableModel;
 class GenerateProgress;
+class TFAbout;
+class TUpdate;
 
 class TForm1 : public QWidget, private WorkbenchObserver {
   Q_OBJECT
@@ -50,6 +52,16 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   Settings& settings() { return settings_; }
   const std::string& settingsFileName() const { return settingsFile_; }
   TableModel* tableModel() const { return model_; }
+
+  /// The About window, shown by "About"; its title label gets the version
+  /// when this window is shown.
+  void setAboutWindow(TFAbout* about);
+  /// The Updates window: its checker gets the program's name and version
+  /// when this window is shown, and may check at once. The About window's
+  /// "Updates" runs the same checker.
+  void setUpdateWindow(TUpdate* update);
+  TFAbout* aboutWindow() const { return about_; }
+  TUpdate* updateWindow() const { return update_; }
 
   /// How long a generation runs before its progress dialog appears.
   void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
@@ -128,6 +140,8 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   Settings settings_;
   Workbench workbench_;
   TableModel* model_ = nullptr;
+  TFAbout* about_ = nullptr;
+  TUpdate* update_ = nullptr;
 
   std::vector<int> columnWidths_;
   GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any

@@ -1,0 +1,185 @@
+#include "update/core/UpdateCheck.h"
+
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/core/Files.h"
+#include "platform/core/Services.h"
+#include "settings/Settings.h"
+#include "settings/Text.h"
+
+#ifndef VESTRANE_UPDATE_HOST
+#define VESTRANE_UPDATE_HOST "updates.vestrane.example"
+#endif
+
+namespace vestrane {
+
+const char* const kUpdateHost = VESTRANE_UPDATE_HOST;
+
+namespace {
+
+const char* const kVersionsPath = "/sites/default/files/versions/";
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string UpdateErrorMessage(const std::string& progName) {
+  return "Error occured while checking updates for " + progName + "!";
+}
+
+std::string VersionFileName(const std::string& progName) {
+  std::string name = replaceExtension(progName, ".vrs");
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+std::string VersionFileUrl(const std::string& host, const std::string& progName) {
+  return "http://" + host + kVersionsPath + VersionFileName(progName);
+}
+
+VersionFileReport ParseVersionFile(std::string_view text, const std::string& progName,
+                                   const TVersion& progVersion) {
+  VersionFileReport report;
+  auto handleLine = [&](const std::string& line) {
+    if (report.published.Major == 0) {
+      // A version line; parts it does not give keep what earlier version
+      // lines of this file gave.
+      StrToVersion(line, report.published);
+      report.upToDate = IsActual(progVersion, report.published);
+      if (report.upToDate) {
+        report.messageLines.push_back("Your version of " + progName + " (" +
+                                      VersionToStr(progVersion) + ") is actual");
+      } else {
+        report.messageLines.push_back("New version of " + progName + " released: " + line);
+        report.messageLines.push_back("Your version is " + VersionToStr(progVersion));
+      }
+      report.messageLines.emplace_back();
+    } else if (line.compare(0, 4, "URL=") == 0) {
+      // "URL=caption;url": the caption ends at the first ";". Without one the
+      // caption is empty and the whole rest is the URL.
+      const std::string rest = line.substr(4);
+      const std::size_t semicolon = rest.find(';');
+      if (semicolon == std::string::npos) {
+        report.captions.emplace_back();
+        report.urls.push_back(rest);
+      } else {
+        report.captions.push_back(rest.substr(0, semicolon));
+        report.urls.push_back(rest.substr(semicolon + 1));
+      }
+    } else {
+      report.messageLines.push_back(line);
+    }
+  };
+
+  std::string line;
+  try {
+    for (char c : text) {
+      if (c == '\r' || c == '\n') {
+        if (!line.empty()) handleLine(line);
+        line.clear();
+      } else {
+        line += c;
+      }
+    }
+    // A last line that no line end closed is dropped.
+  } catch (const VersionRangeError&) {
+    report.rangeError = true;
+  }
+  return report;
+}
+
+UpdateWindowAction WindowActionFor(const VersionFileReport& report, bool manual) {
+  if (report.upToDate) return manual ? UpdateWindowAction::Show : UpdateWindowAction::None;
+  return UpdateWindowAction::ForegroundAndShow;
+}
+
+int UpdatePeriodDays(std::uint8_t cuPeriod) {
+  switch (cuPeriod) {
+    case 0: return 1;
+    case 1: return 7;
+    case 2: return 30;
+    default: return -1;
+  }
+}
+
+bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now) {
+  if (!chkUpdates) return false;
+  const int limit = UpdatePeriodDays(cuPeriod);
+  if (limit < 0) return false;
+  const double wholeDays = std::trunc(std::fabs(now - lastUpdate));
+  return wholeDays > limit;
+}
+
+bool IsWebLink(std::string_view url) {
+  url = trimControls(url);
+  return startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://");
+}
+
+// ----------------------------------------------------------------- checker
+
+UpdateChecker::UpdateChecker(Settings& settings, HttpClient& http, Services& services,
+                             UpdateView& view)
+    : now(CurrentDateTime), settings_(settings), http_(http), services_(services), view_(view) {}
+
+bool& UpdateChecker::ChkUpdates() { return settings_.chkUpdates; }
+std::uint8_t& UpdateChecker::CUPeriod() { return settings_.cuPeriod; }
+double& UpdateChecker::LastUpdate() { return settings_.lastUpdate; }
+
+void UpdateChecker::CheckUpdates(bool manual) {
+  view_.clearMessages();
+  try {
+    std::string body;
+    if (!http_.get(VersionFileUrl(host, ProgName), body))
+      throw std::runtime_error("version file not fetched");
+    if (ShowVersionFile(body, manual)) LastUpdate() = now();
+  } catch (...) {
+    // Whatever went wrong, the user sees one message, then the window.
+    view_.bringToFront();
+    services_.showMessage(UpdateErrorMessage(ProgName));
+    if (!view_.isShown()) view_.showModal();
+  }
+}
+
+bool UpdateChecker::ShowVersionFile(const std::string& text, bool manual) {
+  const VersionFileReport report = ParseVersionFile(text, ProgName, ProgVersion);
+  LinkList = report.urls;
+  view_.setLinkCaptions(report.captions);
+  view_.addMessageLines(report.messageLines);
+  if (report.rangeError) throw VersionRangeError("version line out of range");
+
+  if (!view_.isShown()) {
+    switch (WindowActionFor(report, manual)) {
+      case UpdateWindowAction::None: break;
+      case UpdateWindowAction::ForegroundAndShow:
+        view_.bringToFront();
+        view_.showModal();
+        break;
+      case UpdateWindowAction::Show: view_.showModal(); break;
+    }
+  }
+  return report.versionFound();
+}
+
+void UpdateChecker::AutoCheckUpdates() {
+  if (Filling) return;
+  if (AutoCheckDue(ChkUpdates(), CUPeriod(), LastUpdate(), now())) CheckUpdates(false);
+}
+
+void UpdateChecker::OpenLink(const std::string& url) {
+  // Links come from the network: only web addresses go to the shell, never
+  // a file or a program it would start.
+  if (!IsWebLink(url)) return;
+  services_.openDocument(std::string(trimControls(url)));
+}
+
+}  // namespace vestrane
