@@ -1,13 +1,16 @@
-# Shared by scripts/run and scripts/test: installs what the build needs from
-# Debian's packages (only what is missing) and builds into build/.
+# Shared by scripts/run, scripts/test and scripts/fuzz: installs what the
+# build needs from Debian's packages (only what is missing) and builds into
+# build/ (or $VESTRANE_BUILD_DIR).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VESTRANE_BUILD_DIR:-$ROOT/build}"
 
+# clang 14 and its runtime (sanitizers, libFuzzer) build the fuzz targets.
 PACKAGES=(cmake ninja-build g++ pkg-config python3
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev
+          clang-14 libclang-rt-14-dev)
 
 install_missing() {
   local missing=()
@@ -22,7 +25,14 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# build_in DIR [CMAKE ARGS...]: configures and builds everything in DIR.
+build_in() {
+  local dir="$1"
+  shift
+  cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}
+
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-  cmake --build "$BUILD" -j"$(nproc)"
+  build_in "$BUILD" "$@"
 }

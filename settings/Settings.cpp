@@ -446,7 +446,12 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
       return false;
     case ReadResult::Ok: break;
   }
+  ReadSettingsText(fileName, bytes, settings, format, services);
+  return true;
+}
 
+void ReadSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
+                      const DateSettings& format, Services& services) {
   std::string messages;
   std::size_t lineStart = 0;
   while (lineStart < bytes.size()) {
@@ -500,9 +505,14 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
       case Key::Mineral:
       case Key::Analysis:
       case Key::Select: {
+        // Each alias is upper-cased by itself: whether its bytes count as
+        // UTF-8 or Windows-1252 must not depend on the other aliases of its
+        // line, since the file is written back with a whole list on one
+        // line. The splitter works on a view, as cutting each alias off the
+        // front of a string would move the rest of a long line once per alias.
         AliasList& list = aliasListOf(settings.aliases, entry->key);
-        std::string rest = upperText(value);
-        while (!rest.empty()) list.push_back(SplitToken(rest, ' '));
+        std::string_view rest = value;
+        while (!rest.empty()) list.push_back(upperText(SplitToken(rest, ' ')));
         break;
       }
       case Key::All:
@@ -534,7 +544,6 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
   }
 
   if (!messages.empty()) services.showMessage("Errors in " + fileName + ":\r" + messages);
-  return true;
 }
 
 std::string SettingsText(const Settings& settings, const DateSettings& format) {

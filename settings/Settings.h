@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vestrane {
@@ -68,6 +69,11 @@ double CurrentDateTime();
 /// when reading failed after the file was opened (reported already).
 bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
                   Services& services);
+
+/// ReadSettings on the bytes of a settings file already read; @p fileName
+/// names the file in the "Errors in " message.
+void ReadSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
+                      const DateSettings& format, Services& services);
 
 /// The text of a settings file for @p settings: exactly twelve CR LF lines.
 std::string SettingsText(const Settings& settings, const DateSettings& format);

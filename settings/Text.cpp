@@ -99,6 +99,11 @@ std::string mapCase(std::string_view text, Case first, Case rest, std::size_t re
   if (!isValidUtf8(text)) {
     for (std::size_t i = 0; i < text.size(); ++i)
       out += static_cast<char>(mapByte(static_cast<unsigned char>(text[i]), i < restFrom ? first : rest));
+    // Windows-1252 letters can come out as UTF-8 (0xEE, i circumflex, becomes
+    // 0xCE, which starts a two-byte character). Such a result is mapped once
+    // more as UTF-8, so that mapping it again changes nothing: aliases in the
+    // settings file and minerals in a saved table read back as written.
+    if (isValidUtf8(out)) return mapCase(out, first, rest, restFrom);
     return out;
   }
   std::size_t index = 0;

@@ -95,15 +95,6 @@ std::string TableTextBuilder::finish() {
 
 namespace {
 
-#ifdef VESTRANE_SSE2
-// Set bits of a 16-bit movemask.
-std::size_t bitCount(unsigned mask) {
-  std::size_t n = 0;
-  for (; mask; mask &= mask - 1) ++n;
-  return n;
-}
-#endif
-
 constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 
@@ -118,24 +109,6 @@ std::uint64_t load8(const char* p) {
 std::uint64_t bytesEqual(std::uint64_t word, char c) {
   std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
   return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-// The number of CRs in @p text, sixteen bytes at a time with SSE2 where the
-// processor has it, else eight at a time.
-std::size_t countCRs(std::string_view text) {
-  const char* p = text.data();
-  const std::size_t n = text.size();
-  std::size_t count = 0, i = 0;
-#ifdef VESTRANE_SSE2
-  const __m128i cr = _mm_set1_epi8('\r');
-  for (; i + 16 <= n; i += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    count += bitCount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr))));
-  }
-#endif
-  for (; i + 8 <= n; i += 8) count += static_cast<std::size_t>(((bytesEqual(load8(p + i), '\r') >> 7) * kOnes) >> 56);
-  for (; i < n; ++i) count += p[i] == '\r';
-  return count;
 }
 
 // Index of the lowest set bit of a non-zero mask.
@@ -267,9 +240,60 @@ bool IsHeaderLine(const AliasLists& aliases, std::string_view line) {
   return LineHasAlias(aliases.mineral, upper) || LineHasAlias(aliases.sample, upper);
 }
 
+// ------------------------------------------------------------ long alias lists
+
+void TableReader::AliasSet::assign(std::initializer_list<const AliasList*> lists) {
+  aliases.clear();
+  lengths.clear();
+  for (const AliasList* list : lists)
+    for (const std::string& alias : *list)
+      if (!alias.empty() && aliases.insert(alias).second) lengths.push_back(alias.size());
+  std::sort(lengths.begin(), lengths.end());
+  lengths.erase(std::unique(lengths.begin(), lengths.end()), lengths.end());
+}
+
+bool TableReader::AliasSet::beginsWithAlias(std::string_view upper) const {
+  for (std::size_t length : lengths) {
+    if (length > upper.size()) break;
+    if (aliases.count(upper.substr(0, length))) return true;
+  }
+  return false;
+}
+
+bool TableReader::AliasSet::lineHasAlias(std::string_view upperLine) const {
+  // Only an alias found at the start of some field can have its first
+  // occurrence there, so those are the only ones searched for.
+  for (std::size_t start = 0; start <= upperLine.size();) {
+    const std::string_view rest = upperLine.substr(start);
+    for (std::size_t length : lengths) {
+      if (length > rest.size()) break;
+      const std::string_view alias = rest.substr(0, length);
+      if (!aliases.count(alias)) continue;
+      const std::size_t first = upperLine.find(alias);
+      if (first == 0 || upperLine[first - 1] == '\t') return true;
+    }
+    const std::size_t tab = upperLine.find('\t', start);
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  return false;
+}
+
+bool TableReader::headerTest(std::string_view line) const {
+  if (!indexed_) return IsHeaderLine(aliases_, line);
+  return headerSet_.lineHasAlias(upperText(line));
+}
+
 bool TableReader::startsWithHeaderAlias(std::string_view field) const {
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
   if (field.empty() || !headerAliasStart_[static_cast<unsigned char>(field[0])]) return false;
+  if (indexed_) {
+    if (headerSet_.lengths.empty()) return false;
+    const std::size_t n = std::min(field.size(), headerSet_.lengths.back());
+    fieldScratch_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) fieldScratch_[i] = upper(field[i]);
+    return headerSet_.beginsWithAlias(fieldScratch_);
+  }
   for (std::string_view alias : headerAliases_) {
     if (alias.size() > field.size()) continue;
     std::size_t i = 0;
@@ -283,9 +307,9 @@ bool TableReader::isHeader(std::string_view line) const {
   // In an ASCII line a header needs a field that begins with a Sample or
   // Mineral alias, letter case aside; only lines that have one are
   // upper-cased for the full test.
-  if (!isAscii(line)) return IsHeaderLine(aliases_, line);
+  if (!isAscii(line)) return headerTest(line);
   for (std::size_t start = 0; start < line.size();) {
-    if (startsWithHeaderAlias(line.substr(start))) return IsHeaderLine(aliases_, line);
+    if (startsWithHeaderAlias(line.substr(start))) return headerTest(line);
     std::size_t tab = line.find('\t', start);
     if (tab == std::string_view::npos) break;
     start = tab + 1;
@@ -297,9 +321,21 @@ bool TableReader::isHeader(std::string_view line) const {
 
 void TableReader::BuildColumnMap(std::string_view header) {
   map_.clear();
-  extraByCaption_.clear();
-  for (int c = kFixedColumns; c < table_.columnCount(); ++c)
+  // Extra columns are appended by this reader or removed all together, and
+  // their captions never change, so the index of their upper-cased captions
+  // is brought up to date rather than built anew for every header: a table
+  // whose lines are headers again and again over thousands of columns would
+  // otherwise cost lines times columns.
+  const int columns = table_.columnCount();
+  if (indexedColumns_ > columns ||
+      (indexedColumns_ > kFixedColumns && table_.caption(indexedColumns_ - 1) != lastIndexedCaption_)) {
+    extraByCaption_.clear();
+    indexedColumns_ = kFixedColumns;
+  }
+  for (int c = indexedColumns_; c < columns; ++c)
     extraByCaption_[upperText(table_.caption(c))] = c;  // the last equal caption wins
+  indexedColumns_ = columns;
+  if (columns > kFixedColumns) lastIndexedCaption_ = table_.caption(columns - 1);
 
   const AliasList* fixedLists[kFixedColumns] = {&aliases_.select, &aliases_.sample, &aliases_.area,
                                                 &aliases_.mineral, &aliases_.analysis};
@@ -313,7 +349,8 @@ void TableReader::BuildColumnMap(std::string_view header) {
     std::string upper = upperText(field);
     int column = -1;
     for (int c = 0; c < kFixedColumns && column < 0; ++c)
-      if (FieldMatchesAlias(*fixedLists[c], upper)) column = c;
+      if (indexed_ ? fixedSets_[c].beginsWithAlias(upper) : FieldMatchesAlias(*fixedLists[c], upper))
+        column = c;
     if (column >= 0) {
       table_.setCaption(column, std::string(field));
     } else {
@@ -323,6 +360,8 @@ void TableReader::BuildColumnMap(std::string_view header) {
       } else {
         column = table_.appendColumn(std::string(field));
         extraByCaption_.emplace(std::move(upper), column);
+        indexedColumns_ = column + 1;
+        lastIndexedCaption_ = table_.caption(column);
       }
     }
     map_.push_back(column);
@@ -355,6 +394,30 @@ std::string_view takeLine(std::string_view text, std::size_t& pos) {
   return line;
 }
 
+// Room for the rows that table text can give, its lines cut as takeLine
+// cuts them. Only a line longer than 17 characters can become a row, so
+// blank and short lines, however many, set nothing aside.
+struct RowRoom {
+  std::size_t rows = 0;
+  std::size_t bytes = 0;
+};
+
+RowRoom roomForRows(std::string_view text) {
+  RowRoom room;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t cr = text.find('\r', pos);
+    const std::size_t end = cr == std::string_view::npos ? text.size() : cr;
+    if (end - pos > 17) {
+      ++room.rows;
+      room.bytes += end - pos;
+    }
+    if (cr == std::string_view::npos) break;
+    pos = cr + 2;
+  }
+  return room;
+}
+
 }  // namespace
 
 bool TableReader::ParseTableText(std::string& text) {
@@ -380,6 +443,24 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed) {
   if (text.find('\r') == std::string_view::npos) {
     services_.showMessage(kMsgLessThanTwoRows);
     return false;
+  }
+
+  // Long alias lists (a settings file can give thousands of aliases) are
+  // looked up by hashing for this parse, so that testing a line costs the
+  // same however many aliases there are.
+  struct EndOfParse {
+    bool& indexed;
+    ~EndOfParse() { indexed = false; }
+  } endOfParse{indexed_};
+  const std::size_t aliasCount = aliases_.select.size() + aliases_.sample.size() +
+                                 aliases_.area.size() + aliases_.mineral.size() +
+                                 aliases_.analysis.size();
+  indexed_ = aliasCount > kLinearAliases;
+  if (indexed_) {
+    headerSet_.assign({&aliases_.sample, &aliases_.mineral});
+    const AliasList* fixedLists[kFixedColumns] = {&aliases_.select, &aliases_.sample, &aliases_.area,
+                                                  &aliases_.mineral, &aliases_.analysis};
+    for (int c = 0; c < kFixedColumns; ++c) fixedSets_[c].assign({fixedLists[c]});
   }
 
   headerAliases_.clear();
@@ -416,12 +497,11 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed) {
   if (onBeginUpdate) onBeginUpdate();
   BuildColumnMap(header);
   {
-    // Room for every remaining line as a row, so the table grows in one step
-    // instead of doubling (and briefly holding twice) its storage.
-    std::size_t lines = 1 + countCRs(text.substr(pos));
-    std::size_t bytes = text.size() - pos;
+    // Room for every remaining line that can be a row, so the table grows in
+    // one step instead of doubling (and briefly holding twice) its storage.
+    const RowRoom room = roomForRows(text.substr(pos));
     std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
-    table_.reserve(lines, std::min(lines * cellsPerRow, bytes / 2 + lines), bytes);
+    table_.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
   }
   while (pos < text.size()) {
     std::string_view line = takeLine(text, pos);
@@ -521,7 +601,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
     f.text = field;
   }
 
-  if (mayBeHeader && IsHeaderLine(aliases_, line)) {
+  if (mayBeHeader && headerTest(line)) {
     BuildColumnMap(line);
     return;
   }

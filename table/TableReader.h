@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "settings/Settings.h"
@@ -113,6 +115,26 @@ class TableReader {
   std::vector<std::uint32_t> tabs_;
   /// Whether @p field begins with a Sample or Mineral alias, ASCII letter case aside.
   bool startsWithHeaderAlias(std::string_view field) const;
+  /// IsHeaderLine with the aliases of this parse.
+  bool headerTest(std::string_view line) const;
+
+  /// Non-empty aliases of one or more lists, found by hashing: a look-up per
+  /// distinct alias length instead of a comparison per alias.
+  struct AliasSet {
+    std::unordered_set<std::string_view> aliases;
+    std::vector<std::size_t> lengths;  ///< distinct, ascending
+    void assign(std::initializer_list<const AliasList*> lists);
+    /// FieldMatchesAlias over the set.
+    bool beginsWithAlias(std::string_view upper) const;
+    /// LineHasAlias over the set.
+    bool lineHasAlias(std::string_view upperLine) const;
+  };
+  /// Up to this many aliases in all the lists are compared one by one.
+  static constexpr std::size_t kLinearAliases = 64;
+  bool indexed_ = false;  ///< in a parse with more aliases than that
+  AliasSet headerSet_;    ///< the Sample and Mineral aliases
+  AliasSet fixedSets_[kFixedColumns];
+  mutable std::string fieldScratch_;
 
   AnalysisTable& table_;
   const AliasLists& aliases_;
@@ -126,8 +148,12 @@ class TableReader {
   bool headerAliasStart_[256] = {};
   std::string report_;
   int rowsAdded_ = 0;
-  // Upper-cased captions of the extra columns, each with its last index.
+  // Upper-cased captions of the extra columns, each with its last index;
+  // it covers the columns below indexedColumns_, the last of which had
+  // the caption lastIndexedCaption_.
   std::unordered_map<std::string, int> extraByCaption_;
+  int indexedColumns_ = kFixedColumns;
+  std::string lastIndexedCaption_;
   // Scratch space reused from line to line.
   struct Field {
     int column;

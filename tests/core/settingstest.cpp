@@ -231,6 +231,31 @@ TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
   EXPECT_EQ(SettingsText(back, kClock12), written);
 }
 
+TEST_F(SettingsTest, AliasesThatAreNotUtf8ReadBackAsWritten) {
+  // Not UTF-8 (0xEE needs two continuation bytes), so upper-cased as
+  // Windows-1252: 0xEE becomes 0xCE, and CE A8 is UTF-8. The written file
+  // then read back upper-cased by Unicode rules, and the first alias changed
+  // from one run to the next.
+  Settings s = read("Select=\xC3\xA9l\xEE\xA8ve\r\nMineral=\xEE\xA8 x\r\n");
+  const std::string written = SettingsText(s, kClock24);
+  std::ofstream(file_, std::ios::binary | std::ios::trunc) << written;
+  Settings back = defaults_;
+  ASSERT_TRUE(ReadSettings(file_, back, kClock24, services_));
+  EXPECT_EQ(back.aliases.select, s.aliases.select);
+  EXPECT_EQ(back.aliases.mineral, s.aliases.mineral);
+  EXPECT_EQ(SettingsText(back, kClock24), written);
+  EXPECT_EQ(s.aliases.select, AliasList{"\xC3\x89L\xCE\xA8VE"});  // ÉLΨVE
+
+  // One line in UTF-8 and one not: written on one line, the first line's
+  // alias was upper-cased again as Windows-1252 (0xE0 became 0xC0).
+  s = read("Analysis=ana\xE0\xBC\xB0x\r\nAnalysis=\xE0\xBC\xB0\xB0y\r\n");
+  EXPECT_EQ(s.aliases.analysis, (AliasList{"ANA\xE0\xBC\xB0X", "\xC0\xBC\xB0\xB0Y"}));
+  std::ofstream(file_, std::ios::binary | std::ios::trunc) << SettingsText(s, kClock24);
+  back = defaults_;
+  ASSERT_TRUE(ReadSettings(file_, back, kClock24, services_));
+  EXPECT_EQ(back.aliases.analysis, s.aliases.analysis);
+}
+
 TEST_F(SettingsTest, WriteFailureIsReported) {
   const std::string target = (dir_ / "missing" / "Vestrane.ini").string();
   std::string error;

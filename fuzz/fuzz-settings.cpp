@@ -1,0 +1,52 @@
+// Fuzz target: the settings file. The input is read as a settings file with
+// a 24-hour and a 12-hour time format; what the program would write back
+// for the values read must read back without a message and write the same
+// text again, since the program rewrites its settings file on every close.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "FuzzSupport.h"
+#include "fakes/FakeServices.h"
+#include "settings/Settings.h"
+
+using namespace vestrane;
+
+namespace {
+
+void roundTrip(std::string_view input, const DateSettings& format) {
+  testing::FakeServices services;
+  Settings read;
+  read.path = fuzz::scratchFolder();
+  ReadSettingsText("fuzz.ini", input, read, format, services);
+  const std::string written = SettingsText(read, format);
+
+  testing::FakeServices again;
+  Settings back;
+  back.path = fuzz::scratchFolder();
+  ReadSettingsText("fuzz.ini", written, back, format, again);
+  if (!again.messages.empty()) std::fprintf(stderr, "%s\n", again.messages.front().c_str());
+  FUZZ_CHECK(again.messages.empty());
+  FUZZ_CHECK(back.path == read.path);
+  FUZZ_CHECK(back.winMain == read.winMain);
+  FUZZ_CHECK(back.aliases.sample == read.aliases.sample);
+  FUZZ_CHECK(back.aliases.area == read.aliases.area);
+  FUZZ_CHECK(back.aliases.mineral == read.aliases.mineral);
+  FUZZ_CHECK(back.aliases.analysis == read.aliases.analysis);
+  FUZZ_CHECK(back.aliases.select == read.aliases.select);
+  FUZZ_CHECK(back.all == read.all && back.separate == read.separate);
+  FUZZ_CHECK(back.chkUpdates == read.chkUpdates && back.cuPeriod == read.cuPeriod);
+  FUZZ_CHECK(SettingsText(back, format) == written);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  roundTrip(input, DateSettings());
+  DateSettings twelve;
+  twelve.longTimeFormat = "h:mm:ss AP";
+  roundTrip(input, twelve);
+  return 0;
+}

@@ -1,0 +1,110 @@
+// Version files no publisher would write, served over HTTP by a server on
+// 127.0.0.1: ten megabytes, ten thousand download links, tens of thousands
+// of version lines. The check ends with its one message or with a filled
+// Updates window, and a link is opened only when it is a web address.
+
+#include <QListWidget>
+
+#include "UpdateTestSupport.h"
+#include "settings/Settings.h"
+#include "update/core/UpdateCheck.h"
+
+namespace vestrane::testing {
+namespace {
+
+constexpr double kNow = 45000.5;
+constexpr double kLast = 44000.25;
+
+class HostileVersionFileTest : public ::testing::Test {
+ protected:
+  LocalHttpServer server;
+  RecordingServices services;
+  Settings settings;
+  QtHttpClient http;
+  std::unique_ptr<TUpdate> update;
+
+  void SetUp() override {
+    ASSERT_TRUE(server.listening());
+    http.setTimeout(10000);
+    settings.lastUpdate = kLast;
+    update = std::make_unique<TUpdate>(services, settings, http);
+    checker().host = server.host();
+    checker().ProgName = "Vestrane";
+    checker().ProgVersion = TVersion{1, 0, 0, 3};
+    checker().now = [] { return kNow; };
+  }
+
+  UpdateChecker& checker() { return update->checker(); }
+};
+
+}  // namespace
+
+TEST_F(HostileVersionFileTest, TenMegabytesAreRefusedWithTheOneMessage) {
+  // A real version line, then notes: ten times what a version file may be.
+  QByteArray body = "1.0.1.0\r\n";
+  while (body.size() < 10 * 1024 * 1024) body += QByteArray(98, 'n') + "\r\n";
+  server.serve(body);
+  ModalWatcher watcher(update.get());
+  checker().CheckUpdates(false);
+  EXPECT_EQ(services.messages, std::vector<std::string>{UpdateErrorMessage("Vestrane")});
+  EXPECT_EQ(watcher.shown, 1);
+  EXPECT_EQ(update->ListBox1->count(), 0);
+  EXPECT_EQ(settings.lastUpdate, kLast);
+
+  // The program goes on: the next check reads a proper file.
+  server.serve("1.0.0.3\r\nURL=Mirror;http://mirror.example/v.zip\r\n");
+  services.messages.clear();
+  checker().CheckUpdates(true);
+  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(watcher.shown, 2);
+  EXPECT_EQ(update->ListBox1->count(), 1);
+  EXPECT_EQ(settings.lastUpdate, kNow);
+}
+
+TEST_F(HostileVersionFileTest, TenThousandLinksFillTheList) {
+  QByteArray body = "1.0.1.0\r\n";
+  for (int i = 0; i < 10000; ++i)
+    body += "URL=Mirror " + QByteArray::number(i) + ";http://mirror" + QByteArray::number(i) +
+            ".example/vestrane.zip\r\n";
+  body += "URL=Local;file:///etc/passwd\r\n";
+  ASSERT_LT(body.size(), kMaxVersionFileBytes);
+  server.serve(body);
+  ModalWatcher watcher(update.get(), [&] {
+    ASSERT_EQ(update->ListBox1->count(), 10001);
+    EXPECT_EQ(update->ListBox1->item(9999)->text(), "Mirror 9999");
+  });
+  checker().CheckUpdates(false);
+  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(watcher.shown, 1);
+  ASSERT_EQ(checker().LinkList.size(), 10001u);
+  EXPECT_EQ(checker().LinkList[9999], "http://mirror9999.example/vestrane.zip");
+  EXPECT_EQ(settings.lastUpdate, kNow);
+
+  // The last web link opens; the local file never does.
+  checker().OpenLink(checker().LinkList[9999]);
+  checker().OpenLink(checker().LinkList[10000]);
+  EXPECT_EQ(services.opened, std::vector<std::string>{"http://mirror9999.example/vestrane.zip"});
+}
+
+TEST_F(HostileVersionFileTest, VersionLinesWithoutAVersionAreNoVersion) {
+  // As long as no version has a first part of 1 or more, every line is a
+  // version line again. 0 is not newer than the program's own version, so
+  // each gives the "is actual" line and an empty one, and the window comes
+  // up for a manual check only; no version was found, so LastUpdate stays.
+  QByteArray body;
+  while (body.size() < 64 * 1024) body += "0\r\n";
+  const auto lines = static_cast<std::size_t>(body.size() / 3);
+  server.serve(body);
+  std::vector<std::string> memo;
+  ModalWatcher watcher(update.get(), [&] { memo = update->messageLines(); });
+  checker().CheckUpdates(false);
+  EXPECT_EQ(watcher.shown, 0);
+  checker().CheckUpdates(true);
+  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(watcher.shown, 1);
+  ASSERT_EQ(memo.size(), 2 * lines);
+  EXPECT_EQ(memo[2 * lines - 2], "Your version of Vestrane (1.0.0.3) is actual");
+  EXPECT_EQ(settings.lastUpdate, kLast);
+}
+
+}  // namespace vestrane::testing
