@@ -83,4 +83,37 @@ class ProgramTest : public MainWindowTest {
   }
 };
 
+/// "Now" and the last successful check as the update tests see them.
+constexpr double kCheckNow = 45000.5;
+constexpr double kLastCheck = 44000.25;
+
+/// The Updates window alone, its checker asking the local server, with the
+/// clock fixed at kCheckNow and the last check at kLastCheck.
+class UpdateWindowFixture : public ::testing::Test {
+ protected:
+  explicit UpdateWindowFixture(int timeoutMs) : timeoutMs_(timeoutMs) {}
+
+  LocalHttpServer server;
+  RecordingServices services;
+  Settings settings;
+  QtHttpClient http;
+  std::unique_ptr<TUpdate> update;
+
+  void SetUp() override {
+    ASSERT_TRUE(server.listening());
+    http.setTimeout(timeoutMs_);
+    settings.lastUpdate = kLastCheck;
+    update = std::make_unique<TUpdate>(services, settings, http);
+    checker().host = server.host();
+    checker().ProgName = "Vestrane";
+    checker().ProgVersion = TVersion{1, 0, 0, 3};
+    checker().now = [] { return kCheckNow; };
+  }
+
+  UpdateChecker& checker() { return update->checker(); }
+
+ private:
+  int timeoutMs_;
+};
+
 }  // namespace vestrane::testing

@@ -12,29 +12,12 @@
 namespace vestrane::testing {
 namespace {
 
-constexpr double kNow = 45000.5;
-constexpr double kLast = 44000.25;
+constexpr double kNow = kCheckNow;
+constexpr double kLast = kLastCheck;
 
-class HostileVersionFileTest : public ::testing::Test {
+class HostileVersionFileTest : public UpdateWindowFixture {
  protected:
-  LocalHttpServer server;
-  RecordingServices services;
-  Settings settings;
-  QtHttpClient http;
-  std::unique_ptr<TUpdate> update;
-
-  void SetUp() override {
-    ASSERT_TRUE(server.listening());
-    http.setTimeout(10000);
-    settings.lastUpdate = kLast;
-    update = std::make_unique<TUpdate>(services, settings, http);
-    checker().host = server.host();
-    checker().ProgName = "Vestrane";
-    checker().ProgVersion = TVersion{1, 0, 0, 3};
-    checker().now = [] { return kNow; };
-  }
-
-  UpdateChecker& checker() { return update->checker(); }
+  HostileVersionFileTest() : UpdateWindowFixture(10000) {}
 };
 
 }  // namespace

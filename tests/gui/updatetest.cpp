@@ -18,8 +18,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr double kNow = 45000.5;
-constexpr double kLast = 44000.25;
+constexpr double kNow = kCheckNow;
+constexpr double kLast = kLastCheck;
 
 const char* const kUpToDate =
     "1.0.0.3\r\nURL=Mirror;http://mirror.example/v.zip\r\nFaster loading\r\n";
@@ -29,26 +29,9 @@ const char* const kNewer =
     "URL=http://mirror.example/vestrane.zip\r\n"
     "Tables pasted from spreadsheets keep their names.\r\n";
 
-class UpdateWindowTest : public ::testing::Test {
+class UpdateWindowTest : public UpdateWindowFixture {
  protected:
-  LocalHttpServer server;
-  RecordingServices services;
-  Settings settings;
-  QtHttpClient http;
-  std::unique_ptr<TUpdate> update;
-
-  void SetUp() override {
-    ASSERT_TRUE(server.listening());
-    http.setTimeout(5000);
-    settings.lastUpdate = kLast;
-    update = std::make_unique<TUpdate>(services, settings, http);
-    checker().host = server.host();
-    checker().ProgName = "Vestrane";
-    checker().ProgVersion = TVersion{1, 0, 0, 3};
-    checker().now = [] { return kNow; };
-  }
-
-  UpdateChecker& checker() { return update->checker(); }
+  UpdateWindowTest() : UpdateWindowFixture(5000) {}
 
   Lines listItems() const {
     Lines items;
