@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "fakes/FakeUpdate.h"
 #include "fakes/FakeServices.h"
 #include "settings/Settings.h"
 #include "update/core/UpdateCheck.h"
@@ -27,28 +28,8 @@ const TVersion kOwn{1, 0, 0, 3};
 constexpr double kLast = 44000.25;
 constexpr double kNow = 45000.5;
 
-class ServedBody : public HttpClient {
- public:
-  std::string body;
-  bool get(const std::string&, std::string& out) override {
-    out = body;
-    return true;
-  }
-};
-
-class RecordingView : public UpdateView {
- public:
-  std::vector<std::string> lines, captions;
-  int shown = 0, broughtToFront = 0;
-  void clearMessages() override { lines.clear(); }
-  void addMessageLines(const std::vector<std::string>& l) override {
-    lines.insert(lines.end(), l.begin(), l.end());
-  }
-  void setLinkCaptions(const std::vector<std::string>& c) override { captions = c; }
-  bool isShown() const override { return false; }
-  void showModal() override { ++shown; }
-  void bringToFront() override { ++broughtToFront; }
-};
+using vestrane::testing::RecordingUpdateView;
+using vestrane::testing::ServedBody;
 
 bool sameReport(const VersionFileReport& a, const VersionFileReport& b) {
   return a.published == b.published && a.upToDate == b.upToDate && a.rangeError == b.rangeError &&
@@ -81,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ServedBody http;
     http.body = text;
     testing::FakeServices services;
-    RecordingView view;
+    RecordingUpdateView view;
     UpdateChecker checker(settings, http, services, view);
     checker.ProgName = "Vestrane";
     checker.ProgVersion = kOwn;

@@ -16,6 +16,7 @@
 #include "app/core/Workbench.h"
 #include "combine/Generator.h"
 #include "fakes/FakeServices.h"
+#include "fakes/FakeUpdate.h"
 #include "settings/Settings.h"
 #include "table/TableReader.h"
 #include "table/TableWriter.h"
@@ -473,28 +474,8 @@ TEST(HostileSettingsTest, HundredThousandLinesWithLongAliasLists) {
 
 namespace {
 
-class ServedBody : public HttpClient {
- public:
-  std::string body;
-  bool get(const std::string&, std::string& out) override {
-    out = body;
-    return true;
-  }
-};
-
-class HiddenUpdateView : public UpdateView {
- public:
-  std::vector<std::string> lines, captions;
-  int shown = 0;
-  void clearMessages() override { lines.clear(); }
-  void addMessageLines(const std::vector<std::string>& l) override {
-    lines.insert(lines.end(), l.begin(), l.end());
-  }
-  void setLinkCaptions(const std::vector<std::string>& c) override { captions = c; }
-  bool isShown() const override { return false; }
-  void showModal() override { ++shown; }
-  void bringToFront() override {}
-};
+using vestrane::testing::ServedBody;
+using vestrane::testing::RecordingUpdateView;
 
 }  // namespace
 
@@ -531,7 +512,7 @@ TEST(HostileVersionFileTest, TenThousandLinkLines) {
   http.body += "URL=;javascript:alert(1)\r\nURL=Here;file:///C:/Windows/system32/cmd.exe\r\n";
   Settings settings;
   FakeServices services;
-  HiddenUpdateView view;
+  RecordingUpdateView view;
   UpdateChecker checker(settings, http, services, view);
   checker.ProgName = "Vestrane";
   checker.ProgVersion = TVersion{1, 0, 0, 3};

@@ -15,28 +15,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ShotSupport.h"
 #include "app/Unit1.h"
 #include "platform/qt/QtServices.h"
 
 namespace {
 
-class ConsoleServices : public vestrane::Services {
- public:
-  void showMessage(const std::string& text) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  bool askOpenFile(const vestrane::FileDialogRequest&, std::string&) override { return false; }
-  bool askSaveFile(const vestrane::FileDialogRequest&, std::string&) override { return false; }
-  bool clipboardText(std::string&) override { return false; }
-  bool setClipboardText(const std::string&) override { return false; }
-  bool openDocument(const std::string&) override { return false; }
-};
-
-void settle(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
+using vestrane::testing::ConsoleServices;
+using vestrane::testing::settle;
 
 }  // namespace
 

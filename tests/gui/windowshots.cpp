@@ -15,6 +15,7 @@
 
 #include "about/AboutInfo.h"
 #include "about/FAbout.h"
+#include "ShotSupport.h"
 #include "platform/qt/QtServices.h"
 #include "settings/Settings.h"
 #include "update/core/UpdateCheck.h"
@@ -23,28 +24,13 @@
 
 namespace {
 
-class NoServices : public vestrane::Services {
- public:
-  void showMessage(const std::string& text) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  bool askOpenFile(const vestrane::FileDialogRequest&, std::string&) override { return false; }
-  bool askSaveFile(const vestrane::FileDialogRequest&, std::string&) override { return false; }
-  bool clipboardText(std::string&) override { return false; }
-  bool setClipboardText(const std::string&) override { return false; }
-  bool openDocument(const std::string&) override { return false; }
-};
+using vestrane::testing::ConsoleServices;
+using vestrane::testing::settle;
 
 class NoNetwork : public vestrane::HttpClient {
  public:
   bool get(const std::string&, std::string&) override { return false; }
 };
-
-void settle(int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 bool save(QWidget& window, const QDir& folder, const char* name) {
   const QString path = folder.filePath(QString::fromLatin1(name));
@@ -69,7 +55,7 @@ int main(int argc, char* argv[]) {
   QDir folder(QString::fromLocal8Bit(argv[1]));
   if (!folder.mkpath(QStringLiteral("."))) return 1;
 
-  NoServices services;
+  ConsoleServices services;
   vestrane::GetOwnVersion();
 
   vestrane::TFAbout about(services, vestrane::about::HelpFilePath("Vestrane"));
