@@ -84,7 +84,6 @@ bool CombinationWriter::EmitCombinations(const PointState& state) {
   // index) and its tail (the cells after Area); only the index between them
   // changes from one combination to the next. Heads and tails of all rows
   // are kept in one reused string, each group's lines one after another.
-  const int columns = table_.columnCount();
   std::string& store = lineStore_;
   store.clear();
   rowLines_.clear();
@@ -98,10 +97,7 @@ bool CombinationWriter::EmitCombinations(const PointState& state) {
       store += '\t';
       store += areaPrefix;
       l.tail = store.size();
-      for (int c = ColMineral; c < columns; ++c) {
-        store += '\t';
-        store += table_.cell(row, c);
-      }
+      table_.appendCells(row, ColMineral, store);
       store += "\r\n";
       l.end = store.size();
       rowLines_.push_back(l);

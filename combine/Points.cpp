@@ -115,18 +115,21 @@ class MineralLookup {
  public:
   /// Adds the next entry of the list.
   void add(std::string mineral) {
-    std::string upper = upperText(mineral);
+    const bool ascii = isAscii(mineral);
     if (!exactMap_.empty() || exact_.size() == kLinear) {
       if (exactMap_.empty())
         for (std::size_t i = 0; i < exact_.size(); ++i) {
           exactMap_.emplace(exact_[i], static_cast<int>(i));
-          foldedMap_.emplace(folded_[i], static_cast<int>(i));
+          foldedMap_.emplace(upperText(exact_[i]), static_cast<int>(i));
         }
       exactMap_.emplace(mineral, static_cast<int>(exact_.size()));
-      foldedMap_.emplace(upper, static_cast<int>(exact_.size()));
+      foldedMap_.emplace(upperText(mineral), static_cast<int>(exact_.size()));
     }
+    // Upper-casing an ASCII entry is a byte-wise matter done while comparing;
+    // only the others keep their upper-cased spelling.
+    folded_.push_back(ascii ? std::string() : upperText(mineral));
+    ascii_.push_back(ascii);
     exact_.push_back(std::move(mineral));
-    folded_.push_back(std::move(upper));
   }
 
   /// The entry of @p mineral, or -1.
@@ -140,18 +143,41 @@ class MineralLookup {
     for (std::size_t i = 0; i < exact_.size(); ++i)
       if (sameText(exact_[i], mineral)) return static_cast<int>(i);
     if (exact_.empty()) return -1;
-    std::string upper = upperText(mineral);
-    for (std::size_t i = 0; i < folded_.size(); ++i)
-      if (folded_[i] == upper) return static_cast<int>(i);
+    const bool ascii = isAscii(mineral);
+    std::string upper;
+    bool haveUpper = false;
+    for (std::size_t i = 0; i < exact_.size(); ++i) {
+      if (ascii && ascii_[i]) {
+        if (sameUpper(exact_[i], mineral)) return static_cast<int>(i);
+        continue;
+      }
+      if (!haveUpper) {
+        upper = upperText(mineral);
+        haveUpper = true;
+      }
+      // The upper-cased mineral holds no lower-case ASCII letter, so an
+      // ASCII entry matches it when its bytes do upper-cased.
+      if (ascii_[i] ? sameUpper(exact_[i], upper) : folded_[i] == upper) return static_cast<int>(i);
+    }
     return -1;
   }
 
   std::size_t size() const { return exact_.size(); }
 
  private:
+  static char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+  /// Whether @p a and @p b agree with their ASCII letters upper-cased.
+  static bool sameUpper(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+    return true;
+  }
+
   static constexpr std::size_t kLinear = 16;
   std::vector<std::string> exact_;
-  std::vector<std::string> folded_;
+  std::vector<std::string> folded_;  ///< upper-cased; empty for ASCII entries
+  std::vector<bool> ascii_;
   std::unordered_map<std::string, int> exactMap_;
   std::unordered_map<std::string, int> foldedMap_;
 };

@@ -1,5 +1,6 @@
 #include "table/AnalysisTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -121,6 +122,51 @@ void writeCells(const AnalysisTable::CellValue* cells, std::size_t count, bool s
 }
 
 }  // namespace
+
+void AnalysisTable::appendCells(int row, int fromColumn, std::string& out) const {
+  const int columns = columnCount();
+  if (fromColumn < 1) fromColumn = 1;
+  if (fromColumn >= columns) return;
+  const Row& r = rows_[static_cast<std::size_t>(row)];
+  if (!r.narrow) {
+    for (int c = fromColumn; c < columns; ++c) {
+      out += '\t';
+      std::string_view v = cell(row, c);
+      out.append(v.data(), v.size());
+    }
+    return;
+  }
+  // A narrow row is walked entry by entry: each cell begins where the one
+  // before it ends, so the bytes are copied without looking any cell up.
+  const auto from = static_cast<std::uint32_t>(fromColumn - 1);
+  const auto wanted = static_cast<std::uint32_t>(columns - 1);
+  const std::uint32_t stored = std::min(r.cellCount, wanted);
+  const Unit* entry = cells_.data() + r.firstCell;
+  const char* bytes = pool_.data() + r.poolOffset;
+  Unit begin = from == 0 || from > stored ? 0 : static_cast<Unit>(entry[from - 1] & ~kNarrowMissingBit);
+  const Unit last = stored == 0 || from >= stored ? begin : static_cast<Unit>(entry[stored - 1] & ~kNarrowMissingBit);
+  // Room for every cell's bytes and TAB, and "-" for the missing ones.
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(last - begin) + 2 * static_cast<std::size_t>(wanted - from));
+  char* o = out.data() + at;
+  std::uint32_t i = from;
+  for (; i < stored; ++i) {
+    *o++ = '\t';
+    const Unit e = entry[i];
+    if (e & kNarrowMissingBit) {
+      *o++ = '-';
+      continue;
+    }
+    copyCell(o, bytes + begin, static_cast<std::size_t>(e - begin));
+    o += e - begin;
+    begin = e;
+  }
+  for (; i < wanted; ++i) {
+    *o++ = '\t';
+    *o++ = '-';
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+}
 
 void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t count) {
   Row r;

@@ -53,6 +53,9 @@ class AnalysisTable {
   void setChecked(int row, bool checked) { rows_[static_cast<std::size_t>(row)].checked = checked; }
   /// The cell of @p row in @p column (1 and up); "-" where the row has none.
   std::string_view cell(int row, int column) const;
+  /// Appends to @p out a TAB and the cell for each column from @p fromColumn
+  /// (1 and up) to the last, as a saved or generated line has them.
+  void appendCells(int row, int fromColumn, std::string& out) const;
   /// The row label: the row's index in decimal.
   std::string rowLabel(int row) const { return std::to_string(row); }
 

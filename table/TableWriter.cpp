@@ -16,13 +16,9 @@ bool SerializeTable(const AnalysisTable& table, const std::function<bool(std::st
   constexpr std::size_t kChunk = 1 << 20;
   std::string buffer = HeaderLine(table);
   buffer.reserve(kChunk + 4096);
-  const int columns = table.columnCount();
   for (int row = 0, n = table.rowCount(); row < n; ++row) {
     buffer += table.isChecked(row) ? '1' : '0';
-    for (int c = 1; c < columns; ++c) {
-      buffer += '\t';
-      buffer += table.cell(row, c);
-    }
+    table.appendCells(row, 1, buffer);
     buffer += "\r\n";
     if (buffer.size() >= kChunk) {
       if (!sink(buffer)) return false;

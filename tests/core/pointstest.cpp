@@ -197,9 +197,14 @@ TEST_F(PointsTest, CountWithoutGroupsAgreesWithMakingThePointCurrent) {
     if (i % 5 == 0) body += "1\tS5\tr1\tm" + std::to_string(i) + "\tanalysis\r\n";  // same group, other case
     if (i % 7 == 0) body += "0\tS5\tr1\t" + m + "\tanalysis\r\n";
   }
+  // Spellings that differ beyond ASCII but agree upper-cased: the dotless
+  // "\xC4\xB1" upper-cases to "I", so "B\xC4\xB1" and "Bi" are one mineral,
+  // whichever comes first; "B\xC3\xAF" stays a mineral of its own.
+  body += "1\tS6\tr1\tBi\tanalysis\r\n1\tS6\tr1\tb\xC4\xB1\tanalysis\r\n1\tS6\tr1\tB\xC3\xAF\tanalysis\r\n";
+  body += "1\tS7\tr1\tB\xC4\xB1\tanalysis\r\n1\tS7\tr1\tBI\tanalysis\r\n1\tS7\tr1\tbi\tanalysis\r\n";
   load(body);
   const AnalysisTable& table = bench.table();
-  ASSERT_EQ(table.pointCount(), 6);
+  ASSERT_EQ(table.pointCount(), 8);
   for (int p = 0; p < table.pointCount(); ++p) {
     int row = table.pointRows(p).front();
     PointState byName;
@@ -228,4 +233,15 @@ TEST_F(PointsTest, CountWithoutGroupsAgreesWithMakingThePointCurrent) {
   PointState s5;
   MakePointCurrent(table, s5, table.findPoint("S5", "r1"));
   EXPECT_EQ(s5.minerals.size(), 40u);  // "m5" joined "M5", "m0" joined "M0"
+  PointState s6;
+  MakePointCurrent(table, s6, table.findPoint("S6", "r1"));
+  ASSERT_EQ(s6.minerals.size(), 2u);
+  EXPECT_EQ(s6.minerals[0].mineral, "Bi");
+  EXPECT_EQ(s6.groups[0].size(), 2u);
+  EXPECT_EQ(countAt("S6"), "2");
+  PointState s7;
+  MakePointCurrent(table, s7, table.findPoint("S7", "r1"));
+  ASSERT_EQ(s7.minerals.size(), 1u);
+  EXPECT_EQ(s7.minerals[0].mineral, "B\xC4\xB1");
+  EXPECT_EQ(countAt("S7"), "3");
 }
