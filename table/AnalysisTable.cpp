@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/core/Memory.h"
+
 namespace vestrane {
 
 AnalysisTable::AnalysisTable() : captions_{"Select", "Sample", "Area", "Mineral", "Analysis"} {}
@@ -207,6 +209,10 @@ void AnalysisTable::reserve(std::size_t rows, std::size_t cells, std::size_t byt
   rowPoint_.reserve(rowPoint_.size() + rows);
   cells_.reserve(cells_.size() + cells);
   pool_.reserve(pool_.size() + bytes);
+  // The three large blocks are about to be filled from end to end.
+  adviseLargePages(rows_.data(), rows_.capacity() * sizeof(Row));
+  adviseLargePages(cells_.data(), cells_.capacity() * sizeof(Unit));
+  adviseLargePages(pool_.data(), pool_.capacity());
 }
 
 std::size_t AnalysisTable::pointHash(std::string_view sample, std::string_view area) {

@@ -127,29 +127,66 @@ unsigned lowestBit(std::uint64_t mask) {
 
 }  // namespace
 
-void TableReader::findTabs(std::string_view line) {
-  // The positions of all TABs of a line, sixteen (or eight) bytes at a
-  // time: fields are short, and a byte-by-byte search per field costs more
-  // than one sweep over the line.
+std::string_view TableReader::cutLine(std::string_view text, std::size_t& pos, bool& ascii) {
+  // One sweep, sixteen (or eight) bytes at a time, finds the line's end (the
+  // next CR), the positions of its TABs and whether it has a byte above 127:
+  // fields are short, and a search per field or per question would go over
+  // the line again and again.
   tabs_.clear();
-  const char* p = line.data();
-  const std::size_t n = line.size();
+  const char* const base = text.data() + pos;
+  const std::size_t n = text.size() - pos;
   std::size_t i = 0;
+  std::size_t length = n;
+  bool high = false;
 #ifdef VESTRANE_SSE2
   const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i cr = _mm_set1_epi8('\r');
   for (; i + 16 <= n; i += 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
-    for (; mask; mask &= mask - 1) tabs_.push_back(static_cast<std::uint32_t>(i + lowestBit(mask)));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+    auto tabs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, tab)));
+    auto tops = static_cast<unsigned>(_mm_movemask_epi8(v));
+    const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
+    if (crs) {
+      const unsigned before = (1u << lowestBit(crs)) - 1;
+      tabs &= before;
+      tops &= before;
+      length = i + lowestBit(crs);
+    }
+    high |= tops != 0;
+    for (; tabs; tabs &= tabs - 1) tabs_.push_back(static_cast<std::uint32_t>(i + lowestBit(tabs)));
+    if (crs) break;
   }
+  if (length == n)
 #endif
-  for (; i + 8 <= n; i += 8) {
-    for (std::uint64_t mask = bytesEqual(load8(p + i), '\t'); mask; mask &= mask - 1)
-      tabs_.push_back(static_cast<std::uint32_t>(i + lowestBit(mask) / 8));
+  {
+    for (; i + 8 <= n; i += 8) {
+      const std::uint64_t word = load8(base + i);
+      std::uint64_t tabs = bytesEqual(word, '\t');
+      std::uint64_t tops = word & 0x8080808080808080ull;
+      const std::uint64_t crs = bytesEqual(word, '\r');
+      if (crs) {
+        const std::uint64_t before = (std::uint64_t{1} << lowestBit(crs)) - 1;
+        tabs &= before;
+        tops &= before;
+        length = i + lowestBit(crs) / 8;
+      }
+      high |= tops != 0;
+      for (; tabs; tabs &= tabs - 1) tabs_.push_back(static_cast<std::uint32_t>(i + lowestBit(tabs) / 8));
+      if (crs) break;
+    }
+    if (length == n) {
+      for (; i < n && base[i] != '\r'; ++i) {
+        if (base[i] == '\t') tabs_.push_back(static_cast<std::uint32_t>(i));
+        high |= static_cast<unsigned char>(base[i]) >= 0x80;
+      }
+      length = i;
+    }
   }
-  for (; i < n; ++i)
-    if (p[i] == '\t') tabs_.push_back(static_cast<std::uint32_t>(i));
-  tabs_.push_back(static_cast<std::uint32_t>(n));  // the end closes the last field
+  tabs_.push_back(static_cast<std::uint32_t>(length));  // the end closes the last field
+  ascii = !high;
+  // Past the CR and the byte after it (the LF of table text).
+  pos = length == n ? text.size() : std::min(text.size(), pos + length + 2);
+  return std::string_view(base, length);
 }
 
 bool IsTableText(std::string_view bytes) {
@@ -504,11 +541,12 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed) {
     table_.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
   }
   while (pos < text.size()) {
-    std::string_view line = takeLine(text, pos);
+    bool ascii = true;
+    std::string_view line = cutLine(text, pos, ascii);
     ++lineNumber;
-    if (line.size() <= 17 || trimControls(line).empty() || line.find('\t') == std::string_view::npos)
-      continue;
-    readDataLine(line, lineNumber);
+    // tabs_ holds the line's TABs and its end: one entry means no TAB.
+    if (line.size() <= 17 || tabs_.size() < 2 || trimControls(line).empty()) continue;
+    readDataLine(line, lineNumber, ascii);
   }
   consumed = text.size();
   if (onEndUpdate) onEndUpdate();
@@ -532,7 +570,7 @@ bool isCapitalizedAscii(std::string_view s) {
 
 }  // namespace
 
-void TableReader::readDataLine(std::string_view line, long long lineNumber) {
+void TableReader::readDataLine(std::string_view line, long long lineNumber, bool ascii) {
   // Fields and cells are written member by member into vectors sized once
   // per line: building them as temporaries and copying them in stalls the
   // processor on every field of a large table.
@@ -549,14 +587,13 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber) {
   // A line may be a further header. That takes a field beginning with a
   // Sample or Mineral alias, which is looked for while the fields are cut;
   // a line that is not ASCII always gets the full test.
-  bool mayBeHeader = !isAscii(line);
+  bool mayBeHeader = !ascii;
 
   // Fields are cut at TABs and trimmed of codes 0 to 32; an empty field
   // takes up its position, and a TAB at the very end opens no new field.
   const char* const start = line.data();
   const char* const end = start + line.size();
   const std::size_t mapped = map_.size();
-  findTabs(line);
   const char* p = start;
   for (std::size_t index = 0; p < end; ++index) {
     const char* b = p;

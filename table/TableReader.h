@@ -106,12 +106,16 @@ class TableReader {
   /// ParseTableText on a view; @p consumed tells how much of the text the
   /// parse used up (all of it unless the header was missing).
   bool parse(std::string_view text, std::size_t& consumed);
-  void readDataLine(std::string_view line, long long lineNumber);
+  /// Reads a line that cutLine has just cut; @p ascii as it told.
+  void readDataLine(std::string_view line, long long lineNumber, bool ascii);
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.
   bool isHeader(std::string_view line) const;
-  /// Fills tabs_ with the positions of @p line's TABs and then its length.
-  void findTabs(std::string_view line);
+  /// Cuts the line at @p pos as takeLine does (up to the next CR, or the
+  /// end; @p pos then moves past the CR and one more byte), fills tabs_ with
+  /// the positions of its TABs and then its length, and tells whether it is
+  /// all ASCII.
+  std::string_view cutLine(std::string_view text, std::size_t& pos, bool& ascii);
   std::vector<std::uint32_t> tabs_;
   /// Whether @p field begins with a Sample or Mineral alias, ASCII letter case aside.
   bool startsWithHeaderAlias(std::string_view field) const;
