@@ -189,14 +189,23 @@ std::string_view TableReader::cutLine(std::string_view text, std::size_t& pos, b
   return std::string_view(base, length);
 }
 
-bool IsTableText(std::string_view bytes) {
+bool IsTableText(std::string_view bytes, RowRoom* room) {
   // Table text as it stands: a byte is a CR exactly when the next one is an
-  // LF, the first byte is no LF, and there is no Ctrl-Z. Eight bytes and
-  // the eight after each of them are compared at a time.
+  // LF, the first byte is no LF, and there is no Ctrl-Z. Sixteen (or eight)
+  // bytes and the ones after each of them are compared at a time; where the
+  // room is wanted, each CR closes a line whose length is counted.
   const char* p = bytes.data();
   const std::size_t n = bytes.size();
-  if (n == 0) return true;
-  if (p[0] == '\n') return false;
+  RowRoom counted;
+  std::size_t lineStart = 0;
+  auto lineEnd = [&](std::size_t cr) {
+    if (cr - lineStart > 17) {
+      ++counted.rows;
+      counted.bytes += cr - lineStart;
+    }
+    lineStart = cr + 2;
+  };
+  if (n > 0 && p[0] == '\n') return false;
   std::size_t i = 0;
 #ifdef VESTRANE_SSE2
   const __m128i cr = _mm_set1_epi8('\r');
@@ -205,19 +214,28 @@ bool IsTableText(std::string_view bytes) {
   for (; i + 17 <= n; i += 16) {
     __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
     __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-    __m128i bad = _mm_or_si128(_mm_xor_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(next, lf)),
-                               _mm_cmpeq_epi8(here, sub));
+    __m128i crs = _mm_cmpeq_epi8(here, cr);
+    __m128i bad = _mm_or_si128(_mm_xor_si128(crs, _mm_cmpeq_epi8(next, lf)), _mm_cmpeq_epi8(here, sub));
     if (_mm_movemask_epi8(bad)) return false;
+    if (room)
+      for (auto m = static_cast<unsigned>(_mm_movemask_epi8(crs)); m; m &= m - 1) lineEnd(i + lowestBit(m));
   }
 #endif
   for (; i + 9 <= n; i += 8) {
     std::uint64_t here = load8(p + i);
-    if ((bytesEqual(here, '\r') ^ bytesEqual(load8(p + i + 1), '\n')) | bytesEqual(here, '\x1a'))
-      return false;
+    std::uint64_t crs = bytesEqual(here, '\r');
+    if ((crs ^ bytesEqual(load8(p + i + 1), '\n')) | bytesEqual(here, '\x1a')) return false;
+    if (room)
+      for (; crs; crs &= crs - 1) lineEnd(i + lowestBit(crs) / 8);
   }
   for (; i < n; ++i) {
     if (p[i] == '\x1a') return false;
     if ((p[i] == '\r') != (i + 1 < n && p[i + 1] == '\n')) return false;
+    if (p[i] == '\r') lineEnd(i);
+  }
+  if (room) {
+    if (lineStart < n) lineEnd(n);  // a last line without its CR LF
+    *room = counted;
   }
   return true;
 }
@@ -432,13 +450,7 @@ std::string_view takeLine(std::string_view text, std::size_t& pos) {
 }
 
 // Room for the rows that table text can give, its lines cut as takeLine
-// cuts them. Only a line longer than 17 characters can become a row, so
-// blank and short lines, however many, set nothing aside.
-struct RowRoom {
-  std::size_t rows = 0;
-  std::size_t bytes = 0;
-};
-
+// cuts them.
 RowRoom roomForRows(std::string_view text) {
   RowRoom room;
   std::size_t pos = 0;
@@ -459,7 +471,7 @@ RowRoom roomForRows(std::string_view text) {
 
 bool TableReader::ParseTableText(std::string& text) {
   std::size_t consumed = 0;
-  bool ok = parse(text, consumed);
+  bool ok = parse(text, consumed, nullptr);
   if (ok)
     text.clear();
   else
@@ -467,12 +479,12 @@ bool TableReader::ParseTableText(std::string& text) {
   return ok;
 }
 
-bool TableReader::ParseTableView(std::string_view text) {
+bool TableReader::ParseTableView(std::string_view text, const RowRoom* room) {
   std::size_t consumed = 0;
-  return parse(text, consumed);
+  return parse(text, consumed, room);
 }
 
-bool TableReader::parse(std::string_view text, std::size_t& consumed) {
+bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowRoom* given) {
   report_.clear();
   rowsAdded_ = 0;
   long long lineNumber = 0;
@@ -536,7 +548,9 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed) {
   {
     // Room for every remaining line that can be a row, so the table grows in
     // one step instead of doubling (and briefly holding twice) its storage.
-    const RowRoom room = roomForRows(text.substr(pos));
+    // A room counted over the whole text (while it was checked) also
+    // counts the lines up to the header, a little more than is needed.
+    const RowRoom room = given ? *given : roomForRows(text.substr(pos));
     std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
     table_.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
   }

@@ -56,10 +56,18 @@ class TableTextBuilder {
 /// rules of TableTextBuilder, without a second copy of a large file.
 void TableTextInPlace(std::string& bytes);
 
+/// Room for the rows a table text can give: only a line longer than 17
+/// characters can become a row, so blank and short lines set nothing aside.
+struct RowRoom {
+  std::size_t rows = 0;   ///< lines longer than 17 characters
+  std::size_t bytes = 0;  ///< their characters
+};
+
 /// Whether @p bytes are their own table text: every line ends with CR LF
 /// (but maybe the last), with no other CR, no bare LF and no Ctrl-Z, as most
-/// files from a Windows machine are.
-bool IsTableText(std::string_view bytes);
+/// files from a Windows machine are. With @p room, the same sweep counts
+/// the room for the rows of text that is table text.
+bool IsTableText(std::string_view bytes, RowRoom* room = nullptr);
 
 /// Table text of whole file bytes, by the rules of TableTextBuilder.
 std::string TableTextFromBytes(std::string_view bytes);
@@ -90,7 +98,7 @@ class TableReader {
   bool ParseTableText(std::string& text);
   /// The same for table text that stays where it is (a mapped file), which
   /// must be empty or end with CR LF; the text is left unchanged.
-  bool ParseTableView(std::string_view text);
+  bool ParseTableView(std::string_view text, const RowRoom* room = nullptr);
 
   /// Rebuilds the column map from @p header; may append extra columns and set captions.
   void BuildColumnMap(std::string_view header);
@@ -105,7 +113,7 @@ class TableReader {
  private:
   /// ParseTableText on a view; @p consumed tells how much of the text the
   /// parse used up (all of it unless the header was missing).
-  bool parse(std::string_view text, std::size_t& consumed);
+  bool parse(std::string_view text, std::size_t& consumed, const RowRoom* room);
   /// Reads a line that cutLine has just cut; @p ascii as it told.
   void readDataLine(std::string_view line, long long lineNumber, bool ascii);
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no

@@ -81,8 +81,9 @@ bool Workbench::LoadTableFile(const std::string& path) {
   // buffer of its own first.
   std::string_view bytes = file.bytes();
   bool parsed;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes)) {
-    parsed = reader_.ParseTableView(bytes);
+  RowRoom room;
+  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &room)) {
+    parsed = reader_.ParseTableView(bytes, &room);
     file.close();
     selectFirstRow();
   } else {

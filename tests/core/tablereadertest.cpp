@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "TestSupport.h"
@@ -352,7 +353,7 @@ TEST(TableTextBuilderTest, TableTextIsRecognisedAsTheBuilderSeesIt) {
   // the wide scans, mostly well-formed, with a stray CR, LF or Ctrl-Z now
   // and then at any position.
   std::mt19937 random(777);
-  const char* tokens[] = {"\r\n", "ab", "\t", "x", "\r\n", "\r", "\n", "\x1a"};
+  const char* tokens[] = {"\r\n", "ab", "\t", "x", "a long field of text", "\r", "\n", "\x1a"};
   int yes = 0, no = 0;
   for (int round = 0; round < 4000; ++round) {
     std::string bytes;
@@ -360,8 +361,22 @@ TEST(TableTextBuilderTest, TableTextIsRecognisedAsTheBuilderSeesIt) {
       bytes += tokens[random() % 100 < 97 ? random() % 5 : 5 + random() % 3];
     std::string closed = bytes.empty() || bytes.back() == '\n' ? bytes : bytes + "\r\n";
     bool expected = TableTextFromBytes(bytes) == closed;
-    ASSERT_EQ(IsTableText(bytes), expected) << ::testing::PrintToString(bytes);
+    RowRoom room;
+    ASSERT_EQ(IsTableText(bytes, &room), expected) << ::testing::PrintToString(bytes);
     (expected ? yes : no) += 1;
+    if (!expected) continue;
+    // The room counted on the way: the lines longer than 17 characters.
+    RowRoom lines;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+      std::size_t cr = std::min(bytes.find('\r', pos), bytes.size());
+      if (cr - pos > 17) {
+        ++lines.rows;
+        lines.bytes += cr - pos;
+      }
+      pos = cr + 2;
+    }
+    EXPECT_EQ(room.rows, lines.rows) << ::testing::PrintToString(bytes);
+    EXPECT_EQ(room.bytes, lines.bytes) << ::testing::PrintToString(bytes);
   }
   // Both answers were given many times, so both ways were put to the test.
   EXPECT_GT(yes, 500);
