@@ -34,11 +34,11 @@ std::string PointFileName(std::string_view sample, std::string_view area) {
 bool CombinationWriter::flush() {
   if (failed_) return false;
   if (!buffer_.empty()) {
-    if (!sink_.write(buffer_)) {
+    if (!sink_.take(buffer_)) {
       failed_ = true;
       return false;
     }
-    buffer_.clear();
+    if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize + 4096);
   }
   return true;
 }

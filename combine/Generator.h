@@ -20,6 +20,13 @@ class ByteSink {
  public:
   virtual ~ByteSink() = default;
   virtual bool write(std::string_view bytes) = 0;
+  /// Writes @p buffer and leaves it empty. A sink may hand back another
+  /// buffer in its place instead of copying the bytes.
+  virtual bool take(std::string& buffer) {
+    const bool ok = write(buffer);
+    buffer.clear();
+    return ok;
+  }
   /// The reason of the last failure.
   virtual std::string error() const { return std::string(); }
 };

@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "combine/BackgroundSink.h"
 #include "platform/core/Files.h"
 #include "table/TableWriter.h"
 
@@ -283,8 +284,9 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
     return result;
   }
   FileSink sink(file);
-  CombinationWriter writer(table_, sink, progress);
-  bool ok = writer.GeneratePoint(point_, true) && writer.flush();
+  BackgroundSink background(sink);
+  CombinationWriter writer(table_, background, progress);
+  bool ok = writer.GeneratePoint(point_, true) && writer.flush() && background.finish();
   result.lines = writer.linesWritten();
   result.points = 1;
   if (writer.cancelled()) {
@@ -350,7 +352,9 @@ GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
     result.ok = false;
     return result;
   }
-  CombinationWriter writer(table_, sink, progress);
+  // The file is written in the background while the points are generated.
+  BackgroundSink background(sink);
+  CombinationWriter writer(table_, background, progress);
   const auto total = static_cast<long long>(points.size());
   for (std::size_t i = 0; i < points.size(); ++i) {
     enterPoint(points[i]);
@@ -358,7 +362,7 @@ GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
     if (!writer.GeneratePoint(point_, i == 0)) break;
     ++result.points;
   }
-  bool flushed = !writer.cancelled() && writer.flush();
+  bool flushed = !writer.cancelled() && writer.flush() && background.finish();
   result.lines = writer.linesWritten();
   result.cancelled = writer.cancelled();
   result.writeFailed = writer.failed() || (!result.cancelled && !flushed);

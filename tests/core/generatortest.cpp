@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
+#include "combine/BackgroundSink.h"
 #include "combine/Generator.h"
 #include "fakes/FakeServices.h"
 
@@ -267,4 +269,121 @@ TEST_F(GeneratorTest, CancelRemovesThePartialFile) {
   EXPECT_EQ(readBytes(out), "previous content");  // the old file stays intact
   EXPECT_EQ(files(), (std::vector<std::string>{"big.tab"}));
   EXPECT_TRUE(services.messages.empty());  // no success, no error
+}
+
+namespace {
+
+/// Records what it is given; the write numbered failAt (from 1) fails and
+/// so does every later one.
+class ScriptedSink : public ByteSink {
+ public:
+  explicit ScriptedSink(int failAt = 0) : failAt_(failAt) {}
+  std::string text;
+  int writes = 0;
+  int writesAfterFailure = 0;
+  bool write(std::string_view bytes) override {
+    ++writes;
+    if (failAt_ > 0 && writes >= failAt_) {
+      if (writes > failAt_) ++writesAfterFailure;
+      return false;
+    }
+    text.append(bytes.data(), bytes.size());
+    return true;
+  }
+  std::string error() const override { return "No space left on device"; }
+
+ private:
+  int failAt_;
+};
+
+std::string piece(std::size_t size, char c) { return std::string(size, c); }
+
+}  // namespace
+
+TEST(BackgroundSinkTest, WritesInOrderAndReportsFailures) {
+  const std::size_t large = BackgroundSink::kLargePiece;
+  // Small pieces before the first large one are written at once; from
+  // then on everything goes through the writing thread, in order, and the
+  // caller gets an empty buffer back every time.
+  {
+    ScriptedSink target;
+    BackgroundSink sink(target);
+    std::string expected;
+    std::string buffer = "header\r\n";
+    expected += buffer;
+    ASSERT_TRUE(sink.take(buffer));
+    EXPECT_TRUE(buffer.empty());
+    EXPECT_EQ(target.text, expected);  // written before take() returned
+    for (int i = 0; i < 12; ++i) {
+      buffer = piece(i % 3 == 0 ? 10 : large + static_cast<std::size_t>(i), static_cast<char>('a' + i));
+      expected += buffer;
+      ASSERT_TRUE(sink.take(buffer)) << i;
+      EXPECT_TRUE(buffer.empty()) << i;
+    }
+    ASSERT_TRUE(sink.write("the end\r\n"));
+    expected += "the end\r\n";
+    ASSERT_TRUE(sink.finish());
+    EXPECT_EQ(target.text, expected);
+  }
+  // A target that fails on its third write: the failure shows at a later
+  // take() or at finish(), with the target's reason, and nothing more is
+  // written to it.
+  {
+    ScriptedSink target(3);
+    BackgroundSink sink(target);
+    bool failed = false;
+    for (int i = 0; i < 8 && !failed; ++i) {
+      std::string buffer = piece(large, 'x');
+      failed = !sink.take(buffer);
+    }
+    EXPECT_FALSE(sink.finish());
+    EXPECT_EQ(sink.error(), "No space left on device");
+    EXPECT_EQ(target.writes, 3);
+    EXPECT_EQ(target.writesAfterFailure, 0);
+    EXPECT_EQ(target.text.size(), 2 * large);
+  }
+  // A cancelled run drops the sink without finish(): it stops and never
+  // writes into a target that is gone.
+  {
+    auto target = std::make_unique<ScriptedSink>();
+    {
+      BackgroundSink sink(*target);
+      for (int i = 0; i < 4; ++i) {
+        std::string buffer = piece(large, 'y');
+        ASSERT_TRUE(sink.take(buffer));
+      }
+    }
+    const int writes = target->writes;
+    target.reset();
+    EXPECT_LE(writes, 4);
+  }
+}
+
+TEST_F(GeneratorTest, LargeCombinedFileIsWholeAndAWriteFailureReported) {
+  // Several megabytes go through the writing thread into the file, exactly
+  // as a sink in memory receives them; a sink that fails half-way makes the
+  // run report a failed write.
+  std::string text = "Sample\tArea\tMineral\tAnalysis\tNote\r\n";
+  const std::string note(200, 'n');
+  for (int point = 0; point < 40; ++point)
+    for (const char* mineral : {"Grt", "Bt", "Pl"})
+      for (int a = 0; a < 8; ++a)
+        text += "S" + std::to_string(point) + "\tr1\t" + mineral + "\tanalysis " + std::to_string(a) + "\t" +
+                note + "\r\n";
+  load(text);
+  StringSink memory;
+  ASSERT_TRUE(bench.generateCombined(memory, nullptr).ok);
+  ASSERT_GT(memory.text.size(), 8u << 20);
+
+  const std::string path = dir.file("AllComb.tab");
+  services.saveAnswers.push_back(path);
+  bench.Button2Click(true, false);
+  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(readBytes(path), memory.text);
+
+  ScriptedSink failing(3);
+  GenerateResult result = bench.generateCombined(failing, nullptr);
+  EXPECT_FALSE(result.ok);
+  EXPECT_TRUE(result.writeFailed);
+  EXPECT_EQ(failing.writesAfterFailure, 0);
 }
