@@ -271,6 +271,28 @@ void AnalysisTable::commitRow() {
   rowPoint_.back() = point;
 }
 
+void AnalysisTable::appendRowsOf(const AnalysisTable& other) {
+  // The other table's cell bytes and entries move over in one piece each;
+  // its rows keep their layout, counted from where those pieces now begin.
+  const std::size_t poolBase = pool_.size();
+  const std::size_t cellBase = cells_.size();
+  pool_.resize(poolBase + other.pool_.size());
+  if (!other.pool_.empty()) std::memcpy(pool_.data() + poolBase, other.pool_.data(), other.pool_.size());
+  cells_.resize(cellBase + other.cells_.size());
+  if (!other.cells_.empty())
+    std::memcpy(cells_.data() + cellBase, other.cells_.data(), other.cells_.size() * sizeof(Unit));
+  rows_.reserve(rows_.size() + other.rows_.size());
+  rowPoint_.reserve(rowPoint_.size() + other.rows_.size());
+  for (Row r : other.rows_) {
+    r.poolOffset += poolBase;
+    r.firstCell += cellBase;
+    rows_.push_back(r);
+    rowPoint_.push_back(-1);
+    commitRow();
+  }
+  ++revision_;
+}
+
 void AnalysisTable::clearRows() {
   rows_.clear();
   rows_.shrink_to_fit();

@@ -69,6 +69,9 @@ class AnalysisTable {
   void appendRow(bool checked, const CellValue* cells, std::size_t count);
   /// Adds the row appended last to the point index.
   void commitRow();
+  /// Appends the rows of @p other, read with this table's columns, and
+  /// adds them to the point index.
+  void appendRowsOf(const AnalysisTable& other);
   /// Removes all rows.
   void clearRows();
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 // SSE2 (every x86-64 processor has it) scans the whole text sixteen bytes at
@@ -486,7 +488,9 @@ bool TableReader::ParseTableView(std::string_view text, const RowRoom* room) {
 
 bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowRoom* given) {
   report_.clear();
+  ignored_.clear();
   rowsAdded_ = 0;
+  headersRead_ = 0;
   long long lineNumber = 0;
 
   if (text.find('\r') == std::string_view::npos) {
@@ -554,19 +558,98 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowR
     std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
     table_.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
   }
+  const std::size_t split = splitPoint(text, pos);
+  if (split != std::string_view::npos) readInTwo(text, pos, split, lineNumber);
+  readLines(text, pos, lineNumber);
+  consumed = text.size();
+  if (onEndUpdate) onEndUpdate();
+
+  for (const Ignored& i : ignored_)
+    report_ += "\r\n" + std::to_string(i.line) +
+               (i.noMineral ? ": Mineral is not specified" : ": Sample ID is not specified");
+  if (!report_.empty()) services_.showMessage(kMsgIgnoredLines + report_);
+  return true;
+}
+
+void TableReader::readLines(std::string_view text, std::size_t& pos, long long& lineNumber) {
   while (pos < text.size()) {
+    const std::size_t lineStart = pos;
     bool ascii = true;
     std::string_view line = cutLine(text, pos, ascii);
     ++lineNumber;
     // tabs_ holds the line's TABs and its end: one entry means no TAB.
     if (line.size() <= 17 || tabs_.size() < 2 || trimControls(line).empty()) continue;
     readDataLine(line, lineNumber, ascii);
+    if (stopped_) {
+      pos = lineStart;
+      --lineNumber;
+      return;
+    }
   }
-  consumed = text.size();
-  if (onEndUpdate) onEndUpdate();
+}
 
-  if (!report_.empty()) services_.showMessage(kMsgIgnoredLines + report_);
-  return true;
+std::size_t TableReader::splitPoint(std::string_view text, std::size_t pos) const {
+  if (text.size() - pos < splitFrom) return std::string_view::npos;
+  // A line ends at every CR but one that is the byte passed over after a
+  // line end, which has a CR before it; a CR without one ends a line for
+  // sure, and the next line begins two bytes on.
+  for (std::size_t cr = text.find('\r', pos + (text.size() - pos) / 2); cr != std::string_view::npos;
+       cr = text.find('\r', cr + 1)) {
+    if (cr > pos && text[cr - 1] == '\r') continue;
+    return cr + 2 < text.size() ? cr + 2 : std::string_view::npos;
+  }
+  return std::string_view::npos;
+}
+
+void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t split,
+                            long long& lineNumber) {
+  // The worker reads with the column map as it stands now, into a table of
+  // its own, and stops at a further header (which would change the map).
+  const std::string_view second = text.substr(split);
+  AnalysisTable side;
+  TableReader worker(side, aliases_, services_);
+  worker.worker_ = true;
+  worker.map_ = map_;
+  worker.mapOrdered_ = mapOrdered_;
+  worker.indexed_ = indexed_;
+  worker.headerSet_ = headerSet_;
+  worker.headerAliases_ = headerAliases_;
+  std::copy(std::begin(headerAliasStart_), std::end(headerAliasStart_), std::begin(worker.headerAliasStart_));
+  const std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
+  std::size_t workerPos = 0;
+  long long workerLines = 0;
+  std::exception_ptr workerError;
+  std::thread thread([&] {
+    try {
+      const RowRoom room = roomForRows(second);
+      side.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
+      worker.readLines(second, workerPos, workerLines);
+    } catch (...) {
+      workerError = std::current_exception();
+    }
+  });
+  // Whatever ends this function, the worker has ended first.
+  struct Join {
+    std::thread& thread;
+    ~Join() {
+      if (thread.joinable()) thread.join();
+    }
+  } join{thread};
+
+  const int headersBefore = headersRead_;
+  readLines(text.substr(0, split), pos, lineNumber);
+  thread.join();
+  // A further header in the first part: the second is read again after it.
+  if (headersRead_ != headersBefore) return;
+  // The worker's rows and dropped lines follow this part's, as they would
+  // have line by line; a failure of the worker ends the parse where it
+  // would have ended it.
+  table_.appendRowsOf(side);
+  for (const Ignored& i : worker.ignored_) ignored_.push_back({i.line + lineNumber, i.noMineral});
+  rowsAdded_ += worker.rowsAdded_;
+  pos = split + workerPos;
+  lineNumber += workerLines;
+  if (workerError) std::rethrow_exception(workerError);
 }
 
 namespace {
@@ -653,7 +736,12 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
   }
 
   if (mayBeHeader && headerTest(line)) {
+    if (worker_) {
+      stopped_ = true;
+      return;
+    }
     BuildColumnMap(line);
+    ++headersRead_;
     return;
   }
 
@@ -674,15 +762,15 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
 
   // A mineral that is empty (after quote removal) or "-" counts as missing.
   if (mineral.empty() || mineral == kMissing) {
-    report_ += "\r\n" + std::to_string(lineNumber) + ": Mineral is not specified";
+    ignored_.push_back({lineNumber, true});
     return;
   }
   if (sample == kMissing) {
-    report_ += "\r\n" + std::to_string(lineNumber) + ": Sample ID is not specified";
+    ignored_.push_back({lineNumber, false});
     return;
   }
   table_.appendRow(checked, cells_.data(), cellCount);
-  table_.commitRow();
+  if (!worker_) table_.commitRow();
   ++rowsAdded_;
 }
 

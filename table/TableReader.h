@@ -110,12 +110,29 @@ class TableReader {
   /// Rows added by the last parse.
   int rowsAdded() const { return rowsAdded_; }
 
+  /// A text with at least this many bytes after its header is read in two
+  /// parts at once, the second by a thread of its own; the rows, their
+  /// order and the messages are those of reading it line by line.
+  std::size_t splitFrom = std::size_t{1} << 20;
+
  private:
   /// ParseTableText on a view; @p consumed tells how much of the text the
   /// parse used up (all of it unless the header was missing).
   bool parse(std::string_view text, std::size_t& consumed, const RowRoom* room);
   /// Reads a line that cutLine has just cut; @p ascii as it told.
   void readDataLine(std::string_view line, long long lineNumber, bool ascii);
+  /// Reads the lines of @p text from @p pos on, counting them in
+  /// @p lineNumber. A worker stops in front of a further header, @p pos and
+  /// @p lineNumber then telling where.
+  void readLines(std::string_view text, std::size_t& pos, long long& lineNumber);
+  /// The start of a line near the middle of @p text from @p pos on, where it
+  /// can be cut in two; npos for a text shorter than splitFrom.
+  std::size_t splitPoint(std::string_view text, std::size_t pos) const;
+  /// Reads text[pos, split) here and text[split, end) in a worker at once,
+  /// then takes over the worker's rows and messages. What the worker could
+  /// not read (after a further header) or read with the wrong columns (a
+  /// further header before split) is left to be read from @p pos on.
+  void readInTwo(std::string_view text, std::size_t& pos, std::size_t split, long long& lineNumber);
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.
   bool isHeader(std::string_view line) const;
@@ -160,6 +177,16 @@ class TableReader {
   bool headerAliasStart_[256] = {};
   std::string report_;
   int rowsAdded_ = 0;
+  // The lines this parse dropped: number, and whether for want of a
+  // Mineral (else of a Sample); report_ is written from them at the end.
+  struct Ignored {
+    long long line;
+    bool noMineral;
+  };
+  std::vector<Ignored> ignored_;
+  bool worker_ = false;   ///< reads part of a text: rows are not indexed, a header stops it
+  bool stopped_ = false;  ///< a worker met a further header
+  int headersRead_ = 0;   ///< further headers met by this parse
   // Upper-cased captions of the extra columns, each with its last index;
   // it covers the columns below indexedColumns_, the last of which had
   // the caption lastIndexedCaption_.

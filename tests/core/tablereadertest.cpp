@@ -505,3 +505,74 @@ TEST(TableReaderLinesTest, LinesAreCutAtEveryCrWhateverFollowsIt) {
     EXPECT_EQ(bench.table().cell(1, ColMineral), "Bt") << pad;
   }
 }
+
+TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
+  // A text read in two parts at once (cut wherever the middle falls) must
+  // give the rows, their order, the points, the captions and the messages
+  // of reading it line by line: with further headers before and after the
+  // cut, dropped lines on both sides, stray CRs, quotes, minerals to be
+  // capitalised, and rows loaded before that later rows join.
+  std::mt19937 random(31337);
+  auto pick = [&random](std::initializer_list<const char*> list) {
+    return std::string(list.begin()[random() % list.size()]);
+  };
+  struct Reading {
+    AnalysisTable table;
+    FakeServices services;
+    bool ok = false;
+    int rowsAdded = 0;
+  };
+  auto read = [](Reading& r, const Settings& settings, std::string text, std::size_t splitFrom) {
+    TableReader reader(r.table, settings.aliases, r.services);
+    reader.splitFrom = splitFrom;
+    r.ok = reader.ParseTableText(text);
+    r.rowsAdded = reader.rowsAdded();
+  };
+  const Settings settings = simpleSettings();
+  AnalysisTable probe;
+  FakeServices probeServices;
+  const std::size_t defaultSplitFrom = TableReader(probe, settings.aliases, probeServices).splitFrom;
+  int splitRounds = 0;
+  for (int round = 0; round < 400; ++round) {
+    const bool big = round == 0;  // one text over the default size, read with the default
+    std::string before = "Sample\tArea\tMineral\tAnalysis\r\nS1\tr1\tGrt\tloaded before the text\r\n";
+    std::string text = pick({"", "a line before the header\r\n"}) + "Sample\tArea\tMineral\tC1\tC2\r\n";
+    const int lines = big ? 60000 : static_cast<int>(random() % 60);
+    for (int line = 0; line < lines; ++line) {
+      if (random() % 25 == 0) {
+        text += pick({"Mineral\tSample\tC2\tArea", "SAMPLE\tmineral\tC3\tC1\tArea", "Area\tSample\tMineral\tC4"});
+      } else {
+        text += pick({"S1", "s2", "-", "", "\"S3\""}) + '\t' + pick({"r1", "R1", "-"}) + '\t' +
+                pick({"Grt", "gRT", "\"Bt\"", "-", "", "\xC3\xA9pidote", "pl"}) + '\t' +
+                pick({"analysis of a grain", "x", "rim of garnet 2"}) + '\t' + pick({"1.5", "-", "0"});
+      }
+      text += random() % 12 ? std::string("\r\n") : pick({"\r", "\rx", "\r\r\n"});
+    }
+    if (random() % 3 == 0) text += "S9\tr9\tGrt\ta last line without its end";
+
+    Reading lineByLine, inTwo;
+    if (round % 2) {
+      read(lineByLine, settings, before, static_cast<std::size_t>(-1));
+      read(inTwo, settings, before, static_cast<std::size_t>(-1));
+    }
+    read(lineByLine, settings, text, static_cast<std::size_t>(-1));
+    read(inTwo, settings, text, big ? defaultSplitFrom : 1 + random() % 64);
+    if (big) {
+      ASSERT_GT(text.size(), defaultSplitFrom);
+    }
+
+    ASSERT_EQ(inTwo.ok, lineByLine.ok) << round;
+    EXPECT_EQ(inTwo.rowsAdded, lineByLine.rowsAdded) << round;
+    EXPECT_EQ(inTwo.services.messages, lineByLine.services.messages) << round;
+    const AnalysisTable& a = inTwo.table;
+    const AnalysisTable& b = lineByLine.table;
+    ASSERT_EQ(a.columnCount(), b.columnCount()) << round;
+    for (int c = 0; c < a.columnCount(); ++c) EXPECT_EQ(a.caption(c), b.caption(c)) << round;
+    ASSERT_EQ(a.rowCount(), b.rowCount()) << round;
+    EXPECT_EQ(SerializeTable(a), SerializeTable(b)) << round;
+    ASSERT_EQ(a.pointCount(), b.pointCount()) << round;
+    for (int p = 0; p < a.pointCount(); ++p) EXPECT_EQ(a.pointRows(p), b.pointRows(p)) << round;
+    splitRounds += a.rowCount() > 10;
+  }
+  EXPECT_GT(splitRounds, 100);
+}
