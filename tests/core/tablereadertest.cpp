@@ -576,3 +576,53 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
   }
   EXPECT_GT(splitRounds, 100);
 }
+
+TEST(TableTextBuilderTest, LargeTextsAreRecognisedInPartsAsAWhole) {
+  // A text of several megabytes is checked in two parts at once, cut after
+  // the line end nearest past its middle. A CR, LF or Ctrl-Z out of place
+  // anywhere around that cut, or at either end, is found as in a small text,
+  // and the room counted is the room of the whole.
+  std::string text;
+  for (int line = 0; text.size() < (4u << 20) + 4096; ++line)
+    text += "S" + std::to_string(line % 97) + "\tr1\tGrt\tanalysis " + std::to_string(line) +
+            (line % 5 ? "\t37.25\t12.5" : "") + "\r\n";
+  auto roomOf = [](const std::string& bytes) {
+    RowRoom lines;
+    for (std::size_t pos = 0; pos < bytes.size();) {
+      std::size_t cr = std::min(bytes.find('\r', pos), bytes.size());
+      if (cr - pos > 17) {
+        ++lines.rows;
+        lines.bytes += cr - pos;
+      }
+      pos = cr + 2;
+    }
+    return lines;
+  };
+  RowRoom room;
+  ASSERT_TRUE(IsTableText(text, &room));
+  const RowRoom expected = roomOf(text);
+  EXPECT_EQ(room.rows, expected.rows);
+  EXPECT_EQ(room.bytes, expected.bytes);
+
+  const std::size_t middle = text.size() / 2;
+  const std::size_t cut = text.find('\n', middle) + 1;
+  std::vector<std::size_t> places = {0, 1, text.size() - 2, text.size() - 1};
+  for (std::size_t at = middle - 2; at < cut + 8; ++at) places.push_back(at);
+  int refused = 0;
+  for (std::size_t at : places) {
+    for (char c : {'\n', '\r', '\x1a', 'x'}) {
+      std::string bytes = text;
+      bytes[at] = c;
+      const bool expectedOk = TableTextFromBytes(bytes) == bytes;
+      RowRoom partRoom;
+      ASSERT_EQ(IsTableText(bytes, &partRoom), expectedOk) << at << " " << int(c);
+      if (expectedOk) {
+        const RowRoom whole = roomOf(bytes);
+        EXPECT_EQ(partRoom.rows, whole.rows) << at;
+        EXPECT_EQ(partRoom.bytes, whole.bytes) << at;
+      }
+      refused += !expectedOk;
+    }
+  }
+  EXPECT_GT(refused, 40);
+}
