@@ -31,7 +31,8 @@ void AnalysisTable::removeExtraColumns() {
       continue;
     }
     std::uint32_t keep = 0;
-    while (keep < r.cellCount && wideAt(r.firstCell + 4 * keep) < static_cast<Wide>(kFixedColumns)) ++keep;
+    while (keep < r.cellCount && wideAt(unitsOf(r), r.firstCell + 4 * keep) < static_cast<Wide>(kFixedColumns))
+      ++keep;
     r.cellCount = keep;
   }
   ++revision_;
@@ -40,11 +41,12 @@ void AnalysisTable::removeExtraColumns() {
 std::string_view AnalysisTable::cell(int row, int column) const {
   const Row& r = rows_[static_cast<std::size_t>(row)];
   if (column < 1) return kMissing;
-  const char* bytes = pool_.data() + r.poolOffset;
+  const char* bytes = poolOf(r) + r.poolOffset;
+  const Unit* units = unitsOf(r);
   auto index = static_cast<std::uint32_t>(column - 1);
   if (r.narrow) {
     if (index >= r.cellCount) return kMissing;
-    const Unit* c = cells_.data() + r.firstCell + index;
+    const Unit* c = units + r.firstCell + index;
     if (*c & kNarrowMissingBit) return kMissing;
     Unit begin = index == 0 ? 0 : static_cast<Unit>(c[-1] & ~kNarrowMissingBit);
     return std::string_view(bytes + begin, static_cast<std::size_t>(*c - begin));
@@ -55,20 +57,20 @@ std::string_view AnalysisTable::cell(int row, int column) const {
     auto wanted = static_cast<Wide>(column);
     while (lo < hi) {
       std::uint32_t mid = (lo + hi) / 2;
-      if (wideAt(r.firstCell + 4 * mid) < wanted)
+      if (wideAt(units, r.firstCell + 4 * mid) < wanted)
         lo = mid + 1;
       else
         hi = mid;
     }
-    if (lo == r.cellCount || wideAt(r.firstCell + 4 * lo) != wanted) return kMissing;
-    Wide begin = lo == 0 ? 0 : wideAt(r.firstCell + 4 * lo - 2);
-    return std::string_view(bytes + begin, wideAt(r.firstCell + 4 * lo + 2) - begin);
+    if (lo == r.cellCount || wideAt(units, r.firstCell + 4 * lo) != wanted) return kMissing;
+    Wide begin = lo == 0 ? 0 : wideAt(units, r.firstCell + 4 * lo - 2);
+    return std::string_view(bytes + begin, wideAt(units, r.firstCell + 4 * lo + 2) - begin);
   }
   if (index >= r.cellCount) return kMissing;
   const std::size_t at = r.firstCell + 2 * static_cast<std::size_t>(index);
-  Wide end = wideAt(at);
+  Wide end = wideAt(units, at);
   if (end & kMissingBit) return kMissing;
-  Wide begin = index == 0 ? 0 : (wideAt(at - 2) & ~kMissingBit);
+  Wide begin = index == 0 ? 0 : (wideAt(units, at - 2) & ~kMissingBit);
   return std::string_view(bytes + begin, end - begin);
 }
 
@@ -143,8 +145,8 @@ void AnalysisTable::appendCells(int row, int fromColumn, std::string& out) const
   const auto from = static_cast<std::uint32_t>(fromColumn - 1);
   const auto wanted = static_cast<std::uint32_t>(columns - 1);
   const std::uint32_t stored = std::min(r.cellCount, wanted);
-  const Unit* entry = cells_.data() + r.firstCell;
-  const char* bytes = pool_.data() + r.poolOffset;
+  const Unit* entry = unitsOf(r) + r.firstCell;
+  const char* bytes = poolOf(r) + r.poolOffset;
   Unit begin = from == 0 || from > stored ? 0 : static_cast<Unit>(entry[from - 1] & ~kNarrowMissingBit);
   const Unit last = stored == 0 || from >= stored ? begin : static_cast<Unit>(entry[stored - 1] & ~kNarrowMissingBit);
   // Room for every cell's bytes and TAB, and "-" for the missing ones.
@@ -175,6 +177,7 @@ void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t 
   r.poolOffset = pool_.size();
   r.firstCell = cells_.size();
   r.checked = checked;
+  r.store = 0;
   const auto lastColumn = count == 0 ? 0u : static_cast<std::uint32_t>(cells[count - 1].column);
   r.sparse = lastColumn > 2 * count + 8;
   r.cellCount = r.sparse ? static_cast<std::uint32_t>(count) : lastColumn;
@@ -271,25 +274,34 @@ void AnalysisTable::commitRow() {
   rowPoint_.back() = point;
 }
 
-void AnalysisTable::appendRowsOf(const AnalysisTable& other) {
-  // The other table's cell bytes and entries move over in one piece each;
-  // its rows keep their layout, counted from where those pieces now begin.
-  const std::size_t poolBase = pool_.size();
-  const std::size_t cellBase = cells_.size();
-  pool_.resize(poolBase + other.pool_.size());
-  if (!other.pool_.empty()) std::memcpy(pool_.data() + poolBase, other.pool_.data(), other.pool_.size());
-  cells_.resize(cellBase + other.cells_.size());
-  if (!other.cells_.empty())
-    std::memcpy(cells_.data() + cellBase, other.cells_.data(), other.cells_.size() * sizeof(Unit));
+void AnalysisTable::appendRowsOf(AnalysisTable&& other) {
+  // The other table's storage is taken over as it is; only when this table
+  // holds as many such stores as a row can name are the cell bytes and
+  // entries copied over, in one piece each.
+  const bool takeOver = stores_.size() < kMaxStores;
+  const std::size_t poolBase = takeOver ? 0 : pool_.size();
+  const std::size_t cellBase = takeOver ? 0 : cells_.size();
+  if (takeOver) {
+    stores_.push_back(Store{std::move(other.cells_), std::move(other.pool_)});
+  } else {
+    pool_.resize(poolBase + other.pool_.size());
+    if (!other.pool_.empty()) std::memcpy(pool_.data() + poolBase, other.pool_.data(), other.pool_.size());
+    cells_.resize(cellBase + other.cells_.size());
+    if (!other.cells_.empty())
+      std::memcpy(cells_.data() + cellBase, other.cells_.data(), other.cells_.size() * sizeof(Unit));
+  }
+  const auto store = static_cast<std::uint8_t>(takeOver ? stores_.size() : 0);
   rows_.reserve(rows_.size() + other.rows_.size());
   rowPoint_.reserve(rowPoint_.size() + other.rows_.size());
   for (Row r : other.rows_) {
     r.poolOffset += poolBase;
     r.firstCell += cellBase;
+    r.store = store;
     rows_.push_back(r);
     rowPoint_.push_back(-1);
     commitRow();
   }
+  other.clearRows();
   ++revision_;
 }
 
@@ -300,6 +312,8 @@ void AnalysisTable::clearRows() {
   cells_.shrink_to_fit();
   pool_.clear();
   pool_.shrink_to_fit();
+  stores_.clear();
+  stores_.shrink_to_fit();
   rowPoint_.clear();
   rowPoint_.shrink_to_fit();
   points_.clear();
@@ -318,6 +332,7 @@ std::size_t AnalysisTable::memoryUsed() const {
                       rows_.capacity() * sizeof(Row) + rowPoint_.capacity() * sizeof(int) +
                       pointSlots_.capacity() * sizeof(int) + wideScratch_.capacity() * sizeof(Wide);
   for (const Point& p : points_) bytes += p.rows.capacity() * sizeof(int) + sizeof(Point);
+  for (const Store& s : stores_) bytes += s.pool.capacity() + s.cells.capacity() * sizeof(Unit);
   return bytes;
 }
 

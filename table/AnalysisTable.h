@@ -69,9 +69,11 @@ class AnalysisTable {
   void appendRow(bool checked, const CellValue* cells, std::size_t count);
   /// Adds the row appended last to the point index.
   void commitRow();
-  /// Appends the rows of @p other, read with this table's columns, and
-  /// adds them to the point index.
-  void appendRowsOf(const AnalysisTable& other);
+  /// Appends the rows of @p other, read with this table's columns and
+  /// holding no rows of a third table, and adds them to the point index.
+  /// Their cells stay where @p other stored them: this table takes over
+  /// that storage (and copies it only when it already holds many).
+  void appendRowsOf(AnalysisTable&& other);
   /// Removes all rows.
   void clearRows();
 
@@ -136,15 +138,26 @@ class AnalysisTable {
     bool checked;
     bool sparse;
     bool narrow;
+    std::uint8_t store;  ///< 0: the table's own cells; k: those of stores_[k - 1]
   };
+  /// The cells of rows taken over from another table.
+  struct Store {
+    std::vector<Unit, GrowAllocator<Unit>> cells;
+    std::vector<char, GrowAllocator<char>> pool;
+  };
+  static constexpr std::size_t kMaxStores = 255;
+  const char* poolOf(const Row& r) const { return r.store == 0 ? pool_.data() : stores_[r.store - 1u].pool.data(); }
+  const Unit* unitsOf(const Row& r) const {
+    return r.store == 0 ? cells_.data() : stores_[r.store - 1u].cells.data();
+  }
   struct Point {
     std::vector<int> rows;
     std::size_t hash;
   };
-  /// The wide entry at unit @p at.
-  Wide wideAt(std::size_t at) const {
+  /// The wide entry at unit @p at of @p units.
+  static Wide wideAt(const Unit* units, std::size_t at) {
     Wide w;
-    std::memcpy(&w, cells_.data() + at, sizeof w);
+    std::memcpy(&w, units + at, sizeof w);
     return w;
   }
   static std::size_t pointHash(std::string_view sample, std::string_view area);
@@ -157,6 +170,7 @@ class AnalysisTable {
   std::vector<Row> rows_;
   std::vector<Unit, GrowAllocator<Unit>> cells_;
   std::vector<char, GrowAllocator<char>> pool_;
+  std::vector<Store> stores_;
   std::vector<int> rowPoint_;
   std::vector<Point> points_;
   // Open addressing over the points by their hash; -1 marks an empty slot.

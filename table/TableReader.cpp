@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <thread>
+#include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 // SSE2 (every x86-64 processor has it) scans the whole text sixteen bytes at
@@ -682,7 +683,7 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   // The worker's rows and dropped lines follow this part's, as they would
   // have line by line; a failure of the worker ends the parse where it
   // would have ended it.
-  table_.appendRowsOf(side);
+  table_.appendRowsOf(std::move(side));
   for (const Ignored& i : worker.ignored_) ignored_.push_back({i.line + lineNumber, i.noMineral});
   rowsAdded_ += worker.rowsAdded_;
   pos = split + workerPos;

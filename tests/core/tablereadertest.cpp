@@ -575,6 +575,24 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
     splitRounds += a.rowCount() > 10;
   }
   EXPECT_GT(splitRounds, 100);
+
+  // Many texts read in two parts into one table: the table keeps the rows
+  // of each worker where the worker stored them, up to a limit, and copies
+  // them over after that.
+  Reading lineByLine, inTwo;
+  for (int load = 0; load < 300; ++load) {
+    std::string text = "Sample\tArea\tMineral\tAnalysis\r\n";
+    for (int line = 0; line < 4; ++line)
+      text += "S" + std::to_string(load % 7) + "\tr" + std::to_string(line % 2) + "\tGrt\tanalysis " +
+              std::to_string(load) + "\r\n";
+    read(lineByLine, settings, text, static_cast<std::size_t>(-1));
+    read(inTwo, settings, text, 1);
+  }
+  ASSERT_EQ(inTwo.table.rowCount(), 1200);
+  EXPECT_EQ(SerializeTable(inTwo.table), SerializeTable(lineByLine.table));
+  ASSERT_EQ(inTwo.table.pointCount(), lineByLine.table.pointCount());
+  for (int p = 0; p < inTwo.table.pointCount(); ++p)
+    EXPECT_EQ(inTwo.table.pointRows(p), lineByLine.table.pointRows(p));
 }
 
 TEST(TableTextBuilderTest, LargeTextsAreRecognisedInPartsAsAWhole) {
