@@ -12,7 +12,8 @@
 // table's memory stays within a fixed multiple of the bytes read; the saved
 // text has one line per row, each with one field per column; a point's
 // count is the product of its groups' sizes; the generated text has one line
-// per line the generator counted.
+// per line the generator counted; a text read in two parts at once reads
+// as it does line by line.
 
 #include <cstdint>
 #include <string>
@@ -26,6 +27,7 @@
 #include "platform/core/Files.h"
 #include "settings/Settings.h"
 #include "settings/Text.h"
+#include "table/TableReader.h"
 #include "table/TableWriter.h"
 
 using namespace vestrane;
@@ -227,5 +229,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(benchPlain.ParseTableText(text) == benchGrown.ParseTableText(textGrown));
   FUZZ_CHECK(servicesPlain.messages == servicesGrown.messages);
   FUZZ_CHECK(SerializeTable(benchPlain.table()) == SerializeTable(benchGrown.table()));
+
+  // Read in two parts at once (cut wherever the input puts the middle), the
+  // text gives the rows, points and messages of reading it line by line.
+  AnalysisTable lineByLine, inTwo;
+  testing::FakeServices servicesLines, servicesTwo;
+  TableReader readLines(lineByLine, settings.aliases, servicesLines);
+  TableReader readTwo(inTwo, settings.aliases, servicesTwo);
+  readLines.splitFrom = static_cast<std::size_t>(-1);
+  readTwo.splitFrom = 1 + size % 61;
+  std::string lines(tableBytes), two(tableBytes);
+  FUZZ_CHECK(readLines.ParseTableText(lines) == readTwo.ParseTableText(two));
+  FUZZ_CHECK(lines == two);
+  FUZZ_CHECK(servicesLines.messages == servicesTwo.messages);
+  FUZZ_CHECK(SerializeTable(lineByLine) == SerializeTable(inTwo));
+  FUZZ_CHECK(lineByLine.pointCount() == inTwo.pointCount());
+  for (int p = 0; p < inTwo.pointCount(); ++p) FUZZ_CHECK(lineByLine.pointRows(p) == inTwo.pointRows(p));
   return 0;
 }
