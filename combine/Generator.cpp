@@ -1,5 +1,7 @@
 #include "combine/Generator.h"
 
+#include <cstring>
+
 #include "table/TableWriter.h"
 
 namespace vestrane {
@@ -113,11 +115,23 @@ bool CombinationWriter::EmitCombinations(const PointState& state) {
   std::string index(indexed ? width : 0, '0');
   const char* text = store.data();
   while (true) {
+    // The combination's lines are copied into room made for all of them.
+    std::size_t size = 0;
     for (std::size_t g = 0; g < levels; ++g) {
       const Line& l = rowLines_[choice[g]];
-      buffer_.append(text + l.head, l.tail - l.head);
-      buffer_.append(index);
-      buffer_.append(text + l.tail, l.end - l.tail);
+      size += l.end - l.head + index.size();
+    }
+    const std::size_t at = buffer_.size();
+    buffer_.resize(at + size);
+    char* out = &buffer_[at];
+    for (std::size_t g = 0; g < levels; ++g) {
+      const Line& l = rowLines_[choice[g]];
+      std::memcpy(out, text + l.head, l.tail - l.head);
+      out += l.tail - l.head;
+      std::memcpy(out, index.data(), index.size());
+      out += index.size();
+      std::memcpy(out, text + l.tail, l.end - l.tail);
+      out += l.end - l.tail;
     }
     if (buffer_.size() >= kBufferSize && !flush()) return false;
     lines_ += static_cast<long long>(levels);

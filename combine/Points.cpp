@@ -110,45 +110,50 @@ namespace {
 // first, then the upper-cased one, the earliest entry winning. The reader
 // stores minerals capitalised, so the exact spelling almost always hits. A
 // point has a few minerals, searched linearly without building any string;
-// a list that grows long is indexed by hash maps instead.
+// a list that grows long is indexed by hash maps instead. Entries are the
+// caller's bytes, which must stay in place while the lookup is used.
 class MineralLookup {
  public:
+  MineralLookup() { entries_.reserve(8); }
+
   /// Adds the next entry of the list.
-  void add(std::string mineral) {
-    const bool ascii = isAscii(mineral);
-    if (!exactMap_.empty() || exact_.size() == kLinear) {
+  void add(std::string_view mineral) {
+    if (!exactMap_.empty() || entries_.size() == kLinear) {
       if (exactMap_.empty())
-        for (std::size_t i = 0; i < exact_.size(); ++i) {
-          exactMap_.emplace(exact_[i], static_cast<int>(i));
-          foldedMap_.emplace(upperText(exact_[i]), static_cast<int>(i));
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+          exactMap_.emplace(entries_[i].exact, static_cast<int>(i));
+          foldedMap_.emplace(upperText(entries_[i].exact), static_cast<int>(i));
         }
-      exactMap_.emplace(mineral, static_cast<int>(exact_.size()));
-      foldedMap_.emplace(upperText(mineral), static_cast<int>(exact_.size()));
+      exactMap_.emplace(mineral, static_cast<int>(entries_.size()));
+      foldedMap_.emplace(upperText(mineral), static_cast<int>(entries_.size()));
     }
     // Upper-casing an ASCII entry is a byte-wise matter done while comparing;
     // only the others keep their upper-cased spelling.
-    folded_.push_back(ascii ? std::string() : upperText(mineral));
-    ascii_.push_back(ascii);
-    exact_.push_back(std::move(mineral));
+    Entry e;
+    e.exact = mineral;
+    e.ascii = isAscii(mineral);
+    if (!e.ascii) e.folded = upperText(mineral);
+    entries_.push_back(std::move(e));
   }
 
   /// The entry of @p mineral, or -1.
   int find(std::string_view mineral) const {
     if (!exactMap_.empty()) {
-      auto it = exactMap_.find(std::string(mineral));
+      auto it = exactMap_.find(mineral);
       if (it != exactMap_.end()) return it->second;
       auto f = foldedMap_.find(upperText(mineral));
       return f == foldedMap_.end() ? -1 : f->second;
     }
-    for (std::size_t i = 0; i < exact_.size(); ++i)
-      if (sameText(exact_[i], mineral)) return static_cast<int>(i);
-    if (exact_.empty()) return -1;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (sameText(entries_[i].exact, mineral)) return static_cast<int>(i);
+    if (entries_.empty()) return -1;
     const bool ascii = isAscii(mineral);
     std::string upper;
     bool haveUpper = false;
-    for (std::size_t i = 0; i < exact_.size(); ++i) {
-      if (ascii && ascii_[i]) {
-        if (sameUpper(exact_[i], mineral)) return static_cast<int>(i);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      const Entry& e = entries_[i];
+      if (ascii && e.ascii) {
+        if (sameUpper(e.exact, mineral)) return static_cast<int>(i);
         continue;
       }
       if (!haveUpper) {
@@ -157,12 +162,12 @@ class MineralLookup {
       }
       // The upper-cased mineral holds no lower-case ASCII letter, so an
       // ASCII entry matches it when its bytes do upper-cased.
-      if (ascii_[i] ? sameUpper(exact_[i], upper) : folded_[i] == upper) return static_cast<int>(i);
+      if (e.ascii ? sameUpper(e.exact, upper) : e.folded == upper) return static_cast<int>(i);
     }
     return -1;
   }
 
-  std::size_t size() const { return exact_.size(); }
+  std::size_t size() const { return entries_.size(); }
 
  private:
   static char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
@@ -174,11 +179,14 @@ class MineralLookup {
     return true;
   }
 
+  struct Entry {
+    std::string_view exact;
+    std::string folded;  ///< upper-cased; empty for ASCII entries
+    bool ascii = true;
+  };
   static constexpr std::size_t kLinear = 16;
-  std::vector<std::string> exact_;
-  std::vector<std::string> folded_;  ///< upper-cased; empty for ASCII entries
-  std::vector<bool> ascii_;
-  std::unordered_map<std::string, int> exactMap_;
+  std::vector<Entry> entries_;
+  std::unordered_map<std::string_view, int> exactMap_;
   std::unordered_map<std::string, int> foldedMap_;
 };
 
@@ -192,16 +200,21 @@ void rebuildGroupsAt(const AnalysisTable& table, PointState& state, int point) {
   state.groups.resize(state.minerals.size());
 
   if (point >= 0) {
+    // The lookup holds the list's own strings, which must not move while new
+    // minerals are added: room for one per row is made first. New entries
+    // are looked up by the table's bytes.
+    const std::vector<int>& rows = table.pointRows(point);
+    state.minerals.reserve(state.minerals.size() + rows.size());
     MineralLookup lookup;
     for (const MineralEntry& m : state.minerals) lookup.add(m.mineral);
-    for (int row : table.pointRows(point)) {
+    for (int row : rows) {
       std::string_view mineral = table.cell(row, ColMineral);
       int entry = lookup.find(mineral);
       if (entry < 0) {
         entry = static_cast<int>(state.minerals.size());
         state.minerals.push_back({std::string(mineral), false});
         state.groups.emplace_back();
-        lookup.add(std::string(mineral));
+        lookup.add(mineral);
       }
       if (table.isChecked(row)) state.groups[static_cast<std::size_t>(entry)].push_back(row);
     }
@@ -243,7 +256,7 @@ ComboCount PointComboCount(const AnalysisTable& table, int point) {
     int entry = lookup.find(mineral);
     if (entry < 0) {
       entry = static_cast<int>(lookup.size());
-      lookup.add(std::string(mineral));
+      lookup.add(mineral);
       checked.push_back(0);
     }
     ++checked[static_cast<std::size_t>(entry)];
