@@ -114,6 +114,10 @@ std::uint64_t bytesEqual(std::uint64_t word, char c) {
   return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
+// The field byte that reads as alias byte @p a besides @p a itself: its
+// small letter for an upper-case ASCII letter (aliases are upper-case).
+unsigned caseTwin(unsigned char a) { return a >= 'A' && a <= 'Z' ? a + 32u : a; }
+
 // Index of the lowest set bit of a non-zero mask.
 unsigned lowestBit(std::uint64_t mask) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -134,8 +138,17 @@ std::string_view TableReader::cutLine(std::string_view text, std::size_t& pos, b
   // One sweep, sixteen (or eight) bytes at a time, finds the line's end (the
   // next CR), the positions of its TABs and whether it has a byte above 127:
   // fields are short, and a search per field or per question would go over
-  // the line again and again.
-  tabs_.clear();
+  // the line again and again. tabs_ only grows; room for a block's TABs is
+  // made before the block.
+  std::uint32_t* out = tabs_.data();
+  std::uint32_t* limit = out + tabs_.size();
+  auto room = [&](std::size_t need) {
+    if (static_cast<std::size_t>(limit - out) >= need) return;
+    const auto used = static_cast<std::size_t>(out - tabs_.data());
+    tabs_.resize(2 * tabs_.size() + need + 64);
+    out = tabs_.data() + used;
+    limit = tabs_.data() + tabs_.size();
+  };
   const char* const base = text.data() + pos;
   const std::size_t n = text.size() - pos;
   std::size_t i = 0;
@@ -156,7 +169,8 @@ std::string_view TableReader::cutLine(std::string_view text, std::size_t& pos, b
       length = i + lowestBit(crs);
     }
     high |= tops != 0;
-    for (; tabs; tabs &= tabs - 1) tabs_.push_back(static_cast<std::uint32_t>(i + lowestBit(tabs)));
+    room(16);
+    for (; tabs; tabs &= tabs - 1) *out++ = static_cast<std::uint32_t>(i + lowestBit(tabs));
     if (crs) break;
   }
   if (length == n)
@@ -174,18 +188,22 @@ std::string_view TableReader::cutLine(std::string_view text, std::size_t& pos, b
         length = i + lowestBit(crs) / 8;
       }
       high |= tops != 0;
-      for (; tabs; tabs &= tabs - 1) tabs_.push_back(static_cast<std::uint32_t>(i + lowestBit(tabs) / 8));
+      room(8);
+      for (; tabs; tabs &= tabs - 1) *out++ = static_cast<std::uint32_t>(i + lowestBit(tabs) / 8);
       if (crs) break;
     }
     if (length == n) {
+      room(8);
       for (; i < n && base[i] != '\r'; ++i) {
-        if (base[i] == '\t') tabs_.push_back(static_cast<std::uint32_t>(i));
+        if (base[i] == '\t') *out++ = static_cast<std::uint32_t>(i);
         high |= static_cast<unsigned char>(base[i]) >= 0x80;
       }
       length = i;
     }
   }
-  tabs_.push_back(static_cast<std::uint32_t>(length));  // the end closes the last field
+  room(1);
+  *out++ = static_cast<std::uint32_t>(length);  // the end closes the last field
+  tabCount_ = static_cast<std::size_t>(out - tabs_.data());
   ascii = !high;
   // Past the CR and the byte after it (the LF of table text).
   pos = length == n ? text.size() : std::min(text.size(), pos + length + 2);
@@ -557,14 +575,20 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowR
 
   headerAliases_.clear();
   std::fill(std::begin(headerAliasStart_), std::end(headerAliasStart_), false);
+  headerAliasPair_.reset();
   for (const AliasList* list : {&aliases_.sample, &aliases_.mineral})
     for (const std::string& alias : *list)
       if (!alias.empty()) {
         headerAliases_.push_back(alias);
-        // Both letter cases, so a field's first byte can be looked up as it is.
+        // Both letter cases, so a field's first bytes can be looked up as
+        // they are; an alias of one byte lets any second byte follow.
         auto first = static_cast<unsigned char>(alias[0]);
         headerAliasStart_[first] = true;
         if (first >= 'A' && first <= 'Z') headerAliasStart_[first + 32] = true;
+        const auto second = static_cast<unsigned char>(alias.size() > 1 ? alias[1] : 0);
+        for (unsigned f : {static_cast<unsigned>(first), caseTwin(first)})
+          for (unsigned g = 0; g < 256; ++g)
+            if (alias.size() == 1 || g == second || g == caseTwin(second)) headerAliasPair_.set(f << 8 | g);
       }
 
   std::size_t pos = 0;
@@ -617,7 +641,7 @@ void TableReader::readLines(std::string_view text, std::size_t& pos, long long& 
     std::string_view line = cutLine(text, pos, ascii);
     ++lineNumber;
     // tabs_ holds the line's TABs and its end: one entry means no TAB.
-    if (line.size() <= 17 || tabs_.size() < 2 || trimControls(line).empty()) continue;
+    if (line.size() <= 17 || tabCount_ < 2 || trimControls(line).empty()) continue;
     readDataLine(line, lineNumber, ascii);
     if (stopped_) {
       pos = lineStart;
@@ -654,6 +678,7 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   worker.headerSet_ = headerSet_;
   worker.headerAliases_ = headerAliases_;
   std::copy(std::begin(headerAliasStart_), std::end(headerAliasStart_), std::begin(worker.headerAliasStart_));
+  worker.headerAliasPair_ = headerAliasPair_;
   const std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
   std::size_t workerPos = 0;
   long long workerLines = 0;
@@ -736,6 +761,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
     const char* e = start + tabs_[index];
     p = e < end ? e + 1 : end;
     if (!mayBeHeader && b < end && headerAliasStart_[static_cast<unsigned char>(*b)] &&
+        (end - b < 2 || headerAliasPair_[static_cast<unsigned char>(b[0]) << 8 | static_cast<unsigned char>(b[1])]) &&
         startsWithHeaderAlias(std::string_view(b, static_cast<std::size_t>(end - b))))
       mayBeHeader = true;
     if (index >= mapped) continue;

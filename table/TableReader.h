@@ -3,6 +3,7 @@
 // a file into table text, the header search with the alias lists, the column
 // map, and the data lines that become rows of the analysis table.
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -138,10 +139,11 @@ class TableReader {
   bool isHeader(std::string_view line) const;
   /// Cuts the line at @p pos as takeLine does (up to the next CR, or the
   /// end; @p pos then moves past the CR and one more byte), fills tabs_ with
-  /// the positions of its TABs and then its length, and tells whether it is
-  /// all ASCII.
+  /// the positions of its TABs and then its length (tabCount_ entries), and
+  /// tells whether it is all ASCII.
   std::string_view cutLine(std::string_view text, std::size_t& pos, bool& ascii);
   std::vector<std::uint32_t> tabs_;
+  std::size_t tabCount_ = 0;  ///< entries of tabs_ the last cutLine filled
   /// Whether @p field begins with a Sample or Mineral alias, ASCII letter case aside.
   bool startsWithHeaderAlias(std::string_view field) const;
   /// IsHeaderLine with the aliases of this parse.
@@ -175,6 +177,7 @@ class TableReader {
   // The non-empty Sample and Mineral aliases, and which bytes begin one.
   std::vector<std::string_view> headerAliases_;
   bool headerAliasStart_[256] = {};
+  std::bitset<65536> headerAliasPair_;  ///< the first two bytes (first << 8 | second) that can begin one
   std::string report_;
   int rowsAdded_ = 0;
   // The lines this parse dropped: number, and whether for want of a

@@ -166,6 +166,32 @@ TEST_F(TableReaderTest, HeaderRecognition) {
   EXPECT_EQ(cell(1, 1), "S9");
   EXPECT_EQ(cell(1, 3), "Grt");
   EXPECT_EQ(cell(2, 3), "Bt");
+
+  // Later headers are found by aliases of one, two and more bytes, in any
+  // letter case, beside fields that begin like an alias and are none.
+  settings.aliases.sample = {"SAMPLE", "Q", "ID"};
+  settings.aliases.mineral = {"MINERAL", "PH"};
+  for (const char* sampleField : {"sample", "Sample", "q", "Q9", "id", "iD", "Id no", "ID"})
+    for (const char* mineralField : {"mineral", "MINERAL", "ph", "pH", "Phase"}) {
+      bench.ClearTable();
+      const std::string header = std::string("x\t") + sampleField + "\tArea\t" + mineralField;
+      EXPECT_TRUE(parse("Sample\tArea\tMineral\r\n"
+                        "Mi-7\tSa-1\tMo\tsomething long\r\n" +
+                        header + "\t\tnote on the analyses\r\n" + "field one\tS2\tr2\tBt\r\n"))
+          << header;
+      ASSERT_EQ(table.rowCount(), 2) << header;
+      EXPECT_EQ(cell(1, ColSample), "S2") << header;
+      EXPECT_EQ(cell(1, ColMineral), "Bt") << header;
+    }
+  // A one-byte Sample alias alone makes a header: the line after it has no
+  // Mineral column any more.
+  bench.ClearTable();
+  services.messages.clear();
+  EXPECT_TRUE(parse("Sample\tArea\tMineral\r\nS1\tr1\tGrt\tsomething long\r\n"
+                    "x\tq\tArea\tnote on the analyses\r\nfield one\tS2\tr2\tBt\r\n"));
+  EXPECT_EQ(table.rowCount(), 1);
+  ASSERT_EQ(services.messages.size(), 1u);
+  EXPECT_NE(services.messages[0].find("4: Mineral is not specified"), std::string::npos);
 }
 
 TEST_F(TableReaderTest, SelectQuotesAndMissingValues) {
