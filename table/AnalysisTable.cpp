@@ -103,9 +103,9 @@ inline void copyCell(char* out, const char* in, std::size_t n) {
 
 // Writes the entries of a row (dense or sparse) into @p entry, whose type
 // is its width, and its bytes into @p out.
-template <class Entry>
-void writeCells(const AnalysisTable::CellValue* cells, std::size_t count, bool sparse,
-                Entry missingBit, char* out, Entry* entry) {
+template <bool sparse, class Entry>
+void writeCells(const AnalysisTable::CellValue* cells, std::size_t count, Entry missingBit, char* out,
+                Entry* entry) {
   Entry end = 0;
   std::uint32_t nextColumn = 1;
   for (std::size_t i = 0; i < count; ++i) {
@@ -117,11 +117,14 @@ void writeCells(const AnalysisTable::CellValue* cells, std::size_t count, bool s
       *entry++ = end;
       continue;
     }
-    for (; nextColumn < static_cast<std::uint32_t>(v.column); ++nextColumn)
-      *entry++ = static_cast<Entry>(end | missingBit);
+    const auto column = static_cast<std::uint32_t>(v.column);
+    if (column != nextColumn) {
+      // Columns without a cell before this one read "-".
+      for (; nextColumn < column; ++nextColumn) *entry++ = static_cast<Entry>(end | missingBit);
+    }
     end = static_cast<Entry>(end + v.text.size());
     *entry++ = end;
-    ++nextColumn;
+    nextColumn = column + 1;
   }
 }
 
@@ -173,6 +176,12 @@ void AnalysisTable::appendCells(int row, int fromColumn, std::string& out) const
 }
 
 void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t count) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < count; ++i) bytes += cells[i].text.size();
+  appendRow(checked, cells, count, bytes);
+}
+
+void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t count, std::size_t bytes) {
   Row r;
   r.poolOffset = pool_.size();
   r.firstCell = cells_.size();
@@ -183,8 +192,6 @@ void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t 
   r.cellCount = r.sparse ? static_cast<std::uint32_t>(count) : lastColumn;
 
   // All of the row's bytes go into the pool in one step.
-  std::uint64_t bytes = 0;
-  for (std::size_t i = 0; i < count; ++i) bytes += cells[i].text.size();
   if (bytes >= kMissingBit) throw std::length_error("table line too long");
   r.narrow = !r.sparse && bytes < kNarrowMissingBit;
   const std::size_t poolStart = pool_.size();
@@ -193,12 +200,15 @@ void AnalysisTable::appendRow(bool checked, const CellValue* cells, std::size_t 
   const std::size_t cellStart = cells_.size();
   if (r.narrow) {
     cells_.resize(cellStart + lastColumn);
-    writeCells<Unit>(cells, count, false, kNarrowMissingBit, out, cells_.data() + cellStart);
+    writeCells<false, Unit>(cells, count, kNarrowMissingBit, out, cells_.data() + cellStart);
   } else {
     // Wide entries are written to an aligned scratch row and copied in.
     const std::size_t entries = r.sparse ? 2 * count : lastColumn;
     wideScratch_.resize(entries);
-    writeCells<Wide>(cells, count, r.sparse, kMissingBit, out, wideScratch_.data());
+    if (r.sparse)
+      writeCells<true, Wide>(cells, count, kMissingBit, out, wideScratch_.data());
+    else
+      writeCells<false, Wide>(cells, count, kMissingBit, out, wideScratch_.data());
     cells_.resize(cellStart + 2 * entries);
     if (entries) std::memcpy(cells_.data() + cellStart, wideScratch_.data(), entries * sizeof(Wide));
   }

@@ -67,6 +67,8 @@ class AnalysisTable {
   /// Appends a row from its cells, sorted by column, each column once; cells
   /// not given read "-". Call commitRow() next to index it by point.
   void appendRow(bool checked, const CellValue* cells, std::size_t count);
+  /// The same when the caller knows the cells' @p bytes in all.
+  void appendRow(bool checked, const CellValue* cells, std::size_t count, std::size_t bytes);
   /// Adds the row appended last to the point index.
   void commitRow();
   /// Appends the rows of @p other, read with this table's columns and

@@ -742,6 +742,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
   // the fields are collected and put in column order afterwards.
   const bool ordered = mapOrdered_;
   std::size_t cellCount = 0;
+  std::size_t cellBytes = 0;
   std::string_view sample = kMissing;
   std::string_view mineral = kMissing;
   bool checked = true;
@@ -792,6 +793,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
       AnalysisTable::CellValue& c = cells_[cellCount++];
       c.column = column;
       c.text = field;
+      cellBytes += field.size();
       continue;
     }
     Field& f = fields_[fieldCount++];
@@ -823,6 +825,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
     AnalysisTable::CellValue& c = cells_[cellCount++];
     c.column = f.column;
     c.text = f.text;
+    cellBytes += f.text.size();
   }
 
   // A mineral that is empty (after quote removal) or "-" counts as missing.
@@ -834,7 +837,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
     ignored_.push_back({lineNumber, false});
     return;
   }
-  table_.appendRow(checked, cells_.data(), cellCount);
+  table_.appendRow(checked, cells_.data(), cellCount, cellBytes);
   if (!worker_) table_.commitRow();
   ++rowsAdded_;
 }
