@@ -301,15 +301,47 @@ void AnalysisTable::appendRowsOf(AnalysisTable&& other) {
       std::memcpy(cells_.data() + cellBase, other.cells_.data(), other.cells_.size() * sizeof(Unit));
   }
   const auto store = static_cast<std::uint8_t>(takeOver ? stores_.size() : 0);
+  const int rowBase = rowCount();
   rows_.reserve(rows_.size() + other.rows_.size());
   rowPoint_.reserve(rowPoint_.size() + other.rows_.size());
-  for (Row r : other.rows_) {
-    r.poolOffset += poolBase;
-    r.firstCell += cellBase;
-    r.store = store;
-    rows_.push_back(r);
-    rowPoint_.push_back(-1);
-    commitRow();
+  std::size_t indexed = 0;
+  for (const Point& p : other.points_) indexed += p.rows.size();
+  if (indexed != other.rows_.size()) {
+    // Rows the other table did not index are indexed one by one.
+    for (Row r : other.rows_) {
+      r.poolOffset += poolBase;
+      r.firstCell += cellBase;
+      r.store = store;
+      rows_.push_back(r);
+      rowPoint_.push_back(-1);
+      commitRow();
+    }
+  } else {
+    for (Row r : other.rows_) {
+      r.poolOffset += poolBase;
+      r.firstCell += cellBase;
+      r.store = store;
+      rows_.push_back(r);
+    }
+    // Each of the other table's points, in its order (that of their first
+    // rows), is found here or added, and its rows follow the ones it has.
+    std::vector<int> pointOf(other.points_.size());
+    for (std::size_t op = 0; op < other.points_.size(); ++op) {
+      const Point& p = other.points_[op];
+      const int first = p.rows.front() + rowBase;
+      if (2 * (points_.size() + 1) > pointSlots_.size()) growPointIndex();
+      const std::size_t slot = findSlot(cell(first, ColSample), cell(first, ColArea), p.hash);
+      int point = pointSlots_[slot];
+      if (point < 0) {
+        point = pointCount();
+        points_.push_back(Point{{}, p.hash});
+        pointSlots_[slot] = point;
+      }
+      pointOf[op] = point;
+      std::vector<int>& rows = points_[static_cast<std::size_t>(point)].rows;
+      for (int row : p.rows) rows.push_back(row + rowBase);
+    }
+    for (int op : other.rowPoint_) rowPoint_.push_back(pointOf[static_cast<std::size_t>(op)]);
   }
   other.clearRows();
   ++revision_;

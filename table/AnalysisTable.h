@@ -72,7 +72,8 @@ class AnalysisTable {
   /// Adds the row appended last to the point index.
   void commitRow();
   /// Appends the rows of @p other, read with this table's columns and
-  /// holding no rows of a third table, and adds them to the point index.
+  /// holding no rows of a third table, and adds them to the point index
+  /// (by the other table's points, when it indexed all its rows).
   /// Their cells stay where @p other stored them: this table takes over
   /// that storage (and copies it only when it already holds many).
   void appendRowsOf(AnalysisTable&& other);

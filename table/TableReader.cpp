@@ -838,7 +838,7 @@ void TableReader::readDataLine(std::string_view line, long long lineNumber, bool
     return;
   }
   table_.appendRow(checked, cells_.data(), cellCount, cellBytes);
-  if (!worker_) table_.commitRow();
+  table_.commitRow();
   ++rowsAdded_;
 }
 

@@ -187,7 +187,7 @@ class TableReader {
     bool noMineral;
   };
   std::vector<Ignored> ignored_;
-  bool worker_ = false;   ///< reads part of a text: rows are not indexed, a header stops it
+  bool worker_ = false;   ///< reads part of a text into a table of its own; a header stops it
   bool stopped_ = false;  ///< a worker met a further header
   int headersRead_ = 0;   ///< further headers met by this parse
   // Upper-cased captions of the extra columns, each with its last index;

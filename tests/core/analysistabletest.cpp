@@ -111,3 +111,40 @@ TEST(AnalysisTableTest, PointsAreFoundByExactSampleAndArea) {
   addRow(table, {{1, "ab"}, {2, "c"}, {3, "Grt"}});
   EXPECT_EQ(table.findPoint("ab", "c"), 0);
 }
+
+TEST(AnalysisTableTest, RowsTakenOverFromAnotherTableJoinTheirPoints) {
+  // Rows appended to another table (indexed there or not) and taken over
+  // read back and are indexed as if they had been appended here: points
+  // already here get the new rows after their own, new points follow in
+  // the order of their first rows. Wide, sparse and narrow rows alike.
+  auto fill = [](AnalysisTable& t, int from, int to, bool index) {
+    for (int i = from; i < to; ++i) {
+      const std::string label = "a" + std::to_string(i);
+      const std::string far(i % 5 == 0 ? 40000 : 3, 'z');
+      std::vector<AnalysisTable::CellValue> values = {
+          {1, i % 3 ? "S1" : "S2"}, {2, i % 4 ? "r1" : "r2"}, {3, "Grt"}, {4, label}};
+      if (i % 7 == 0) values.push_back({40, far});
+      t.appendRow(i % 2 == 0, values.data(), values.size());
+      if (index) t.commitRow();
+    }
+  };
+  for (bool indexOther : {true, false}) {
+    AnalysisTable whole, joined, other;
+    for (AnalysisTable* t : {&whole, &joined, &other})
+      for (int c = 0; c < 40; ++c) t->appendColumn("C" + std::to_string(c));
+    fill(whole, 0, 60, true);
+    fill(joined, 0, 30, true);
+    fill(other, 30, 60, indexOther);
+    joined.appendRowsOf(std::move(other));
+    EXPECT_EQ(other.rowCount(), 0);
+    ASSERT_EQ(joined.rowCount(), whole.rowCount());
+    for (int row = 0; row < whole.rowCount(); ++row) {
+      EXPECT_EQ(joined.isChecked(row), whole.isChecked(row));
+      EXPECT_EQ(joined.pointOf(row), whole.pointOf(row)) << row;
+      for (int c = 1; c < whole.columnCount(); ++c) ASSERT_EQ(joined.cell(row, c), whole.cell(row, c)) << row;
+    }
+    ASSERT_EQ(joined.pointCount(), whole.pointCount());
+    for (int p = 0; p < whole.pointCount(); ++p) EXPECT_EQ(joined.pointRows(p), whole.pointRows(p));
+    EXPECT_EQ(joined.findPoint("S2", "r2"), whole.findPoint("S2", "r2"));
+  }
+}
