@@ -237,6 +237,9 @@ bool IsTableText(std::string_view bytes, RowRoom* room) {
       if (room) {
         room->rows = firstRoom.rows + secondRoom.rows;
         room->bytes = firstRoom.bytes + secondRoom.bytes;
+        room->secondFrom = lf + 1;
+        room->secondRows = secondRoom.rows;
+        room->secondBytes = secondRoom.bytes;
       }
       return true;
     }
@@ -612,17 +615,29 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowR
 
   if (onBeginUpdate) onBeginUpdate();
   BuildColumnMap(header);
-  {
-    // Room for every remaining line that can be a row, so the table grows in
-    // one step instead of doubling (and briefly holding twice) its storage.
-    // A room counted over the whole text (while it was checked) also
-    // counts the lines up to the header, a little more than is needed.
-    const RowRoom room = given ? *given : roomForRows(text.substr(pos));
-    std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
-    table_.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
+  // Room for every remaining line that can be a row, so the table grows in
+  // one step instead of doubling (and briefly holding twice) its storage. A
+  // room counted over the whole text (while it was checked) also counts the
+  // lines up to the header, a little more than is needed. A text read in two
+  // parts is cut where it was counted in two, when it was; the rows of the
+  // second part go to the worker's table.
+  constexpr std::size_t npos = std::string_view::npos;
+  std::size_t split = npos;
+  RowRoom first, second;
+  const bool counted = given && given->secondFrom > pos && given->secondFrom < text.size() &&
+                       text.size() - pos >= splitFrom;
+  if (counted) {
+    split = given->secondFrom;
+    first.rows = given->rows - given->secondRows;
+    first.bytes = given->bytes - given->secondBytes;
+    second.rows = given->secondRows;
+    second.bytes = given->secondBytes;
+  } else {
+    split = splitPoint(text, pos);
+    first = given && split == npos ? *given : roomForRows(text.substr(pos, split == npos ? npos : split - pos));
   }
-  const std::size_t split = splitPoint(text, pos);
-  if (split != std::string_view::npos) readInTwo(text, pos, split, lineNumber);
+  reserveRows(table_, first);
+  if (split != npos) readInTwo(text, pos, split, lineNumber, counted ? &second : nullptr);
   readLines(text, pos, lineNumber);
   consumed = text.size();
   if (onEndUpdate) onEndUpdate();
@@ -664,8 +679,13 @@ std::size_t TableReader::splitPoint(std::string_view text, std::size_t pos) cons
   return std::string_view::npos;
 }
 
+void TableReader::reserveRows(AnalysisTable& table, const RowRoom& room) const {
+  const std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
+  table.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
+}
+
 void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t split,
-                            long long& lineNumber) {
+                            long long& lineNumber, const RowRoom* secondRoom) {
   // The worker reads with the column map as it stands now, into a table of
   // its own, and stops at a further header (which would change the map).
   const std::string_view second = text.substr(split);
@@ -679,14 +699,12 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   worker.headerAliases_ = headerAliases_;
   std::copy(std::begin(headerAliasStart_), std::end(headerAliasStart_), std::begin(worker.headerAliasStart_));
   worker.headerAliasPair_ = headerAliasPair_;
-  const std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
   std::size_t workerPos = 0;
   long long workerLines = 0;
   std::exception_ptr workerError;
   std::thread thread([&] {
     try {
-      const RowRoom room = roomForRows(second);
-      side.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
+      reserveRows(side, secondRoom ? *secondRoom : roomForRows(second));
       worker.readLines(second, workerPos, workerLines);
     } catch (...) {
       workerError = std::current_exception();

@@ -62,6 +62,11 @@ void TableTextInPlace(std::string& bytes);
 struct RowRoom {
   std::size_t rows = 0;   ///< lines longer than 17 characters
   std::size_t bytes = 0;  ///< their characters
+  // A text counted in two parts: where the second begins (the start of a
+  // line; 0 when it was counted whole) and its share of the above.
+  std::size_t secondFrom = 0;
+  std::size_t secondRows = 0;
+  std::size_t secondBytes = 0;
 };
 
 /// Whether @p bytes are their own table text: every line ends with CR LF
@@ -129,11 +134,15 @@ class TableReader {
   /// The start of a line near the middle of @p text from @p pos on, where it
   /// can be cut in two; npos for a text shorter than splitFrom.
   std::size_t splitPoint(std::string_view text, std::size_t pos) const;
-  /// Reads text[pos, split) here and text[split, end) in a worker at once,
-  /// then takes over the worker's rows and messages. What the worker could
+  /// Reads text[pos, split) here and text[split, end) in a worker at once
+  /// (@p secondRoom: room for the worker's rows, when known), then takes
+  /// over the worker's rows and messages. What the worker could
   /// not read (after a further header) or read with the wrong columns (a
   /// further header before split) is left to be read from @p pos on.
-  void readInTwo(std::string_view text, std::size_t& pos, std::size_t split, long long& lineNumber);
+  void readInTwo(std::string_view text, std::size_t& pos, std::size_t split, long long& lineNumber,
+                 const RowRoom* secondRoom);
+  /// Makes room in @p table for the rows of @p room, read with the current map.
+  void reserveRows(AnalysisTable& table, const RowRoom& room) const;
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.
   bool isHeader(std::string_view line) const;
