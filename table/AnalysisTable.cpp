@@ -228,6 +228,13 @@ void AnalysisTable::reserve(std::size_t rows, std::size_t cells, std::size_t byt
   adviseLargePages(pool_.data(), pool_.capacity());
 }
 
+void AnalysisTable::shrinkToFit() {
+  rows_.shrink_to_fit();
+  rowPoint_.shrink_to_fit();
+  cells_.shrink_to_fit();
+  pool_.shrink_to_fit();
+}
+
 std::size_t AnalysisTable::pointHash(std::string_view sample, std::string_view area) {
   std::size_t h = std::hash<std::string_view>()(sample);
   // The two hashes are mixed unevenly, so (x, y) and (y, x) differ.

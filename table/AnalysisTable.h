@@ -91,6 +91,8 @@ class AnalysisTable {
 
   /// Makes room for @p rows more rows holding @p cells cells of @p bytes bytes.
   void reserve(std::size_t rows, std::size_t cells, std::size_t bytes);
+  /// Gives back the room set aside beyond the rows held.
+  void shrinkToFit();
 
   /// Bytes held by the table (cell pool and indexes), for the benchmarks.
   std::size_t memoryUsed() const;

@@ -636,7 +636,8 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowR
     split = splitPoint(text, pos);
     first = given && split == npos ? *given : roomForRows(text.substr(pos, split == npos ? npos : split - pos));
   }
-  reserveRows(table_, first);
+  // The table holds the rows of both parts, the cells of the first only.
+  reserveRows(table_, first, second.rows);
   if (split != npos) readInTwo(text, pos, split, lineNumber, counted ? &second : nullptr);
   readLines(text, pos, lineNumber);
   consumed = text.size();
@@ -679,9 +680,9 @@ std::size_t TableReader::splitPoint(std::string_view text, std::size_t pos) cons
   return std::string_view::npos;
 }
 
-void TableReader::reserveRows(AnalysisTable& table, const RowRoom& room) const {
+void TableReader::reserveRows(AnalysisTable& table, const RowRoom& room, std::size_t moreRows) const {
   const std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
-  table.reserve(room.rows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
+  table.reserve(room.rows + moreRows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
 }
 
 void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t split,
@@ -706,6 +707,8 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
     try {
       reserveRows(side, secondRoom ? *secondRoom : roomForRows(second));
       worker.readLines(second, workerPos, workerLines);
+      // Stopped at a header: the room for the rest goes back.
+      if (worker.stopped_) side.shrinkToFit();
     } catch (...) {
       workerError = std::current_exception();
     }
@@ -721,8 +724,12 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   const int headersBefore = headersRead_;
   readLines(text.substr(0, split), pos, lineNumber);
   thread.join();
-  // A further header in the first part: the second is read again after it.
-  if (headersRead_ != headersBefore) return;
+  // A further header in the first part: the second is read again after it,
+  // into room made for it here.
+  if (headersRead_ != headersBefore) {
+    reserveRows(table_, secondRoom ? *secondRoom : roomForRows(second));
+    return;
+  }
   // The worker's rows and dropped lines follow this part's, as they would
   // have line by line; a failure of the worker ends the parse where it
   // would have ended it.
@@ -732,6 +739,8 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   pos = split + workerPos;
   lineNumber += workerLines;
   if (workerError) std::rethrow_exception(workerError);
+  // What the worker left (from a header on) is read here, into room for it.
+  if (worker.stopped_) reserveRows(table_, roomForRows(text.substr(pos)));
 }
 
 namespace {

@@ -141,8 +141,9 @@ class TableReader {
   /// further header before split) is left to be read from @p pos on.
   void readInTwo(std::string_view text, std::size_t& pos, std::size_t split, long long& lineNumber,
                  const RowRoom* secondRoom);
-  /// Makes room in @p table for the rows of @p room, read with the current map.
-  void reserveRows(AnalysisTable& table, const RowRoom& room) const;
+  /// Makes room in @p table for the rows of @p room, read with the current
+  /// map, and for @p moreRows rows whose cells are stored elsewhere.
+  void reserveRows(AnalysisTable& table, const RowRoom& room, std::size_t moreRows = 0) const;
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.
   bool isHeader(std::string_view line) const;
