@@ -637,7 +637,7 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowR
     first = given && split == npos ? *given : roomForRows(text.substr(pos, split == npos ? npos : split - pos));
   }
   // The table holds the rows of both parts, the cells of the first only.
-  reserveRows(table_, first, second.rows);
+  reserveRows(table_, first, cellsPerRow(), second.rows);
   if (split != npos) readInTwo(text, pos, split, lineNumber, counted ? &second : nullptr);
   readLines(text, pos, lineNumber);
   consumed = text.size();
@@ -680,8 +680,12 @@ std::size_t TableReader::splitPoint(std::string_view text, std::size_t pos) cons
   return std::string_view::npos;
 }
 
-void TableReader::reserveRows(AnalysisTable& table, const RowRoom& room, std::size_t moreRows) const {
-  const std::size_t cellsPerRow = std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
+std::size_t TableReader::cellsPerRow() const {
+  return std::min<std::size_t>(map_.size(), table_.columnCount() - 1);
+}
+
+void TableReader::reserveRows(AnalysisTable& table, const RowRoom& room, std::size_t cellsPerRow,
+                              std::size_t moreRows) {
   table.reserve(room.rows + moreRows, std::min(room.rows * cellsPerRow, room.bytes / 2 + room.rows), room.bytes);
 }
 
@@ -700,12 +704,14 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   worker.headerAliases_ = headerAliases_;
   std::copy(std::begin(headerAliasStart_), std::end(headerAliasStart_), std::begin(worker.headerAliasStart_));
   worker.headerAliasPair_ = headerAliasPair_;
+  // The map may change here (a further header) while the worker reads.
+  const std::size_t workerCellsPerRow = cellsPerRow();
   std::size_t workerPos = 0;
   long long workerLines = 0;
   std::exception_ptr workerError;
   std::thread thread([&] {
     try {
-      reserveRows(side, secondRoom ? *secondRoom : roomForRows(second));
+      reserveRows(side, secondRoom ? *secondRoom : roomForRows(second), workerCellsPerRow);
       worker.readLines(second, workerPos, workerLines);
       // Stopped at a header: the room for the rest goes back.
       if (worker.stopped_) side.shrinkToFit();
@@ -727,7 +733,7 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   // A further header in the first part: the second is read again after it,
   // into room made for it here.
   if (headersRead_ != headersBefore) {
-    reserveRows(table_, secondRoom ? *secondRoom : roomForRows(second));
+    reserveRows(table_, secondRoom ? *secondRoom : roomForRows(second), cellsPerRow());
     return;
   }
   // The worker's rows and dropped lines follow this part's, as they would
@@ -740,7 +746,7 @@ void TableReader::readInTwo(std::string_view text, std::size_t& pos, std::size_t
   lineNumber += workerLines;
   if (workerError) std::rethrow_exception(workerError);
   // What the worker left (from a header on) is read here, into room for it.
-  if (worker.stopped_) reserveRows(table_, roomForRows(text.substr(pos)));
+  if (worker.stopped_) reserveRows(table_, roomForRows(text.substr(pos)), cellsPerRow());
 }
 
 namespace {

@@ -141,9 +141,13 @@ class TableReader {
   /// further header before split) is left to be read from @p pos on.
   void readInTwo(std::string_view text, std::size_t& pos, std::size_t split, long long& lineNumber,
                  const RowRoom* secondRoom);
-  /// Makes room in @p table for the rows of @p room, read with the current
-  /// map, and for @p moreRows rows whose cells are stored elsewhere.
-  void reserveRows(AnalysisTable& table, const RowRoom& room, std::size_t moreRows = 0) const;
+  /// Cells a row can have with the current map.
+  std::size_t cellsPerRow() const;
+  /// Makes room in @p table for the rows of @p room, of at most
+  /// @p cellsPerRow cells, and for @p moreRows rows whose cells are stored
+  /// elsewhere.
+  static void reserveRows(AnalysisTable& table, const RowRoom& room, std::size_t cellsPerRow,
+                          std::size_t moreRows = 0);
   /// IsHeaderLine, answering "no" at once for the ASCII lines in which no
   /// field begins with a Sample or Mineral alias.
   bool isHeader(std::string_view line) const;
