@@ -33,6 +33,21 @@ class TableReaderTest : public ::testing::Test {
   std::string cell(int row, int col) { return std::string(table.cell(row, col)); }
 };
 
+// The lines of @p bytes longer than 17 characters, cut at each CR (the byte
+// after it passed over), counted one by one.
+RowRoom roomOfLines(const std::string& bytes) {
+  RowRoom lines;
+  for (std::size_t pos = 0; pos < bytes.size();) {
+    std::size_t cr = std::min(bytes.find('\r', pos), bytes.size());
+    if (cr - pos > 17) {
+      ++lines.rows;
+      lines.bytes += cr - pos;
+    }
+    pos = cr + 2;
+  }
+  return lines;
+}
+
 }  // namespace
 
 TEST_F(TableReaderTest, ReadsTheExampleTable) {
@@ -392,15 +407,7 @@ TEST(TableTextBuilderTest, TableTextIsRecognisedAsTheBuilderSeesIt) {
     (expected ? yes : no) += 1;
     if (!expected) continue;
     // The room counted on the way: the lines longer than 17 characters.
-    RowRoom lines;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-      std::size_t cr = std::min(bytes.find('\r', pos), bytes.size());
-      if (cr - pos > 17) {
-        ++lines.rows;
-        lines.bytes += cr - pos;
-      }
-      pos = cr + 2;
-    }
+    const RowRoom lines = roomOfLines(bytes);
     EXPECT_EQ(room.rows, lines.rows) << ::testing::PrintToString(bytes);
     EXPECT_EQ(room.bytes, lines.bytes) << ::testing::PrintToString(bytes);
   }
@@ -630,21 +637,9 @@ TEST(TableTextBuilderTest, LargeTextsAreRecognisedInPartsAsAWhole) {
   for (int line = 0; text.size() < (4u << 20) + 4096; ++line)
     text += "S" + std::to_string(line % 97) + "\tr1\tGrt\tanalysis " + std::to_string(line) +
             (line % 5 ? "\t37.25\t12.5" : "") + "\r\n";
-  auto roomOf = [](const std::string& bytes) {
-    RowRoom lines;
-    for (std::size_t pos = 0; pos < bytes.size();) {
-      std::size_t cr = std::min(bytes.find('\r', pos), bytes.size());
-      if (cr - pos > 17) {
-        ++lines.rows;
-        lines.bytes += cr - pos;
-      }
-      pos = cr + 2;
-    }
-    return lines;
-  };
   RowRoom room;
   ASSERT_TRUE(IsTableText(text, &room));
-  const RowRoom expected = roomOf(text);
+  const RowRoom expected = roomOfLines(text);
   EXPECT_EQ(room.rows, expected.rows);
   EXPECT_EQ(room.bytes, expected.bytes);
 
@@ -661,7 +656,7 @@ TEST(TableTextBuilderTest, LargeTextsAreRecognisedInPartsAsAWhole) {
       RowRoom partRoom;
       ASSERT_EQ(IsTableText(bytes, &partRoom), expectedOk) << at << " " << int(c);
       if (expectedOk) {
-        const RowRoom whole = roomOf(bytes);
+        const RowRoom whole = roomOfLines(bytes);
         EXPECT_EQ(partRoom.rows, whole.rows) << at;
         EXPECT_EQ(partRoom.bytes, whole.bytes) << at;
       }
