@@ -170,17 +170,6 @@ class StandardOutputSink : public ByteSink {
   std::string error_;
 };
 
-/// Generated text for a file that replaces its target only when complete.
-class AtomicFileSink : public ByteSink {
- public:
-  explicit AtomicFileSink(AtomicFile& file) : file_(file) {}
-  bool write(std::string_view bytes) override { return file_.write(bytes); }
-  std::string error() const override { return file_.error(); }
-
- private:
-  AtomicFile& file_;
-};
-
 std::string cannotWrite(const std::string& what, const std::string& reason) {
   return "Error: can not write " + what + (reason.empty() ? "" : " (" + reason + ")");
 }
@@ -354,7 +343,7 @@ int writeCombined(Workbench& bench, const Options& o, Console& console, Progress
     console.message(cannotWrite(o.target, file.error()));
     return kExitFailed;
   }
-  AtomicFileSink sink(file);
+  FileSink sink(file);
   GenerateResult result = bench.generateCombined(sink, progress);
   console.clearProgress();
   if (!result.ok) {

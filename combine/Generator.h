@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "combine/Points.h"
+#include "platform/core/Files.h"
 #include "platform/core/Services.h"
 #include "table/AnalysisTable.h"
 
@@ -29,6 +30,18 @@ class ByteSink {
   }
   /// The reason of the last failure.
   virtual std::string error() const { return std::string(); }
+};
+
+/// A sink that streams into a file that replaces its target only when it
+/// is committed.
+class FileSink : public ByteSink {
+ public:
+  explicit FileSink(AtomicFile& file) : file_(file) {}
+  bool write(std::string_view bytes) override { return file_.write(bytes); }
+  std::string error() const override { return file_.error(); }
+
+ private:
+  AtomicFile& file_;
 };
 
 /// A sink that collects everything in memory.

@@ -8,21 +8,6 @@
 
 namespace vestrane {
 
-namespace {
-
-/// Streams generated text into an atomically written file.
-class FileSink : public ByteSink {
- public:
-  explicit FileSink(AtomicFile& file) : file_(file) {}
-  bool write(std::string_view bytes) override { return file_.write(bytes); }
-  std::string error() const override { return file_.error(); }
-
- private:
-  AtomicFile& file_;
-};
-
-}  // namespace
-
 Workbench::Workbench(Settings& settings, Services& services)
     : settings_(settings), services_(services), reader_(table_, settings.aliases, services) {
   reader_.onBeginUpdate = [this] {
