@@ -9,7 +9,6 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
 #include "app/core/Workbench.h"
@@ -309,19 +308,6 @@ bool loadStandardInput(Workbench& bench, Console& console) {
 }
 
 /// Names of the point files the run will write, one per point of the checked rows.
-std::vector<std::string> pointFileNames(const AnalysisTable& table) {
-  std::vector<std::string> names;
-  std::vector<char> seen(static_cast<std::size_t>(table.pointCount()), 0);
-  for (int row = 0, n = table.rowCount(); row < n; ++row) {
-    if (!table.isChecked(row)) continue;
-    const auto p = static_cast<std::size_t>(table.pointOf(row));
-    if (seen[p]) continue;
-    seen[p] = 1;
-    names.push_back(PointFileName(table.cell(row, ColSample), table.cell(row, ColArea)));
-  }
-  return names;
-}
-
 int writeCombined(Workbench& bench, const Options& o, Console& console, Progress* progress) {
   // A run the engine refuses (too many combinations) was reported by the
   // engine; a failed write is reported here.
@@ -363,7 +349,6 @@ int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress
     console.message(cannotWrite(o.target, "folder not found"));
     return kExitFailed;
   }
-  std::vector<std::string> expected = pointFileNames(bench.table());
   GenerateResult result = bench.generateSeparate(o.target, progress);
   console.clearProgress();
 
@@ -374,21 +359,11 @@ int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress
   if (!listed) console.message(cannotWrite("standard output", errnoText(errno)));
   if (!result.ok) return kExitFailed;
 
-  // The engine skips a point file that cannot be created without a word;
+  // The window skips a point file that cannot be created without a word;
   // here that is a failure of the run, and named.
-  std::unordered_map<std::string, int> written;
-  for (const std::string& name : result.filesWritten) ++written[name];
-  bool complete = true;
-  for (const std::string& name : expected) {
-    auto it = written.find(name);
-    if (it != written.end() && it->second > 0) {
-      --it->second;
-      continue;
-    }
+  for (const std::string& name : result.filesSkipped)
     console.message(cannotWrite(joinPath(o.target, name), std::string()));
-    complete = false;
-  }
-  return complete && listed ? kExitOk : kExitFailed;
+  return result.filesSkipped.empty() && listed ? kExitOk : kExitFailed;
 }
 
 int writeTable(Workbench& bench, const Options& o, Console& console) {

@@ -372,7 +372,11 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     std::string name = PointFileName(points[i].sample, points[i].area);
     std::string path = joinPath(folder, name);
     AtomicFile file(path);
-    if (!file.open()) continue;  // a file that cannot be created is skipped
+    if (!file.open()) {
+      // A file that cannot be created is skipped; the window says nothing.
+      result.filesSkipped.push_back(name);
+      continue;
+    }
     FileSink sink(file);
     CombinationWriter writer(table_, sink, progress);
     writer.setPointProgress(static_cast<long long>(i), total);

@@ -46,6 +46,7 @@ struct GenerateResult {
   bool cancelled = false;
   bool writeFailed = false;     ///< the output could not be written (reason in the sink)
   std::vector<std::string> filesWritten;  ///< separate files, names without folder
+  std::vector<std::string> filesSkipped;  ///< separate files that could not be created
   long long points = 0;
   long long lines = 0;
 };
