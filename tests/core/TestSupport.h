@@ -1,14 +1,19 @@
 #pragma once
-// Helpers shared by the engine tests: temporary folders and whole-file reads.
+// Helpers shared by the engine tests: temporary folders, whole-file reads and
+// a workbench with scripted services.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "app/core/Workbench.h"
+#include "fakes/FakeServices.h"
 #include "settings/Settings.h"
 
 namespace vestrane::testing {
@@ -39,9 +44,33 @@ class TempDir {
   }
   std::string path() const { return path_.string(); }
   std::string file(const std::string& name) const { return (path_ / name).string(); }
+  /// The names of the files in the folder, sorted.
+  std::vector<std::string> names() const {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
 
  private:
   std::filesystem::path path_;
+};
+
+/// A workbench with the simple alias lists, scripted services and a fresh
+/// folder for the files a test writes.
+class WorkbenchTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  Settings settings = simpleSettings();
+  FakeServices services;
+  Workbench bench{settings, services};
+  const AnalysisTable& table = bench.table();
+
+  /// Makes the fresh folder the work folder, as a settings file would.
+  void workInDir() {
+    settings.path = dir.path();
+    bench.setDialogFoldersFromSettings();
+  }
 };
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {

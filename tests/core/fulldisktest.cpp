@@ -57,16 +57,10 @@ class DiskFullAfter {
 constexpr rlim_t kDiskRoom = 4096;
 const std::string kPrevious = "The file that was here before\r\n";
 
-class FullDiskTest : public ::testing::Test {
+class FullDiskTest : public vestrane::testing::WorkbenchTest {
  protected:
-  TempDir dir;
-  Settings settings = vestrane::testing::simpleSettings();
-  FakeServices services;
-  Workbench bench{settings, services};
-
   void SetUp() override {
-    settings.path = dir.path();
-    bench.setDialogFoldersFromSettings();
+    workInDir();
     // Two points of 125 combinations of three lines each; with a long note
     // on every row the table alone is about 10 KB.
     std::string text = "Sample\tArea\tMineral\tAnalysis\tSiO2\tFeO\tNote\r\n";
@@ -88,13 +82,7 @@ class FullDiskTest : public ::testing::Test {
   }
 
   /// The names in the work directory: nothing half-written may stay.
-  std::vector<std::string> files() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> files() const { return dir.names(); }
 
   static std::string writeError(const std::string& path) {
     return "Error: can not write " + path + " (File too large)";

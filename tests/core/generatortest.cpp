@@ -19,28 +19,15 @@ using vestrane::testing::TempDir;
 
 namespace {
 
-class GeneratorTest : public ::testing::Test {
+class GeneratorTest : public vestrane::testing::WorkbenchTest {
  protected:
-  GeneratorTest() {
-    settings.path = dir.path();
-    bench.setDialogFoldersFromSettings();
-  }
-  TempDir dir;
-  Settings settings = vestrane::testing::simpleSettings();
-  FakeServices services;
-  Workbench bench{settings, services};
+  GeneratorTest() { workInDir(); }
 
   void load(const std::string& text) {
     std::string t = text;
     ASSERT_TRUE(bench.ParseTableText(t));
   }
-  std::vector<std::string> files() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> files() const { return dir.names(); }
 };
 
 const char* kWorked =

@@ -41,13 +41,8 @@ const char* kEarlier =
     "1\tMP-17\tC2\tPl\tmatrix\t61.38\r\n";
 constexpr int kEarlierRows = 3;
 
-class HostileInputTest : public ::testing::Test {
+class HostileInputTest : public vestrane::testing::WorkbenchTest {
  protected:
-  TempDir dir;
-  Settings settings = vestrane::testing::simpleSettings();
-  FakeServices services;
-  Workbench bench{settings, services};
-  const AnalysisTable& table = bench.table();
   std::vector<std::vector<std::string>> earlier;  // flag and cells of the earlier rows
   std::size_t earlierMemory = 0;
 

@@ -13,11 +13,8 @@ using vestrane::testing::FakeServices;
 
 namespace {
 
-class PointsTest : public ::testing::Test {
+class PointsTest : public vestrane::testing::WorkbenchTest {
  protected:
-  Settings settings = vestrane::testing::simpleSettings();
-  FakeServices services;
-  Workbench bench{settings, services};
 
   void load(const std::string& body) {
     std::string text = "Select\tSample\tArea\tMineral\tAnalysis\r\n" + body;

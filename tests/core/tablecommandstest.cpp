@@ -16,12 +16,8 @@ using vestrane::testing::writeBytes;
 
 namespace {
 
-class TableCommandsTest : public ::testing::Test {
+class TableCommandsTest : public vestrane::testing::WorkbenchTest {
  protected:
-  TempDir dir;
-  Settings settings = vestrane::testing::simpleSettings();
-  FakeServices services;
-  Workbench bench{settings, services};
 
   std::string loadFile(const std::string& name, const std::string& bytes) {
     std::string path = dir.file(name);

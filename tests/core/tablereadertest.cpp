@@ -21,13 +21,8 @@ using vestrane::testing::writeBytes;
 
 namespace {
 
-class TableReaderTest : public ::testing::Test {
+class TableReaderTest : public vestrane::testing::WorkbenchTest {
  protected:
-  Settings settings = simpleSettings();
-  FakeServices services;
-  Workbench bench{settings, services};
-  const AnalysisTable& table = bench.table();
-  TempDir dir;
 
   bool parse(std::string text) { return bench.ParseTableText(text); }
   std::string cell(int row, int col) { return std::string(table.cell(row, col)); }
