@@ -32,6 +32,7 @@
 #include "app/TableModel.h"
 #include "platform/core/Files.h"
 #include "platform/qt/QtServices.h"
+#include "platform/qt/WindowFont.h"
 #include "update/core/uVersions.h"
 #include "update/uUpdate.h"
 
@@ -68,16 +69,6 @@ class CheckTableView : public QTableView {
   }
 };
 
-/// Mineral list entries of a fixed height.
-class MineralItemDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(std::max(kMineralItemHeight, option.fontMetrics.height()));
-    return size;
-  }
-};
 
 /// The .tab files among dropped URLs, as UTF-8 paths.
 std::vector<std::string> droppedTableFiles(const QMimeData* data) {
@@ -279,7 +270,7 @@ void TForm1::createControls() {
 
   CheckListBox1 = new QListWidget(this);
   CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
-  CheckListBox1->setItemDelegate(new MineralItemDelegate(CheckListBox1));
+  CheckListBox1->setItemDelegate(new FixedHeightDelegate(kMineralItemHeight, CheckListBox1));
   CheckListBox1->setUniformItemSizes(true);
   connect(CheckListBox1, &QListWidget::itemChanged, this, &TForm1::CheckListBox1ClickCheck);
 

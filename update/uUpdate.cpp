@@ -31,16 +31,6 @@ constexpr int kControlWidth = TUpdate::kPanelWidth - 2 * kMargin;
 
 const char* const kPeriods[] = {"Daily", "Weekly", "Monthly"};
 
-/// List rows of a fixed height (taller only when the font needs it).
-class FixedHeightDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(std::max(kItemHeight, option.fontMetrics.height()));
-    return size;
-  }
-};
 
 }  // namespace
 
@@ -117,7 +107,7 @@ void TUpdate::createControls() {
   ListBox1 = new QListWidget(Panel1);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox1->setFrameShape(QFrame::NoFrame);
-  ListBox1->setItemDelegate(new FixedHeightDelegate(ListBox1));
+  ListBox1->setItemDelegate(new FixedHeightDelegate(kItemHeight, ListBox1));
   ListBox1->setUniformItemSizes(true);
   ListBox1->setFont(bold);
   ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

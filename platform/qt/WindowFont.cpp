@@ -1,5 +1,7 @@
 #include "platform/qt/WindowFont.h"
 
+#include <algorithm>
+
 #include <QFontInfo>
 #include <QFontMetrics>
 
@@ -41,6 +43,12 @@ QFont fittedFont(QFont font, const std::vector<FitText>& texts, qreal minimumSiz
     if (fits(font)) return font;
   }
   return font;
+}
+
+QSize FixedHeightDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  size.setHeight(std::max(height_, option.fontMetrics.height()));
+  return size;
 }
 
 }  // namespace vestrane

@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <vector>
 
 namespace vestrane {
@@ -25,5 +26,15 @@ struct FitText {
 /// or pixels, whichever @p font is given in). A font that fits is returned
 /// unchanged.
 QFont fittedFont(QFont font, const std::vector<FitText>& texts, qreal minimumSize = 6);
+
+/// List rows of a fixed height in pixels, taller only when the font needs it.
+class FixedHeightDelegate : public QStyledItemDelegate {
+ public:
+  FixedHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+ private:
+  int height_;
+};
 
 }  // namespace vestrane
