@@ -432,8 +432,9 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
                                              : bench.LoadTableFile(table);
     if (!ok) return kExitFailed;
   }
-  for (const std::string& mineral : o.excluded)
-    bench.uncheckMineralEverywhere(capitalizeFirst(mineral));
+  std::vector<std::string> excluded;
+  for (const std::string& mineral : o.excluded) excluded.push_back(capitalizeFirst(mineral));
+  bench.uncheckMineralsEverywhere(excluded);
 
   TerminalProgress terminalProgress(console, o.output == Output::Combined);
   Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;

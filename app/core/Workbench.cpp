@@ -1,6 +1,7 @@
 #include "app/core/Workbench.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "combine/BackgroundSink.h"
 #include "platform/core/Files.h"
@@ -192,9 +193,11 @@ void Workbench::Uncheckmineral1Click() {
   notifyPoint();
 }
 
-void Workbench::uncheckMineralEverywhere(const std::string& mineral) {
+void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minerals) {
+  if (minerals.empty()) return;
+  const std::unordered_set<std::string_view> excluded(minerals.begin(), minerals.end());
   for (int row = 0, n = table_.rowCount(); row < n; ++row)
-    if (table_.cell(row, ColMineral) == mineral) table_.setChecked(row, false);
+    if (excluded.count(table_.cell(row, ColMineral))) table_.setChecked(row, false);
   RebuildGroups(table_, point_);
   if (observer_) observer_->checksChanged();
   notifyPoint();

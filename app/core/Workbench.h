@@ -98,8 +98,9 @@ class Workbench {
   void CheckListBox1ClickCheck(int entry, bool checked);
   /// "(Un)check mineral" on the selected row.
   void Uncheckmineral1Click();
-  /// Unchecks every row whose Mineral cell equals @p mineral exactly.
-  void uncheckMineralEverywhere(const std::string& mineral);
+  /// Unchecks every row whose Mineral cell equals one of @p minerals exactly,
+  /// in one pass over the table.
+  void uncheckMineralsEverywhere(const std::vector<std::string>& minerals);
 
   // ---- generating
   /// "Generate Combinations" with the two check boxes' states.
