@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/core/Workbench.h"
-#include "cli/Console.h"
+#include "cli/OperatingSystem.h"
 #include "combine/Generator.h"
 #include "platform/core/Files.h"
 #include "platform/core/Services.h"

@@ -1,8 +1,9 @@
 #pragma once
-// What the batch tool needs from the operating system beyond standard C++:
-// its own path, its arguments as UTF-8, binary standard streams and whether
-// standard error is a terminal. Everything platform-specific lives in
-// Console.cpp and nowhere else.
+// Platform file of the batch tool: what it needs from the operating system
+// beyond standard C++: its own path, its arguments as UTF-8, binary standard
+// streams, whether standard error is a terminal, and a bus error turned into
+// a message. Everything platform-specific lives in OperatingSystem.cpp and
+// nowhere else.
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 // Platform file of the batch tool: the executable's path, UTF-8 arguments,
-// binary standard streams and the terminal test, for Windows, macOS and
-// other POSIX systems.
+// binary standard streams, the terminal test and the bus error handler, for
+// Windows, macOS and other POSIX systems.
 
-#include "cli/Console.h"
+#include "cli/OperatingSystem.h"
 
 #include <cstdint>
 #include <cstdio>
