@@ -276,7 +276,7 @@ void TForm1::createControls() {
 
   model_ = new TableModel(workbench_.table(), this);
   model_->onCheckToggled = [this](int row, bool checked) {
-    guarded([&] { workbench_.RowCheckClicked(row, checked); });
+    guarded([&] { workbench_.setRowChecked(row, checked); });
   };
   ListView1 = new CheckTableView(this);
   ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -487,14 +487,16 @@ void TForm1::FormCloseQuery() {
 // ------------------------------------------------------------------ commands
 
 void TForm1::Button1Click() {
-  guarded([&] { workbench_.Button1Click(); });
+  guarded([&] { workbench_.loadTableWithDialog(); });
 }
 
 void TForm1::Button2Click() {
   if (progress_) return;
   GenerateProgress progress(this, progressDelayMs_);
   progress_ = &progress;
-  guarded([&] { workbench_.Button2Click(CheckBox1->isChecked(), CheckBox2->isChecked(), &progress); });
+  guarded([&] {
+    workbench_.generateCombinations(CheckBox1->isChecked(), CheckBox2->isChecked(), &progress);
+  });
   progress_ = nullptr;
 }
 
@@ -519,7 +521,7 @@ void TForm1::Save1Click() {
 }
 
 void TForm1::Uncheckmineral1Click() {
-  guarded([&] { workbench_.Uncheckmineral1Click(); });
+  guarded([&] { workbench_.toggleSelectedMineralEverywhere(); });
 }
 
 void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
@@ -528,10 +530,10 @@ void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
   guarded([&] {
     for (const QItemSelectionRange& range : deselected)
       for (int row = range.top(); row <= range.bottom(); ++row)
-        workbench_.ListView1SelectItem(row, false);
+        workbench_.setRowSelected(row, false);
     for (const QItemSelectionRange& range : selected)
       for (int row = range.top(); row <= range.bottom(); ++row)
-        workbench_.ListView1SelectItem(row, true);
+        workbench_.setRowSelected(row, true);
   });
 }
 
@@ -539,7 +541,7 @@ void TForm1::CheckListBox1ClickCheck(QListWidgetItem* item) {
   if (fillingMinerals_ || !item) return;
   const int entry = CheckListBox1->row(item);
   const bool checked = item->checkState() == Qt::Checked;
-  guarded([&] { workbench_.CheckListBox1ClickCheck(entry, checked); });
+  guarded([&] { workbench_.setMineralChecked(entry, checked); });
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {

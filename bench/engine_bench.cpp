@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/core/Workbench.h"
-#include "combine/Generator.h"
+#include "platform/core/ByteSink.h"
 #include "table/TableReader.h"
 
 using namespace vestrane;
@@ -140,7 +140,7 @@ void BM_SelectPoint(benchmark::State& state) {
   int rows[2] = {40 * 1234, 40 * 4321};  // two points far apart
   int i = 0;
   for (auto _ : state) {
-    l.bench.ListView1SelectItem(rows[i ^= 1], true);
+    l.bench.setRowSelected(rows[i ^= 1], true);
     benchmark::DoNotOptimize(l.bench.point().count);
   }
 }
@@ -148,19 +148,19 @@ BENCHMARK(BM_SelectPoint)->Unit(benchmark::kMicrosecond);
 
 void BM_ToggleCheckBox(benchmark::State& state) {
   static Loaded l(bigTable());
-  l.bench.ListView1SelectItem(40 * 2500, true);
+  l.bench.setRowSelected(40 * 2500, true);
   bool checked = true;
   for (auto _ : state) {
     checked = !checked;
-    l.bench.RowCheckClicked(40 * 2500 + 3, checked);
+    l.bench.setRowChecked(40 * 2500 + 3, checked);
   }
 }
 BENCHMARK(BM_ToggleCheckBox)->Unit(benchmark::kMicrosecond);
 
 void BM_UncheckMineralEverywhere(benchmark::State& state) {
   static Loaded l(bigTable());
-  l.bench.ListView1SelectItem(40 * 2500 + 11, true);
-  for (auto _ : state) l.bench.Uncheckmineral1Click();
+  l.bench.setRowSelected(40 * 2500 + 11, true);
+  for (auto _ : state) l.bench.toggleSelectedMineralEverywhere();
 }
 BENCHMARK(BM_UncheckMineralEverywhere)->Unit(benchmark::kMillisecond);
 

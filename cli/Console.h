@@ -1,36 +1,37 @@
 #pragma once
-// What the batch tool needs from the operating system beyond standard C++:
-// its own path, its arguments as UTF-8, binary standard streams and whether
-// standard error is a terminal. Everything platform-specific lives in
-// Console.cpp and nowhere else.
+// The batch tool's standard streams: bytes written whole, and standard error
+// as the place where the window's message boxes and a progress line appear.
 
+#include <cstddef>
+#include <cstdio>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace vestrane::cli {
 
-/// The full path of the running executable (UTF-8), or @p argv0 when the
-/// system cannot tell.
-std::string executablePath(const char* argv0);
+/// Writes all of @p bytes to @p stream. @return false when a write failed.
+bool writeAll(std::FILE* stream, std::string_view bytes);
 
-/// @p path (UTF-8) made absolute against the current folder and normalised
-/// lexically ("a/./b/../c" becomes "a/c"); unchanged when empty or when the
-/// current folder cannot be read.
-std::string absolutePath(const std::string& path);
+/// Standard error: messages, and a progress line that the next message or
+/// the end of the run clears again.
+class Console {
+ public:
+  explicit Console(bool terminal) : terminal_(terminal) {}
 
-/// The command-line arguments after the program name, as UTF-8 bytes.
-std::vector<std::string> commandLineArguments(int argc, char** argv);
+  bool isTerminal() const { return terminal_; }
 
-/// Standard input, output and error carry bytes unchanged (no line-end or
-/// Ctrl-Z translation on Windows).
-void setBinaryStandardStreams();
+  /// One message box's text: CR LF and lone CR become LF, then one LF.
+  void message(std::string_view text);
 
-/// Whether standard error is shown on a terminal.
-bool standardErrorIsTerminal();
+  /// Shows @p line in place of the progress line shown before.
+  void showProgress(const std::string& line);
 
-/// Table files are mapped into memory; should one be cut short by another
-/// program while it is read, @p message goes to standard error and the tool
-/// exits with status 1 instead of dying of a bus error.
-void reportBusErrorsAs(const std::string& message);
+  /// Blanks the progress line, when one is shown.
+  void clearProgress();
+
+ private:
+  bool terminal_;
+  std::size_t shown_ = 0;  ///< the length of the progress line shown
+};
 
 }  // namespace vestrane::cli

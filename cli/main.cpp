@@ -8,13 +8,14 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 #include "app/core/Workbench.h"
 #include "cli/Console.h"
-#include "combine/Generator.h"
+#include "cli/OperatingSystem.h"
+#include "platform/core/ByteSink.h"
 #include "platform/core/Files.h"
+#include "platform/core/Messages.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
 #include "settings/Text.h"
@@ -25,6 +26,8 @@
 namespace {
 
 using namespace vestrane;
+using cli::Console;
+using cli::writeAll;
 
 constexpr const char* kProgram = "vestrane-combine";
 constexpr const char* kDefaultSettingsName = "Vestrane.ini";
@@ -62,59 +65,6 @@ constexpr const char* kHelp =
     "read or an output could not be written, 2 wrong usage.\n";
 
 // ------------------------------------------------------------------ output
-
-bool writeAll(std::FILE* stream, std::string_view bytes) {
-  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size();
-}
-
-std::string errnoText(int error) {
-  return error != 0 ? std::generic_category().message(error) : std::string("input/output error");
-}
-
-/// Standard error: messages, and a progress line that the next message or
-/// the end of the run clears again.
-class Console {
- public:
-  explicit Console(bool terminal) : terminal_(terminal) {}
-
-  bool isTerminal() const { return terminal_; }
-
-  /// One message box's text: CR LF and lone CR become LF, then one LF.
-  void message(std::string_view text) {
-    clearProgress();
-    std::string out;
-    out.reserve(text.size() + 1);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\r') {
-        out += '\n';
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      } else {
-        out += text[i];
-      }
-    }
-    out += '\n';
-    writeAll(stderr, out);
-  }
-
-  void showProgress(const std::string& line) {
-    std::string out = "\r" + line;
-    if (line.size() < shown_) out.append(shown_ - line.size(), ' ');
-    shown_ = line.size();
-    writeAll(stderr, out);
-    std::fflush(stderr);
-  }
-
-  void clearProgress() {
-    if (shown_ == 0) return;
-    writeAll(stderr, "\r" + std::string(shown_, ' ') + "\r");
-    std::fflush(stderr);
-    shown_ = 0;
-  }
-
- private:
-  bool terminal_;
-  std::size_t shown_ = 0;
-};
 
 /// The desktop as the batch tool sees it: messages go to standard error;
 /// there is nobody to answer a dialog and no clipboard.
@@ -160,7 +110,7 @@ class StandardOutputSink : public ByteSink {
   bool write(std::string_view bytes) override {
     errno = 0;
     if (writeAll(stdout, bytes)) return true;
-    error_ = errnoText(errno);
+    error_ = systemReason(errno);
     return false;
   }
   std::string error() const override { return error_; }
@@ -168,10 +118,6 @@ class StandardOutputSink : public ByteSink {
  private:
   std::string error_;
 };
-
-std::string cannotWrite(const std::string& what, const std::string& reason) {
-  return "Error: can not write " + what + (reason.empty() ? "" : " (" + reason + ")");
-}
 
 // ----------------------------------------------------------------- options
 
@@ -298,7 +244,7 @@ bool loadStandardInput(Workbench& bench, Console& console) {
     if (got < buffer.size()) break;
   }
   if (std::ferror(stdin)) {
-    console.message("Error: can not read standard input (" + errnoText(errno) + ")");
+    console.message(cannotReadMessage("standard input", systemReason(errno)));
     return false;
   }
   std::string text = builder.finish();
@@ -307,7 +253,8 @@ bool loadStandardInput(Workbench& bench, Console& console) {
   return true;
 }
 
-/// Names of the point files the run will write, one per point of the checked rows.
+/// Writes every combination of the run into one file, or to standard output
+/// for "-". @return the exit status.
 int writeCombined(Workbench& bench, const Options& o, Console& console, Progress* progress) {
   // A run the engine refuses (too many combinations) was reported by the
   // engine; a failed write is reported here.
@@ -317,8 +264,8 @@ int writeCombined(Workbench& bench, const Options& o, Console& console, Progress
     console.clearProgress();
     errno = 0;
     if (result.writeFailed || (result.ok && std::fflush(stdout) != 0)) {
-      console.message(
-          cannotWrite("standard output", result.writeFailed ? sink.error() : errnoText(errno)));
+      const std::string reason = result.writeFailed ? sink.error() : systemReason(errno);
+      console.message(cannotWriteMessage("standard output", reason));
       return kExitFailed;
     }
     return result.ok ? kExitOk : kExitFailed;
@@ -326,19 +273,19 @@ int writeCombined(Workbench& bench, const Options& o, Console& console, Progress
 
   AtomicFile file(o.target);
   if (!file.open()) {
-    console.message(cannotWrite(o.target, file.error()));
+    console.message(cannotWriteMessage(o.target, file.error()));
     return kExitFailed;
   }
   FileSink sink(file);
   GenerateResult result = bench.generateCombined(sink, progress);
   console.clearProgress();
   if (!result.ok) {
-    if (result.writeFailed) console.message(cannotWrite(o.target, sink.error()));
+    if (result.writeFailed) console.message(cannotWriteMessage(o.target, sink.error()));
     file.cancel();
     return kExitFailed;
   }
   if (!file.commit()) {
-    console.message(cannotWrite(o.target, file.error()));
+    console.message(cannotWriteMessage(o.target, file.error()));
     return kExitFailed;
   }
   return kExitOk;
@@ -346,7 +293,7 @@ int writeCombined(Workbench& bench, const Options& o, Console& console, Progress
 
 int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress* progress) {
   if (!directoryExists(o.target)) {
-    console.message(cannotWrite(o.target, "folder not found"));
+    console.message(cannotWriteMessage(o.target, "folder not found"));
     return kExitFailed;
   }
   GenerateResult result = bench.generateSeparate(o.target, progress);
@@ -356,13 +303,13 @@ int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress
   for (const std::string& name : result.filesWritten) listing += name + "\n";
   errno = 0;
   bool listed = writeAll(stdout, listing) && std::fflush(stdout) == 0;
-  if (!listed) console.message(cannotWrite("standard output", errnoText(errno)));
+  if (!listed) console.message(cannotWriteMessage("standard output", systemReason(errno)));
   if (!result.ok) return kExitFailed;
 
   // The window skips a point file that cannot be created without a word;
   // here that is a failure of the run, and named.
   for (const std::string& name : result.filesSkipped)
-    console.message(cannotWrite(joinPath(o.target, name), std::string()));
+    console.message(cannotWriteMessage(joinPath(o.target, name)));
   return result.filesSkipped.empty() && listed ? kExitOk : kExitFailed;
 }
 
@@ -370,12 +317,11 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
   // As "Save": a table without rows is not written.
   if (bench.table().rowCount() == 0) return kExitOk;
   if (o.target != kStandardStream) return bench.SaveTableTo(o.target) ? kExitOk : kExitFailed;
+  StandardOutputSink sink;
   errno = 0;
-  bool ok = SerializeTable(bench.table(),
-                           [](std::string_view piece) { return writeAll(stdout, piece); }) &&
-            std::fflush(stdout) == 0;
+  bool ok = SerializeTable(bench.table(), sink) && std::fflush(stdout) == 0;
   if (!ok) {
-    console.message(cannotWrite("standard output", errnoText(errno)));
+    console.message(cannotWriteMessage("standard output", systemReason(errno)));
     return kExitFailed;
   }
   return kExitOk;
@@ -416,7 +362,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 
   if (o.action == Action::PrintSettings) {
     if (!writeAll(stdout, SettingsText(settings, format)) || std::fflush(stdout) != 0) {
-      console.message(cannotWrite("standard output", errnoText(errno)));
+      console.message(cannotWriteMessage("standard output", systemReason(errno)));
       return kExitFailed;
     }
     return kExitOk;
@@ -427,7 +373,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   bench.setMapTableFiles(true);
   for (const std::string& table : o.tables) {
     if (table != kStandardStream)
-      cli::reportBusErrorsAs("Error: can not read file " + table + " (it changed while it was read)");
+      cli::reportBusErrorsAs(cannotReadFileMessage(table, "it changed while it was read"));
     const bool ok = table == kStandardStream ? loadStandardInput(bench, console)
                                              : bench.LoadTableFile(table);
     if (!ok) return kExitFailed;

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "combine/Generator.h"
+#include "platform/core/ByteSink.h"
 
 namespace vestrane {
 

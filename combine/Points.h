@@ -56,8 +56,12 @@ struct PointState {
   std::vector<MineralEntry> minerals;   ///< the mineral list, in order of first occurrence
   std::vector<std::vector<int>> groups; ///< checked rows of each mineral at the point
   ComboCount count;
-  std::string countText = "0";      ///< Label2
-  std::string maxIndexText = "--";  ///< Label3
+  /// The combination count in decimal, as shown under the table.
+  std::string countText = "0";
+  /// The largest combination index (count - 1) in base 36, at least two
+  /// digits, or "--" when the count is 0; shown under the table, and the
+  /// width of the indices in the Area cells.
+  std::string maxIndexText = "--";
 
   /// Whether @p row belongs to the current point (Sample and Area equal exactly).
   bool belongs(const AnalysisTable& table, int row) const;

@@ -22,7 +22,7 @@
 
 #include "FuzzSupport.h"
 #include "app/core/Workbench.h"
-#include "combine/Generator.h"
+#include "platform/core/ByteSink.h"
 #include "fakes/FakeServices.h"
 #include "platform/core/Files.h"
 #include "settings/Settings.h"
@@ -182,19 +182,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A few rows: selected, their check box toggled twice, their mineral
   // unchecked everywhere and checked again.
   for (int row = 0; row < table.rowCount() && row < 8; ++row) {
-    bench.ListView1SelectItem(row, true);
+    bench.setRowSelected(row, true);
     checkPoint(table, bench.point());
     const bool checked = table.isChecked(row);
-    bench.RowCheckClicked(row, !checked);
+    bench.setRowChecked(row, !checked);
     checkPoint(table, bench.point());
-    bench.RowCheckClicked(row, checked);
-    bench.Uncheckmineral1Click();
-    bench.Uncheckmineral1Click();
+    bench.setRowChecked(row, checked);
+    bench.toggleSelectedMineralEverywhere();
+    bench.toggleSelectedMineralEverywhere();
     checkPoint(table, bench.point());
     if (!bench.point().minerals.empty()) {
-      bench.CheckListBox1ClickCheck(0, false);
+      bench.setMineralChecked(0, false);
       checkPoint(table, bench.point());
-      bench.CheckListBox1ClickCheck(0, true);
+      bench.setMineralChecked(0, true);
     }
   }
 

@@ -583,7 +583,7 @@ bool WriteSettings(const std::string& fileName, const Settings& settings,
                    const DateSettings& format, std::string& error) {
   std::string reason;
   if (!writeFileAtomically(fileName, SettingsText(settings, format), &reason)) {
-    error = "Error: can not write " + fileName + " (" + reason + ")";
+    error = cannotWriteMessage(fileName, reason);
     return false;
   }
   return true;

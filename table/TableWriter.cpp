@@ -1,5 +1,7 @@
 #include "table/TableWriter.h"
 
+#include <utility>
+
 namespace vestrane {
 
 std::string HeaderLine(const AnalysisTable& table) {
@@ -12,7 +14,7 @@ std::string HeaderLine(const AnalysisTable& table) {
   return line;
 }
 
-bool SerializeTable(const AnalysisTable& table, const std::function<bool(std::string_view)>& sink) {
+bool SerializeTable(const AnalysisTable& table, ByteSink& sink) {
   constexpr std::size_t kChunk = 1 << 20;
   std::string buffer = HeaderLine(table);
   buffer.reserve(kChunk + 4096);
@@ -21,20 +23,17 @@ bool SerializeTable(const AnalysisTable& table, const std::function<bool(std::st
     table.appendCells(row, 1, buffer);
     buffer += "\r\n";
     if (buffer.size() >= kChunk) {
-      if (!sink(buffer)) return false;
+      if (!sink.write(buffer)) return false;
       buffer.clear();
     }
   }
-  return buffer.empty() || sink(buffer);
+  return buffer.empty() || sink.write(buffer);
 }
 
 std::string SerializeTable(const AnalysisTable& table) {
-  std::string text;
-  SerializeTable(table, [&text](std::string_view piece) {
-    text.append(piece.data(), piece.size());
-    return true;
-  });
-  return text;
+  StringSink sink;
+  SerializeTable(table, sink);
+  return std::move(sink.text);
 }
 
 }  // namespace vestrane

@@ -4,17 +4,16 @@
 // followed by its cells, every line ending with CR LF. Cells are written as
 // stored, so a table read and written again keeps its bytes.
 
-#include <functional>
 #include <string>
-#include <string_view>
 
+#include "platform/core/ByteSink.h"
 #include "table/AnalysisTable.h"
 
 namespace vestrane {
 
-/// Hands the serialised table to @p sink in pieces of about a megabyte;
-/// stops early when the sink returns false. @return false when stopped.
-bool SerializeTable(const AnalysisTable& table, const std::function<bool(std::string_view)>& sink);
+/// Writes the serialised table to @p sink in pieces of about a megabyte;
+/// stops at the first write that fails. @return false when a write failed.
+bool SerializeTable(const AnalysisTable& table, ByteSink& sink);
 
 /// The whole serialised table as one text.
 std::string SerializeTable(const AnalysisTable& table);

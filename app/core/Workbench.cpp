@@ -4,7 +4,10 @@
 #include <unordered_set>
 
 #include "combine/BackgroundSink.h"
+#include "combine/CombinationWriter.h"
+#include "combine/PointFileName.h"
 #include "platform/core/Files.h"
+#include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
 namespace vestrane {
@@ -36,12 +39,12 @@ void Workbench::notifyPoint() {
 }
 
 void Workbench::reportWriteError(const std::string& path, const std::string& reason) {
-  services_.showMessage("Error: can not write " + path + (reason.empty() ? "" : " (" + reason + ")"));
+  services_.showMessage(cannotWriteMessage(path, reason));
 }
 
 // ------------------------------------------------------------------ loading
 
-void Workbench::Button1Click() {
+void Workbench::loadTableWithDialog() {
   FileDialogRequest request;
   request.initialDir = openDialogInitialDir;
   request.proposedName = openDialogFileName;
@@ -60,7 +63,7 @@ bool Workbench::LoadTableFile(const std::string& path) {
     return false;
   }
   if (read == ReadResult::ReadError) {
-    services_.showMessage("Error: can not read file " + path + " (" + reason + ")");
+    services_.showMessage(cannotReadFileMessage(path, reason));
     return false;
   }
   // A file whose lines all end with CR LF, the last one included, is its
@@ -124,10 +127,11 @@ void Workbench::SaveTableFile() {
 bool Workbench::SaveTableTo(const std::string& path) {
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage("Error: can not write " + path);
+    services_.showMessage(cannotWriteMessage(path));
     return false;
   }
-  bool ok = SerializeTable(table_, [&file](std::string_view piece) { return file.write(piece); });
+  FileSink sink(file);
+  bool ok = SerializeTable(table_, sink);
   if (!ok || !file.commit()) {
     reportWriteError(path, file.error());
     file.cancel();
@@ -164,7 +168,7 @@ void Workbench::ClearTable() {
 
 // ------------------------------------------------------------------- point
 
-void Workbench::ListView1SelectItem(int row, bool selected) {
+void Workbench::setRowSelected(int row, bool selected) {
   if (!selected) {
     if (row == selectedRow_) selectedRow_ = -1;
     return;
@@ -176,17 +180,17 @@ void Workbench::ListView1SelectItem(int row, bool selected) {
   notifyPoint();
 }
 
-void Workbench::RowCheckClicked(int row, bool checked) {
+void Workbench::setRowChecked(int row, bool checked) {
   if (SetRowChecked(table_, point_, row, checked)) notifyPoint();
 }
 
-void Workbench::CheckListBox1ClickCheck(int entry, bool checked) {
+void Workbench::setMineralChecked(int entry, bool checked) {
   CheckMineralAtPoint(table_, point_, entry, checked);
   if (observer_) observer_->checksChanged();
   notifyPoint();
 }
 
-void Workbench::Uncheckmineral1Click() {
+void Workbench::toggleSelectedMineralEverywhere() {
   if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
   ToggleMineralEverywhere(table_, point_, selectedRow_);
   if (observer_) observer_->checksChanged();
@@ -205,7 +209,7 @@ void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minera
 
 // -------------------------------------------------------------- generating
 
-void Workbench::Button2Click(bool allAtOnce, bool separateFiles, Progress* progress) {
+void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress) {
   if (allAtOnce) {
     if (separateFiles) {
       GenerateResult result = generateSeparate(settings_.path, progress);
@@ -266,7 +270,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   GenerateResult result;
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage("Error: can not write file " + path);
+    services_.showMessage(cannotWriteFileMessage(path));
     result.ok = false;
     result.writeFailed = true;
     return result;

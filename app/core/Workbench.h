@@ -6,10 +6,11 @@
 // an observer hears when the view must follow.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "combine/Generator.h"
 #include "combine/Points.h"
+#include "platform/core/ByteSink.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
 #include "table/AnalysisTable.h"
@@ -77,7 +78,7 @@ class Workbench {
 
   // ---- loading and the table commands
   /// "Load TAB file": the open dialog, then LoadTableFile.
-  void Button1Click();
+  void loadTableWithDialog();
   /// Reads a table file and appends it. @return true when it was read.
   bool LoadTableFile(const std::string& path);
   /// Reads table text (consumed) and selects the first row, as after any parse.
@@ -90,21 +91,24 @@ class Workbench {
   void ClearTable();
 
   // ---- the point
-  /// A row became selected (or lost the selection when @p selected is false).
-  void ListView1SelectItem(int row, bool selected);
-  /// A row's check box was set to @p checked by the user (mouse or keyboard).
-  void RowCheckClicked(int row, bool checked);
-  /// The mineral list entry @p entry got the check mark @p checked.
-  void CheckListBox1ClickCheck(int entry, bool checked);
-  /// "(Un)check mineral" on the selected row.
-  void Uncheckmineral1Click();
+  /// A row became selected (or lost the selection when @p selected is false);
+  /// a newly selected row's point becomes the current point.
+  void setRowSelected(int row, bool selected);
+  /// The user set a row's check box to @p checked (mouse or keyboard).
+  void setRowChecked(int row, bool checked);
+  /// The user gave the mineral list entry @p entry the check mark @p checked:
+  /// every row of that mineral at the current point follows it.
+  void setMineralChecked(int entry, bool checked);
+  /// "(Un)check mineral": every row of the selected row's mineral, in the
+  /// whole table, takes the opposite of the selected row's checked flag.
+  void toggleSelectedMineralEverywhere();
   /// Unchecks every row whose Mineral cell equals one of @p minerals exactly,
   /// in one pass over the table.
   void uncheckMineralsEverywhere(const std::vector<std::string>& minerals);
 
   // ---- generating
-  /// "Generate Combinations" with the two check boxes' states.
-  void Button2Click(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
+  /// "Generate Combinations" with the states of "All at once" and "Separate files".
+  void generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
   /// The current point into @p path.
   GenerateResult generateSinglePoint(const std::string& path, Progress* progress = nullptr);
   /// Every point into one combined text (header once).

@@ -13,6 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/core/Messages.h"
+
 #ifndef _WIN32
 // POSIX: mapping files into memory.
 #include <fcntl.h>
@@ -35,11 +37,8 @@ fs::path nativePath(const std::string& path) {
 #endif
 }
 
-std::string systemReason() {
-  int e = errno;
-  if (e == 0) return "input/output error";
-  return std::generic_category().message(e);
-}
+/// The reason for the failure the system just reported through errno.
+std::string lastSystemReason() { return systemReason(errno); }
 
 bool isSeparator(char c) {
 #ifdef _WIN32
@@ -69,7 +68,7 @@ ReadResult readWholeFile(const std::string& path, std::string& out, std::string*
   errno = 0;
   std::ifstream in(nativePath(path), std::ios::binary);
   if (!in.is_open()) {
-    if (reason) *reason = systemReason();
+    if (reason) *reason = lastSystemReason();
     return ReadResult::CannotOpen;
   }
   // Straight into the string: the expected size first, then whatever more
@@ -84,7 +83,7 @@ ReadResult readWholeFile(const std::string& path, std::string& out, std::string*
     chunk = std::size_t(1) << 20;
   }
   if (in.bad() || !in.eof()) {
-    if (reason) *reason = systemReason();
+    if (reason) *reason = lastSystemReason();
     return ReadResult::ReadError;
   }
   return ReadResult::Ok;
@@ -219,7 +218,7 @@ bool AtomicFile::open() {
     errno = 0;
     out_ = std::make_unique<std::ofstream>(target, std::ios::binary | std::ios::trunc);
     if (!out_->is_open()) {
-      error_ = systemReason();
+      error_ = lastSystemReason();
       out_.reset();
       return false;
     }
@@ -234,7 +233,7 @@ bool AtomicFile::open() {
   errno = 0;
   out_ = std::make_unique<std::ofstream>(nativePath(tempPath_), std::ios::binary | std::ios::trunc);
   if (!out_->is_open()) {
-    error_ = systemReason();
+    error_ = lastSystemReason();
     out_.reset();
     tempPath_.clear();
     return false;
@@ -247,7 +246,7 @@ bool AtomicFile::write(std::string_view bytes) {
   errno = 0;
   out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!*out_) {
-    error_ = systemReason();
+    error_ = lastSystemReason();
     return false;
   }
   return true;
@@ -258,10 +257,10 @@ bool AtomicFile::commit() {
   errno = 0;
   out_->flush();
   bool ok = static_cast<bool>(*out_);
-  if (!ok) error_ = systemReason();
+  if (!ok) error_ = lastSystemReason();
   out_->close();
   if (ok && out_->fail()) {
-    error_ = systemReason();
+    error_ = lastSystemReason();
     ok = false;
   }
   out_.reset();

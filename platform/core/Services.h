@@ -6,6 +6,9 @@
 
 #include <string>
 
+// The texts of the read and write failures that callers of showMessage report.
+#include "platform/core/Messages.h"
+
 namespace vestrane {
 
 /// Caption of every message box the program shows.

@@ -122,15 +122,15 @@ TEST_F(FullDiskTest, CombinationFilesKeepThePreviousFiles) {
     DiskFullAfter full(kDiskRoom);
     ASSERT_TRUE(full.ok());
     // One point through the save dialog.
-    bench.ListView1SelectItem(0, true);
+    bench.setRowSelected(0, true);
     services.saveAnswers.push_back(single);
-    bench.Button2Click(false, false);
+    bench.generateCombinations(false, false);
     // All points into one file.
     services.saveAnswers.push_back(combined);
-    bench.Button2Click(true, false);
+    bench.generateCombinations(true, false);
     // All points into files of their own: the run ends at the first
     // failure, without the "Files written:" list.
-    bench.Button2Click(true, true);
+    bench.generateCombinations(true, true);
   }
   EXPECT_EQ(services.messages,
             (std::vector<std::string>{writeError(single), writeError(combined), writeError(single)}));
@@ -140,7 +140,7 @@ TEST_F(FullDiskTest, CombinationFilesKeepThePreviousFiles) {
 
   // With room again, every command writes its file whole.
   services.messages.clear();
-  bench.Button2Click(true, true);
+  bench.generateCombinations(true, true);
   ASSERT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(services.messages[0], "Files written:\r\nS1_r1.tab\r\nS2_r1.tab");
   const std::string written = readBytes(single);

@@ -9,8 +9,10 @@
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
 #include "combine/BackgroundSink.h"
-#include "combine/Generator.h"
+#include "combine/CombinationWriter.h"
+#include "combine/PointFileName.h"
 #include "fakes/FakeServices.h"
+#include "platform/core/ByteSink.h"
 
 using namespace vestrane;
 using vestrane::testing::FakeServices;
@@ -61,7 +63,7 @@ TEST_F(GeneratorTest, SinglePointWorkedExample) {
   EXPECT_EQ(bench.point().maxIndexText, "01");
   std::string out = dir.file("chosen.tab");
   services.saveAnswers.push_back(out);
-  bench.Button2Click(false, false);
+  bench.generateCombinations(false, false);
   ASSERT_EQ(services.saveRequests.size(), 1u);
   EXPECT_EQ(services.saveRequests[0].proposedName, "S1_r1.tab");
   EXPECT_EQ(services.saveRequests[0].initialDir, dir.path());
@@ -76,7 +78,7 @@ TEST_F(GeneratorTest, AreaDashGivesBareIndices) {
        "1\tS1\t-\tGrt\tg1\t37.50\r\n1\tS1\t-\tBt\tb1\t35.00\r\n1\tS1\t-\tGrt\tg2\t37.80\r\n");
   std::string out = dir.file("dash.tab");
   services.saveAnswers.push_back(out);
-  bench.Button2Click(false, false);
+  bench.generateCombinations(false, false);
   EXPECT_EQ(services.saveRequests[0].proposedName, "S1.tab");
   EXPECT_EQ(readBytes(out),
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
@@ -86,25 +88,25 @@ TEST_F(GeneratorTest, AreaDashGivesBareIndices) {
 
 TEST_F(GeneratorTest, SinglePointRefusals) {
   load("Sample\tArea\tMineral\tAnalysis\r\nS1\tr1\tGrt\tg1 only one\r\n");
-  bench.Button2Click(false, false);  // count 1
+  bench.generateCombinations(false, false);  // count 1
   ASSERT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(services.messages[0], "Error: less than 2 combinations!");
   EXPECT_TRUE(services.saveRequests.empty());
 
-  bench.RowCheckClicked(0, false);  // count 0
-  bench.Button2Click(false, false);
+  bench.setRowChecked(0, false);  // count 0
+  bench.generateCombinations(false, false);
   EXPECT_EQ(services.messages.back(), "Error: less than 2 combinations!");
 
   // A cancelled dialog writes nothing; a file that cannot be created is reported.
-  bench.RowCheckClicked(0, true);
+  bench.setRowChecked(0, true);
   load("Sample\tArea\tMineral\tAnalysis\r\nS1\tr1\tGrt\tg2 second one\r\n");
-  bench.RowCheckClicked(1, true);
+  bench.setRowChecked(1, true);
   ASSERT_EQ(bench.point().countText, "2");
   services.saveAnswers.push_back(std::nullopt);
-  bench.Button2Click(false, false);
+  bench.generateCombinations(false, false);
   std::string bad = dir.file("no-such-folder/out.tab");
   services.saveAnswers.push_back(bad);
-  bench.Button2Click(false, false);
+  bench.generateCombinations(false, false);
   EXPECT_EQ(services.messages.back(), "Error: can not write file " + bad);
   EXPECT_TRUE(files().empty());
 }
@@ -162,8 +164,8 @@ TEST_F(GeneratorTest, AllAtOnceSeparateFiles) {
        "S2\tr1\tGrt\tg3 analysis\r\n"
        "S2\tr1\tGrt\tg4 analysis\r\n"
        "s1\tr1\tGrt\tg5 analysis\r\n");
-  bench.ListView1SelectItem(3, true);
-  bench.Button2Click(true, true);
+  bench.setRowSelected(3, true);
+  bench.generateCombinations(true, true);
   ASSERT_EQ(services.messages.size(), 1u);
   // "a b" and "a-b" collide: the later overwrites, both are listed. The
   // lower-case sample s1 is a point of its own.
@@ -185,10 +187,10 @@ TEST_F(GeneratorTest, AllAtOnceCombinedFile) {
        "S2\tr1\tGrt\tg3 analysis\r\n"
        "S1\tr1\tBt\tb1 analysis\r\n"
        "S2\tr2\tGrt\tg4 analysis\r\n");
-  bench.RowCheckClicked(4, false);  // S2/r2 has no checked row: no point
+  bench.setRowChecked(4, false);  // S2/r2 has no checked row: no point
   std::string out = dir.file("all.tab");
   services.saveAnswers.push_back(out);
-  bench.Button2Click(true, false);
+  bench.generateCombinations(true, false);
   ASSERT_EQ(services.saveRequests.size(), 1u);
   EXPECT_EQ(services.saveRequests[0].proposedName, "AllComb.tab");
   EXPECT_EQ(readBytes(out),
@@ -203,25 +205,25 @@ TEST_F(GeneratorTest, AllAtOnceCombinedFile) {
 
 TEST_F(GeneratorTest, AllAtOnceWithoutCheckedRows) {
   load("Select\tSample\tArea\tMineral\tAnalysis\r\n0\tS1\tr1\tGrt\tg1 analysis\r\n");
-  bench.Button2Click(true, true);
+  bench.generateCombinations(true, true);
   EXPECT_EQ(services.messages.back(), "Files written:");
   std::string out = dir.file("AllComb.tab");
   services.saveAnswers.push_back(out);
-  bench.Button2Click(true, false);
+  bench.generateCombinations(true, false);
   EXPECT_EQ(readBytes(out), "");
   EXPECT_TRUE(std::filesystem::exists(out));
 }
 
 TEST_F(GeneratorTest, CombinedRunWithoutSelectionKeepsTheLastPoint) {
   load("Sample\tArea\tMineral\tAnalysis\r\nS1\tr1\tGrt\tg1 analysis\r\nS2\tr2\tGrt\tg2 analysis\r\n");
-  bench.ListView1SelectItem(0, false);
+  bench.setRowSelected(0, false);
   services.saveAnswers.push_back(dir.file("all.tab"));
-  bench.Button2Click(true, false);
+  bench.generateCombinations(true, false);
   EXPECT_EQ(bench.point().sample, "S2");
   // Cancelling the dialog leaves the point a completed run would have left.
-  bench.ListView1SelectItem(0, true);
-  bench.ListView1SelectItem(0, false);
-  bench.Button2Click(true, false);
+  bench.setRowSelected(0, true);
+  bench.setRowSelected(0, false);
+  bench.generateCombinations(true, false);
   EXPECT_EQ(bench.point().sample, "S2");
 }
 
@@ -233,9 +235,9 @@ TEST_F(GeneratorTest, TooManyCombinationsAreRefused) {
   load(text);
   EXPECT_EQ(bench.point().countText, "10000000000");
   EXPECT_EQ(bench.point().maxIndexText, "4LDQPDR");
-  bench.Button2Click(false, false);
+  bench.generateCombinations(false, false);
   EXPECT_EQ(services.messages.back(), "Error: too many combinations (10000000000)!");
-  bench.Button2Click(true, true);
+  bench.generateCombinations(true, true);
   EXPECT_EQ(services.messages.back(),
             "Error: too many combinations (10000000000) at sample S1, area r1!");
   EXPECT_TRUE(services.saveRequests.empty());
@@ -251,7 +253,7 @@ TEST_F(GeneratorTest, CancelRemovesThePartialFile) {
   vestrane::testing::writeBytes(out, "previous content");
   services.saveAnswers.push_back(out);
   CancelAtOnce cancel;
-  bench.Button2Click(false, false, &cancel);
+  bench.generateCombinations(false, false, &cancel);
   EXPECT_GE(cancel.reports, 1);
   EXPECT_EQ(readBytes(out), "previous content");  // the old file stays intact
   EXPECT_EQ(files(), (std::vector<std::string>{"big.tab"}));
@@ -364,7 +366,7 @@ TEST_F(GeneratorTest, LargeCombinedFileIsWholeAndAWriteFailureReported) {
 
   const std::string path = dir.file("AllComb.tab");
   services.saveAnswers.push_back(path);
-  bench.Button2Click(true, false);
+  bench.generateCombinations(true, false);
   EXPECT_TRUE(services.messages.empty());
   EXPECT_EQ(readBytes(path), memory.text);
 

@@ -14,7 +14,6 @@
 
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
-#include "combine/Generator.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeUpdate.h"
 #include "settings/Settings.h"
@@ -381,9 +380,9 @@ TEST_F(HostileInputTest, NamesMadeOnlyOfReplacedCharacters) {
     EXPECT_TRUE(e.path().filename() == "out" || e.path().extension() == ".tab") << e.path();
 
   // The single-point command proposes the same name.
-  bench.ListView1SelectItem(0, true);
+  bench.setRowSelected(0, true);
   services.saveAnswers.push_back(std::nullopt);
-  bench.Button2Click(false, false);
+  bench.generateCombinations(false, false);
   ASSERT_EQ(services.saveRequests.size(), 1u);
   EXPECT_EQ(services.saveRequests[0].proposedName, dashes + ".tab");
 }

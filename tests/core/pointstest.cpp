@@ -89,14 +89,14 @@ TEST_F(PointsTest, GroupsCountAndLabels) {
   EXPECT_EQ(bench.point().maxIndexText, "05");
 
   // Another row of the same point changes nothing; a row of another point rebuilds.
-  bench.ListView1SelectItem(3, true);
+  bench.setRowSelected(3, true);
   EXPECT_EQ(bench.point().countText, "6");
-  bench.ListView1SelectItem(7, true);
+  bench.setRowSelected(7, true);
   EXPECT_EQ(minerals(), (std::vector<std::string>{"Ms+", "Grt+"}));
   EXPECT_EQ(bench.point().countText, "1");
   EXPECT_EQ(bench.point().maxIndexText, "00");
   // Losing the selection is ignored.
-  bench.ListView1SelectItem(7, false);
+  bench.setRowSelected(7, false);
   EXPECT_EQ(bench.point().sample, "S2");
 }
 
@@ -110,28 +110,28 @@ TEST_F(PointsTest, UncheckedPointShowsZero) {
 TEST_F(PointsTest, RowCheckBoxes) {
   load(kRows);
   // A row at the current point rebuilds the groups.
-  bench.RowCheckClicked(2, false);
+  bench.setRowChecked(2, false);
   EXPECT_EQ(bench.point().groups[0], (std::vector<int>{0, 4}));
   EXPECT_EQ(bench.point().countText, "4");
-  bench.RowCheckClicked(3, true);
+  bench.setRowChecked(3, true);
   EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt+", "Bt+", "Pl+"}));
   EXPECT_EQ(bench.point().countText, "4");
   // A row of another point changes only its own flag.
-  bench.RowCheckClicked(6, false);
+  bench.setRowChecked(6, false);
   EXPECT_FALSE(bench.table().isChecked(6));
   EXPECT_EQ(bench.point().countText, "4");
 }
 
 TEST_F(PointsTest, MineralListCheckMarks) {
   load(kRows);
-  bench.CheckListBox1ClickCheck(0, false);  // Grt off at S1/r1 only
+  bench.setMineralChecked(0, false);  // Grt off at S1/r1 only
   EXPECT_FALSE(bench.table().isChecked(0));
   EXPECT_FALSE(bench.table().isChecked(4));
   EXPECT_TRUE(bench.table().isChecked(7));  // Grt at S2/r1
   EXPECT_TRUE(bench.table().isChecked(8));  // Grt at S1/r2
   EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt-", "Bt+", "Pl-"}));
   EXPECT_EQ(bench.point().countText, "2");
-  bench.CheckListBox1ClickCheck(2, true);  // Pl on
+  bench.setMineralChecked(2, true);  // Pl on
   EXPECT_TRUE(bench.table().isChecked(3));
   EXPECT_EQ(bench.point().countText, "2");
   EXPECT_EQ(bench.point().maxIndexText, "01");
@@ -139,23 +139,23 @@ TEST_F(PointsTest, MineralListCheckMarks) {
 
 TEST_F(PointsTest, UncheckMineralEverywhere) {
   load(kRows);
-  bench.ListView1SelectItem(2, true);  // a checked Grt row
-  bench.Uncheckmineral1Click();
+  bench.setRowSelected(2, true);  // a checked Grt row
+  bench.toggleSelectedMineralEverywhere();
   for (int row : {0, 2, 4, 7, 8}) EXPECT_FALSE(bench.table().isChecked(row)) << row;
   EXPECT_TRUE(bench.table().isChecked(1));
   EXPECT_EQ(bench.point().countText, "2");
-  bench.RowCheckClicked(8, true);
-  bench.Uncheckmineral1Click();  // the selected row is unchecked: all Grt come back
+  bench.setRowChecked(8, true);
+  bench.toggleSelectedMineralEverywhere();  // the selected row is unchecked: all Grt come back
   for (int row : {0, 2, 4, 7, 8}) EXPECT_TRUE(bench.table().isChecked(row)) << row;
   EXPECT_EQ(bench.point().countText, "6");
 }
 
 TEST_F(PointsTest, UncheckMineralWithoutSelectionDoesNothing) {
-  bench.Uncheckmineral1Click();  // empty table, nothing selected
+  bench.toggleSelectedMineralEverywhere();  // empty table, nothing selected
   load(kRows);
-  bench.ListView1SelectItem(0, false);
+  bench.setRowSelected(0, false);
   EXPECT_EQ(bench.selectedRow(), -1);
-  bench.Uncheckmineral1Click();
+  bench.toggleSelectedMineralEverywhere();
   EXPECT_TRUE(bench.table().isChecked(0));
 }
 
@@ -164,7 +164,7 @@ TEST_F(PointsTest, LaterLoadAddsMineralsToTheCurrentPoint) {
   load("1\tS1\tr1\tQz\tq1 vein\r\n");
   // Still the same point; the list grows only on a rebuild.
   EXPECT_EQ(minerals().size(), 3u);
-  bench.RowCheckClicked(0, true);
+  bench.setRowChecked(0, true);
   EXPECT_EQ(minerals(), (std::vector<std::string>{"Grt+", "Bt+", "Pl-", "Qz+"}));
   EXPECT_EQ(bench.point().countText, "6");
 }

@@ -23,7 +23,7 @@ class TableCommandsTest : public vestrane::testing::WorkbenchTest {
     std::string path = dir.file(name);
     writeBytes(path, bytes);
     services.openAnswers.push_back(path);
-    bench.Button1Click();
+    bench.loadTableWithDialog();
     return path;
   }
 };

@@ -262,7 +262,7 @@ TEST_F(TableReaderTest, HeaderWithOnlyAnEmptyLineLoadsNoRows) {
 
 TEST_F(TableReaderTest, FailedLoadStillSelectsTheFirstRow) {
   ASSERT_TRUE(parse("Sample\tMineral\tArea\r\nS1\tGrt\tr1 long enough\r\nS2\tBt\tr2 long enough\r\n"));
-  bench.ListView1SelectItem(1, true);
+  bench.setRowSelected(1, true);
   EXPECT_EQ(bench.point().sample, "S2");
   EXPECT_FALSE(parse("no header here\r\nnone\r\n"));
   EXPECT_EQ(bench.selectedRow(), 0);

@@ -10,54 +10,11 @@
 #include <vector>
 
 #include "combine/Points.h"
-#include "platform/core/Files.h"
+#include "platform/core/ByteSink.h"
 #include "platform/core/Services.h"
 #include "table/AnalysisTable.h"
 
 namespace vestrane {
-
-/// Where generated text goes.
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  virtual bool write(std::string_view bytes) = 0;
-  /// Writes @p buffer and leaves it empty. A sink may hand back another
-  /// buffer in its place instead of copying the bytes.
-  virtual bool take(std::string& buffer) {
-    const bool ok = write(buffer);
-    buffer.clear();
-    return ok;
-  }
-  /// The reason of the last failure.
-  virtual std::string error() const { return std::string(); }
-};
-
-/// A sink that streams into a file that replaces its target only when it
-/// is committed.
-class FileSink : public ByteSink {
- public:
-  explicit FileSink(AtomicFile& file) : file_(file) {}
-  bool write(std::string_view bytes) override { return file_.write(bytes); }
-  std::string error() const override { return file_.error(); }
-
- private:
-  AtomicFile& file_;
-};
-
-/// A sink that collects everything in memory.
-class StringSink : public ByteSink {
- public:
-  std::string text;
-  bool write(std::string_view bytes) override {
-    text.append(bytes.data(), bytes.size());
-    return true;
-  }
-};
-
-/// The file name of a point: Sample and Area joined by "_" ("-" values left
-/// out), with space, double quote, * , / : ; < > ? backslash | and control
-/// characters replaced by "-", and ".tab" appended.
-std::string PointFileName(std::string_view sample, std::string_view area);
 
 /// Writes point texts to a sink through a buffer.
 class CombinationWriter {
@@ -77,9 +34,6 @@ class CombinationWriter {
   /// at least 1 and fit 32 bits. @return false when the sink failed or the
   /// run was cancelled.
   bool GeneratePoint(const PointState& state, bool withHeader);
-
-  /// Appends raw text (the header of a run without points).
-  bool writeText(std::string_view text);
 
   /// Writes what is buffered to the sink. @return false when the sink failed.
   bool flush();

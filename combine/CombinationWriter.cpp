@@ -1,4 +1,4 @@
-#include "combine/Generator.h"
+#include "combine/CombinationWriter.h"
 
 #include <cstring>
 
@@ -9,29 +9,7 @@ namespace vestrane {
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
 constexpr long long kReportEvery = 1 << 16;  // lines between progress reports
-
-bool replacedInFileName(unsigned char c) {
-  switch (c) {
-    case ' ': case '"': case '*': case ',': case '/': case ':':
-    case ';': case '<': case '>': case '?': case '\\': case '|':
-      return true;
-    default:
-      return c < 32;
-  }
-}
 }  // namespace
-
-std::string PointFileName(std::string_view sample, std::string_view area) {
-  std::string name;
-  if (sample != kMissing) name.assign(sample.data(), sample.size());
-  if (area != kMissing) {
-    if (!name.empty()) name += '_';
-    name.append(area.data(), area.size());
-  }
-  for (char& c : name)
-    if (replacedInFileName(static_cast<unsigned char>(c))) c = '-';
-  return name + ".tab";
-}
 
 bool CombinationWriter::flush() {
   if (failed_) return false;
@@ -50,8 +28,6 @@ bool CombinationWriter::append(std::string_view bytes) {
   if (buffer_.size() >= kBufferSize) return flush();
   return true;
 }
-
-bool CombinationWriter::writeText(std::string_view text) { return append(text) && !failed_; }
 
 bool CombinationWriter::tick() {
   if (!progress_ || lines_ < nextReport_) return true;

@@ -1,0 +1,37 @@
+#pragma once
+// Platform file of the batch tool: what it needs from the operating system
+// beyond standard C++: its own path, its arguments as UTF-8, binary standard
+// streams, whether standard error is a terminal, and a bus error turned into
+// a message. Everything platform-specific lives in OperatingSystem.cpp and
+// nowhere else.
+
+#include <string>
+#include <vector>
+
+namespace vestrane::cli {
+
+/// The full path of the running executable (UTF-8), or @p argv0 when the
+/// system cannot tell.
+std::string executablePath(const char* argv0);
+
+/// @p path (UTF-8) made absolute against the current folder and normalised
+/// lexically ("a/./b/../c" becomes "a/c"); unchanged when empty or when the
+/// current folder cannot be read.
+std::string absolutePath(const std::string& path);
+
+/// The command-line arguments after the program name, as UTF-8 bytes.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+/// Standard input, output and error carry bytes unchanged (no line-end or
+/// Ctrl-Z translation on Windows).
+void setBinaryStandardStreams();
+
+/// Whether standard error is shown on a terminal.
+bool standardErrorIsTerminal();
+
+/// Table files are mapped into memory; should one be cut short by another
+/// program while it is read, @p message goes to standard error and the tool
+/// exits with status 1 instead of dying of a bus error.
+void reportBusErrorsAs(const std::string& message);
+
+}  // namespace vestrane::cli

@@ -1,0 +1,28 @@
+#pragma once
+// The texts of the messages about files that could not be read or written.
+// The window, the settings file and the batch tool all report these
+// failures, each through the one function that builds its text here.
+
+#include <string>
+
+namespace vestrane {
+
+/// "Error: can not write " + @p what, followed by " (" + @p reason + ")"
+/// when there is a reason.
+std::string cannotWriteMessage(const std::string& what, const std::string& reason = std::string());
+
+/// "Error: can not write file " + @p path: the single point's file could
+/// not be created.
+std::string cannotWriteFileMessage(const std::string& path);
+
+/// "Error: can not read " + @p what + " (" + @p reason + ")".
+std::string cannotReadMessage(const std::string& what, const std::string& reason);
+
+/// "Error: can not read file " + @p path + " (" + @p reason + ")".
+std::string cannotReadFileMessage(const std::string& path, const std::string& reason);
+
+/// The system's reason for the error number @p error; "input/output error"
+/// when the system gave none (0).
+std::string systemReason(int error);
+
+}  // namespace vestrane
