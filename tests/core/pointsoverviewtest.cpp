@@ -22,10 +22,6 @@ namespace {
 
 class PointsOverviewTest : public vestrane::testing::WorkbenchTest {
  protected:
-  void load(const std::string& text) {
-    std::string t = text;
-    ASSERT_TRUE(bench.ParseTableText(t));
-  }
 
   /// Writes the run for real, as separate files and as one combined text,
   /// and compares every figure of the overview with what was written.

@@ -11,22 +11,7 @@
 
 using namespace vestrane;
 
-namespace {
-
-class TotalFilterTest : public vestrane::testing::WorkbenchTest {
- protected:
-  void load(const std::string& text) {
-    std::string t = text;
-    ASSERT_TRUE(bench.ParseTableText(t));
-  }
-  std::string checks() const {
-    std::string flags;
-    for (int row = 0; row < table.rowCount(); ++row) flags += table.isChecked(row) ? '1' : '0';
-    return flags;
-  }
-};
-
-}  // namespace
+using TotalFilterTest = vestrane::testing::WorkbenchTest;
 
 TEST(AnalysisNumberTest, SignsSeparatorsAndNonNumbers) {
   const struct {
@@ -73,14 +58,14 @@ TEST_F(TotalFilterTest, TotalColumnAndBounds) {
   TotalRange range;  // 98.5 to 101.5 in the default column
   range.column = defaultTotalColumn(table);
   TotalFilterResult result = uncheckByTotal(bench.table(), range);
-  EXPECT_EQ(checks(), "0110100");
+  EXPECT_EQ(checkFlags(), "0110100");
   EXPECT_EQ(result.unchecked, 2);
   EXPECT_EQ(result.withoutNumber, 1);
   EXPECT_EQ(result.changedRows, (std::vector<int>{0, 3}));
 
   // Run again, nothing is left to uncheck; unchecked rows are never checked.
   result = uncheckByTotal(bench.table(), range);
-  EXPECT_EQ(checks(), "0110100");
+  EXPECT_EQ(checkFlags(), "0110100");
   EXPECT_EQ(result.unchecked, 0);
   EXPECT_EQ(result.withoutNumber, 1);
 }
@@ -103,13 +88,13 @@ TEST_F(TotalFilterTest, SumOfExtraColumnsAtTheCurrentPoint) {
   TotalRange range;
   const int point = table.findPoint("S", "A");
   TotalFilterResult result = uncheckByTotalAtPoint(bench.table(), range, point);
-  EXPECT_EQ(checks(), "10011");  // the other point's row stays checked
+  EXPECT_EQ(checkFlags(), "10011");  // the other point's row stays checked
   EXPECT_EQ(result.unchecked, 2);
   EXPECT_EQ(result.withoutNumber, 1);
   EXPECT_EQ(uncheckByTotalAtPoint(bench.table(), range, -1).unchecked, 0);
 
   result = uncheckByTotal(bench.table(), range);
-  EXPECT_EQ(checks(), "10010");
+  EXPECT_EQ(checkFlags(), "10010");
   EXPECT_EQ(result.changedRows, (std::vector<int>{4}));
 }
 
@@ -124,5 +109,5 @@ TEST_F(TotalFilterTest, SumOnTheBoundIsKept) {
   }
   load(header + "\r\n" + row + "\r\n");
   EXPECT_EQ(uncheckByTotal(bench.table(), TotalRange()).unchecked, 0);
-  EXPECT_EQ(checks(), "1");
+  EXPECT_EQ(checkFlags(), "1");
 }

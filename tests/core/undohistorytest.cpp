@@ -17,11 +17,7 @@ class UndoHistoryTest : public vestrane::testing::WorkbenchTest {
  protected:
   AnalysisTable& live = bench.table();
 
-  void load(const std::string& text) {
-    std::string t = text;
-    ASSERT_TRUE(bench.ParseTableText(t));
-  }
-  /// @p rows rows in points of 40, the later ones with an extra column.
+  /// @p rows rows in points of 40, every seventh unchecked.
   void loadRows(int rows) {
     std::string text = "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tFeO\r\n";
     for (int r = 0; r < rows; ++r) {
@@ -31,11 +27,6 @@ class UndoHistoryTest : public vestrane::testing::WorkbenchTest {
               "\t" + std::to_string(r % 31) + ",5\r\n";
     }
     load(text);
-  }
-  std::string checks() const {
-    std::string flags;
-    for (int row = 0; row < table.rowCount(); ++row) flags += table.isChecked(row) ? '1' : '0';
-    return flags;
   }
 };
 
@@ -53,7 +44,7 @@ UndoView viewOf(const std::string& caption, const std::string& sample, int row) 
 TEST_F(UndoHistoryTest, CheckStepsGoBackAndForth) {
   loadRows(320);
   UndoHistory history;
-  const std::string original = checks();
+  const std::string original = checkFlags();
   UndoView view = viewOf("Vestrane - a.tab", "KL-0", 0);
 
   // One check box, then a change of most rows (kept as a bitmap).
@@ -61,29 +52,29 @@ TEST_F(UndoHistoryTest, CheckStepsGoBackAndForth) {
   EXPECT_FALSE(history.recordChecks("Check box", beforeBox, live, view));  // nothing changed yet
   live.setChecked(5, false);
   ASSERT_TRUE(history.recordChecks("Check box", beforeBox, live, view));
-  const std::string afterBox = checks();
+  const std::string afterBox = checkFlags();
 
   CheckSnapshot beforeMineral(live);
   for (int row = 0; row < live.rowCount(); ++row)
     if (row % 3) live.setChecked(row, false);
   ASSERT_TRUE(history.recordChecks(kStepUncheckMineral, beforeMineral, live, viewOf("c2", "KL-0", 7)));
-  const std::string afterMineral = checks();
+  const std::string afterMineral = checkFlags();
   view = viewOf("c3", "other", 9);
 
   EXPECT_EQ(history.undoName(), "(Un)check mineral");
   EXPECT_EQ(history.undo(live, view), "(Un)check mineral");
-  EXPECT_EQ(checks(), afterBox);
+  EXPECT_EQ(checkFlags(), afterBox);
   EXPECT_EQ(view.caption, "c2");
   EXPECT_EQ(view.selectedRow, 7);
   EXPECT_EQ(history.undo(live, view), "Check box");
-  EXPECT_EQ(checks(), original);
+  EXPECT_EQ(checkFlags(), original);
   EXPECT_EQ(view.caption, "Vestrane - a.tab");
   EXPECT_EQ(history.undo(live, view), "");  // nothing left
 
   EXPECT_EQ(history.redoName(), "Check box");
   EXPECT_EQ(history.redo(live, view), "Check box");
   EXPECT_EQ(history.redo(live, view), "(Un)check mineral");
-  EXPECT_EQ(checks(), afterMineral);
+  EXPECT_EQ(checkFlags(), afterMineral);
   EXPECT_EQ(view.caption, "c3");
   EXPECT_EQ(view.sample, "other");
   EXPECT_FALSE(history.canRedo());
