@@ -1,6 +1,7 @@
 // Engine figures at microprobe scale: loading a file of 200,000 rows in
 // 5,000 points, selecting points, toggling check boxes and rebuilding
-// groups, and writing all combinations. Run: build/bin/engine_bench
+// groups, the points overview, and writing all combinations.
+// Run: build/bin/engine_bench
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "app/core/Workbench.h"
+#include "combine/PointsOverview.h"
 #include "platform/core/ByteSink.h"
 #include "table/TableReader.h"
 
@@ -163,6 +165,30 @@ void BM_UncheckMineralEverywhere(benchmark::State& state) {
   for (auto _ : state) l.bench.toggleSelectedMineralEverywhere();
 }
 BENCHMARK(BM_UncheckMineralEverywhere)->Unit(benchmark::kMillisecond);
+
+/// The points overview of a run: every point's count and exact file size.
+void overview(benchmark::State& state, const Loaded& l) {
+  std::size_t points = 0;
+  for (auto _ : state) {
+    PointsOverview o = overviewOfRun(l.bench.table());
+    points = o.points.size();
+    benchmark::DoNotOptimize(o.combinedBytes);
+  }
+  state.counters["points"] = static_cast<double>(points);
+}
+
+void BM_PointsOverview200k(benchmark::State& state) {
+  static Loaded l(bigTable());
+  overview(state, l);
+}
+BENCHMARK(BM_PointsOverview200k)->Unit(benchmark::kMillisecond);
+
+void BM_PointsOverview100kPoints(benchmark::State& state) {
+  // 100,000 points of four analyses each, one of every mineral: 400,000 rows.
+  static Loaded l(makeTable(100000, 1, true));
+  overview(state, l);
+}
+BENCHMARK(BM_PointsOverview100kPoints)->Unit(benchmark::kMillisecond);
 
 /// Writes every point of the loaded table's checked rows into a counting sink.
 void generateAll(benchmark::State& state, Loaded& l) {

@@ -71,6 +71,19 @@ class WorkbenchTest : public ::testing::Test {
     settings.path = dir.path();
     bench.setDialogFoldersFromSettings();
   }
+
+  /// Appends table text, which must read.
+  void load(const std::string& text) {
+    std::string t = text;
+    ASSERT_TRUE(bench.ParseTableText(t));
+  }
+
+  /// The rows' checked flags, "1" or "0" each.
+  std::string checkFlags() const {
+    std::string flags;
+    for (int row = 0; row < table.rowCount(); ++row) flags += table.isChecked(row) ? '1' : '0';
+    return flags;
+  }
 };
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {

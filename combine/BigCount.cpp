@@ -1,0 +1,97 @@
+#include "combine/BigCount.h"
+
+#include <algorithm>
+
+namespace vestrane {
+
+BigCount::BigCount(std::uint64_t value) {
+  while (value != 0) {
+    limbs_.push_back(static_cast<std::uint32_t>(value));
+    value >>= 32;
+  }
+}
+
+BigCount& BigCount::operator+=(const BigCount& other) {
+  if (limbs_.size() < other.limbs_.size()) limbs_.resize(other.limbs_.size(), 0);
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < limbs_.size(); ++i) {
+    if (i >= other.limbs_.size() && carry == 0) break;
+    std::uint64_t sum = carry + limbs_[i] + (i < other.limbs_.size() ? other.limbs_[i] : 0u);
+    limbs_[i] = static_cast<std::uint32_t>(sum);
+    carry = sum >> 32;
+  }
+  if (carry) limbs_.push_back(static_cast<std::uint32_t>(carry));
+  return *this;
+}
+
+void BigCount::multiplyLimbs(std::uint32_t factor) {
+  std::uint64_t carry = 0;
+  for (std::uint32_t& limb : limbs_) {
+    std::uint64_t v = static_cast<std::uint64_t>(limb) * factor + carry;
+    limb = static_cast<std::uint32_t>(v);
+    carry = v >> 32;
+  }
+  if (carry) limbs_.push_back(static_cast<std::uint32_t>(carry));
+}
+
+BigCount& BigCount::operator*=(std::uint64_t factor) {
+  if (factor == 0 || limbs_.empty()) {
+    limbs_.clear();
+    return *this;
+  }
+  const auto low = static_cast<std::uint32_t>(factor);
+  const auto high = static_cast<std::uint32_t>(factor >> 32);
+  if (high == 0) {
+    multiplyLimbs(low);
+    return *this;
+  }
+  // value * (high * 2^32 + low): the high part shifted by one limb.
+  BigCount upper = *this;
+  upper.multiplyLimbs(high);
+  upper.limbs_.insert(upper.limbs_.begin(), 0u);
+  if (low == 0)
+    limbs_.clear();
+  else
+    multiplyLimbs(low);
+  return *this += upper;
+}
+
+bool BigCount::atMost(std::uint64_t limit) const {
+  if (limbs_.size() > 2) return false;
+  std::uint64_t v = 0;
+  for (std::size_t i = limbs_.size(); i-- > 0;) v = (v << 32) | limbs_[i];
+  return v <= limit;
+}
+
+bool BigCount::operator<(const BigCount& other) const {
+  if (limbs_.size() != other.limbs_.size()) return limbs_.size() < other.limbs_.size();
+  return std::lexicographical_compare(limbs_.rbegin(), limbs_.rend(), other.limbs_.rbegin(),
+                                      other.limbs_.rend());
+}
+
+std::string BigCount::toDecimal() const {
+  if (limbs_.empty()) return "0";
+  // Nine decimal digits at a time: divide by 10^9 until nothing is left.
+  constexpr std::uint32_t kChunk = 1000000000u;
+  std::vector<std::uint32_t> n = limbs_;
+  std::vector<std::uint32_t> chunks;
+  while (!n.empty()) {
+    std::uint64_t rem = 0;
+    for (std::size_t i = n.size(); i-- > 0;) {
+      std::uint64_t cur = (rem << 32) | n[i];
+      n[i] = static_cast<std::uint32_t>(cur / kChunk);
+      rem = cur % kChunk;
+    }
+    while (!n.empty() && n.back() == 0) n.pop_back();
+    chunks.push_back(static_cast<std::uint32_t>(rem));
+  }
+  std::string text = std::to_string(chunks.back());
+  for (std::size_t i = chunks.size() - 1; i-- > 0;) {
+    std::string part = std::to_string(chunks[i]);
+    text.append(9 - part.size(), '0');
+    text += part;
+  }
+  return text;
+}
+
+}  // namespace vestrane

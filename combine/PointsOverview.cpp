@@ -1,0 +1,109 @@
+#include "combine/PointsOverview.h"
+
+#include "combine/Points.h"
+#include "combine/RunPoints.h"
+#include "table/TableWriter.h"
+
+namespace vestrane {
+
+PointsOverview overviewOfRun(const AnalysisTable& table) {
+  PointsOverview overview;
+  const std::vector<RunPoint> run = runPoints(table);
+  overview.points.reserve(run.size());
+  const BigCount header(HeaderLine(table).size());
+  if (!run.empty()) overview.combinedBytes = header;
+
+  PointState state;
+  std::string cells;
+  for (const RunPoint& p : run) {
+    // The point's groups exactly as generating it would build them.
+    MakePointCurrent(table, state, p.point);
+    PointOverview o;
+    o.sample.assign(p.sample.data(), p.sample.size());
+    o.area.assign(p.area.data(), p.area.size());
+    o.point = p.point;
+    o.firstRow = p.firstRow;
+
+    // A combination line is "1", TAB, Sample, TAB, the Area cell, the cells
+    // from Mineral on (each after a TAB) and CR LF. The Area cell is the
+    // same in every line of the point, so it is added at the end. Adding a
+    // group of s rows whose lines (without Area cell) have L bytes in all
+    // to c combinations of b bytes gives c * s combinations of b * s + c * L
+    // bytes: each earlier combination meets each of the s rows.
+    BigCount count(1);
+    BigCount body;
+    std::uint64_t minerals = 0;
+    for (std::size_t i = 0; i < state.groups.size(); ++i) {
+      const std::vector<int>& group = state.groups[i];
+      if (group.empty()) continue;
+      ++minerals;
+      std::uint64_t length = 0;
+      for (int row : group) {
+        cells.clear();
+        table.appendCells(row, ColMineral, cells);
+        length += 2 + p.sample.size() + 1 + cells.size() + 2;
+      }
+      BigCount added = count;
+      added *= length;
+      body *= group.size();
+      body += added;
+      count *= group.size();
+      o.minerals.push_back({state.minerals[i].mineral, static_cast<std::uint32_t>(group.size())});
+    }
+
+    // The Area cell: with two or more combinations the area (none for "-"),
+    // "_" and the index padded to the max index's width; else the area as it is.
+    o.generable = state.count.fitsInt32();
+    const bool indexed = !(o.generable && state.count.toInt32() < 2);
+    std::uint64_t areaCell = p.area.size();
+    if (indexed) areaCell = (p.area == kMissing ? 0 : p.area.size() + 1) + state.maxIndexText.size();
+
+    o.lines = count;
+    o.lines *= minerals;
+    BigCount areaBytes = o.lines;
+    areaBytes *= areaCell;
+    body += areaBytes;
+    o.combinations = std::move(count);
+    o.bytes = header;
+    o.bytes += body;
+
+    overview.combinations += o.combinations;
+    overview.lines += o.lines;
+    overview.combinedBytes += body;
+    overview.allGenerable = overview.allGenerable && o.generable;
+    overview.points.push_back(std::move(o));
+  }
+  return overview;
+}
+
+std::string pointsListing(const PointsOverview& overview) {
+  std::string out = "Sample\tArea\tMinerals\tCombinations\tLines\tBytes\n";
+  for (const PointOverview& p : overview.points) {
+    out += p.sample;
+    out += '\t';
+    out += p.area;
+    out += '\t';
+    for (std::size_t i = 0; i < p.minerals.size(); ++i) {
+      if (i) out += ' ';
+      out += p.minerals[i].mineral;
+      out += ':';
+      out += std::to_string(p.minerals[i].analyses);
+    }
+    out += '\t';
+    out += p.combinations.toDecimal();
+    out += '\t';
+    out += p.lines.toDecimal();
+    out += '\t';
+    out += p.bytes.toDecimal();
+    out += '\n';
+  }
+  return out;
+}
+
+std::string pointsSummary(const PointsOverview& overview) {
+  return std::to_string(overview.points.size()) + " points, " + overview.combinations.toDecimal() +
+         " combinations, " + overview.lines.toDecimal() + " lines, " +
+         overview.combinedBytes.toDecimal() + " bytes in one combined file";
+}
+
+}  // namespace vestrane
