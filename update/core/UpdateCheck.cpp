@@ -5,6 +5,7 @@
 
 #include "platform/core/Files.h"
 #include "platform/core/Services.h"
+#include "settings/DateTimeText.h"
 #include "settings/Settings.h"
 #include "settings/Text.h"
 
