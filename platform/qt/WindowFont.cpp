@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QRect>
+#include <functional>
 
 namespace vestrane {
 
@@ -13,6 +14,30 @@ namespace {
 
 /// Whether the system has the family @p font asks for, not a stand-in.
 bool systemHasFamily(const QFont& font) { return QFontInfo(font).family() == font.family(); }
+
+/// Whether a font is narrow and small enough for what it has to show.
+using FontFits = std::function<bool(const QFont&)>;
+
+/// @p font narrowed until @p fits accepts it (see fittedFont).
+QFont narrowedFont(QFont font, const FontFits& fits, qreal minimumSize) {
+  if (fits(font)) return font;
+  for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+    font.setStretch(stretch);
+    if (fits(font)) return font;
+  }
+  const bool pixels = font.pixelSize() > 0;
+  qreal size = pixels ? font.pixelSize() : font.pointSizeF();
+  const qreal step = pixels ? 1 : 0.5;
+  while (size - step >= minimumSize) {
+    size -= step;
+    if (pixels)
+      font.setPixelSize(static_cast<int>(size));
+    else
+      font.setPointSizeF(size);
+    if (fits(font)) return font;
+  }
+  return font;
+}
 
 }  // namespace
 
@@ -34,26 +59,6 @@ WindowFont windowFont() {
   font = QGuiApplication::font();
   font.setPointSizeF(8);
   return {font, true};
-}
-
-QFont narrowedFont(QFont font, const FontFits& fits, qreal minimumSize) {
-  if (fits(font)) return font;
-  for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-    font.setStretch(stretch);
-    if (fits(font)) return font;
-  }
-  const bool pixels = font.pixelSize() > 0;
-  qreal size = pixels ? font.pixelSize() : font.pointSizeF();
-  const qreal step = pixels ? 1 : 0.5;
-  while (size - step >= minimumSize) {
-    size -= step;
-    if (pixels)
-      font.setPixelSize(static_cast<int>(size));
-    else
-      font.setPointSizeF(size);
-    if (fits(font)) return font;
-  }
-  return font;
 }
 
 QFont fittedFont(const QFont& font, const std::vector<FitText>& texts, qreal minimumSize) {

@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QSize>
 #include <QString>
-#include <functional>
 #include <vector>
 
 namespace vestrane {
@@ -29,26 +28,20 @@ struct WindowFont {
 };
 WindowFont windowFont();
 
-/// Whether a font is narrow and small enough for what it has to show.
-using FontFits = std::function<bool(const QFont&)>;
-
-/// @p font narrowed until @p fits accepts it: first a semi-condensed then a
-/// condensed face, then smaller sizes down to @p minimumSize (points or
-/// pixels, whichever @p font is given in). A font that fits is returned
-/// unchanged; one that never fits comes back at its narrowest and smallest.
-QFont narrowedFont(QFont font, const FontFits& fits, qreal minimumSize);
-
 /// A text shown on one line and the width it has to fit in, in pixels.
 struct FitText {
   QString text;
   int width;
 };
 
-/// @p font narrowed until every text fits its width.
+/// @p font narrowed until every text fits its width: first a semi-condensed
+/// then a condensed face, then smaller sizes down to @p minimumSize (points
+/// or pixels, whichever @p font is given in). A font that fits is returned
+/// unchanged; one that never fits comes back at its narrowest and smallest.
 QFont fittedFont(const QFont& font, const std::vector<FitText>& texts, qreal minimumSize = 6);
 
-/// @p font narrowed until @p text, centred and wrapped at word boundaries,
-/// fits @p box.
+/// @p font narrowed as fittedFont does until @p text, centred and wrapped
+/// at word boundaries, fits @p box.
 QFont fittedWrappedFont(const QFont& font, const QString& text, const QSize& box,
                         qreal minimumSize);
 
