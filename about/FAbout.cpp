@@ -31,25 +31,6 @@ QFont pixelFont(const char* family, QFont::StyleHint hint, int pixels, bool bold
   return designedFont(QString::fromLatin1(family), hint, like);
 }
 
-/// @p font narrowed until @p text, wrapped at word boundaries, fits @p box.
-QFont fittedWrapped(QFont font, const QString& text, const QSize& box) {
-  auto fits = [&](const QFont& candidate) {
-    const QRect needed = QFontMetrics(candidate).boundingRect(
-        QRect(QPoint(0, 0), QSize(box.width(), 10000)), Qt::AlignHCenter | Qt::TextWordWrap, text);
-    return needed.width() <= box.width() && needed.height() <= box.height();
-  };
-  if (fits(font)) return font;
-  for (int stretch : {int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-    font.setStretch(stretch);
-    if (fits(font)) return font;
-  }
-  for (int pixels = font.pixelSize() - 1; pixels >= 8; --pixels) {
-    font.setPixelSize(pixels);
-    if (fits(font)) return font;
-  }
-  return font;
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font) {
   auto* label = new QLabel(text, parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -81,7 +62,7 @@ TFAbout::TFAbout(Services& services, std::string helpFilePath, QWidget* parent)
 
 void TFAbout::createControls() {
   // The buttons use the window's own font.
-  QFont buttonFont = pixelFont("MS Sans Serif", QFont::SansSerif, 9, false);
+  QFont buttonFont = pixelFont(kWindowFamily, QFont::SansSerif, 9, false);
   setFont(buttonFont);
 
   Image1 = new QLabel(this);
@@ -97,8 +78,8 @@ void TFAbout::createControls() {
   const QString description = QString::fromLatin1(kDescription);
   const QRect descriptionBox(112, 26, 209, 36);
   Label2 = makeLabel(this, "Label2", description,
-                     fittedWrapped(pixelFont("Times New Roman", QFont::Serif, 15, true),
-                                   description, descriptionBox.size()));
+                     fittedWrappedFont(pixelFont("Times New Roman", QFont::Serif, 15, true),
+                                       description, descriptionBox.size(), 8));
   setTextColor(Label2, kMaroon);
   Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   Label2->setWordWrap(true);

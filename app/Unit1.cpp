@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,7 +18,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
@@ -31,6 +29,7 @@
 #include "app/ProgramIcon.h"
 #include "app/TableModel.h"
 #include "platform/core/Files.h"
+#include "platform/qt/FixedHeightDelegate.h"
 #include "platform/qt/QtServices.h"
 #include "platform/qt/WindowFont.h"
 #include "update/core/uVersions.h"
@@ -99,37 +98,23 @@ constexpr PanelControl kSeparateFiles{"CheckBox2", "Separate files", {219, 19, 8
 constexpr PanelControl kPanelControls[] = {kLoadButton, kGenerateButton, kAboutButton, kAllAtOnce,
                                            kSeparateFiles};
 
-/// The window's font: MS Sans Serif 8 pt where it exists. Elsewhere the
-/// platform's default family at 8 pt, narrowed (a condensed face, then a
-/// smaller size) until the panel's captions fit their designed widths, since
+/// The window's font (see windowFont). A font standing in for MS Sans Serif
+/// is narrowed until the panel's captions fit their designed widths, since
 /// the common replacements are wider than MS Sans Serif.
-QFont windowFont(const QStyle* style) {
-  QFont font(QStringLiteral("MS Sans Serif"), 8);
-  if (QFontInfo(font).family() == font.family()) return font;
-  font = QApplication::font();
-  font.setPointSizeF(8);
+QFont mainWindowFont(const QStyle* style) {
+  WindowFont chosen = windowFont();
+  if (!chosen.standIn) return chosen.font;
   const int checkBoxIndent = style->pixelMetric(QStyle::PM_IndicatorWidth) +
                              style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 2;
   const int buttonIndent = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin) / 2 +
                                 style->pixelMetric(QStyle::PM_DefaultFrameWidth));
-  auto fits = [&](const QFont& candidate) {
-    const QFontMetrics metrics(candidate);
-    for (const PanelControl& control : kPanelControls) {
-      const int needed = metrics.horizontalAdvance(QString::fromUtf8(control.text)) +
-                         (control.checkBox ? checkBoxIndent : buttonIndent);
-      if (needed > control.bounds.width()) return false;
-    }
-    return true;
-  };
-  for (int stretch : {100, int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-    font.setStretch(stretch);
-    if (fits(font)) return font;
-  }
-  for (qreal size = 7.5; size >= 6; size -= 0.5) {
-    font.setPointSizeF(size);
-    if (fits(font)) return font;
-  }
-  return font;
+  std::vector<FitText> captions;
+  for (const PanelControl& control : kPanelControls)
+    captions.push_back({QString::fromUtf8(control.text),
+                        control.bounds.width() - (control.checkBox ? checkBoxIndent : buttonIndent)});
+  // The face's normal width is tried first.
+  chosen.font.setStretch(QFont::Unstretched);
+  return fittedFont(chosen.font, captions);
 }
 
 }  // namespace
@@ -263,7 +248,7 @@ TForm1::~TForm1() {
 void TForm1::createControls() {
   setWindowTitle(QString::fromUtf8(kCaptionPlain));
   setWindowIcon(programIcon());
-  setFont(windowFont(style()));
+  setFont(mainWindowFont(style()));
   setMinimumSize(kMinWidth, kMinHeight);
   resize(kMinWidth, kMinHeight);
   setAcceptDrops(true);

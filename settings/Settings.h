@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/DateTimeText.h"
+
 namespace vestrane {
 
 class Services;
@@ -23,19 +25,6 @@ struct AliasLists {
   AliasList area;
   AliasList mineral;
   AliasList analysis;
-};
-
-/// Format of the date-time text form of LastUpdate: the system locale's time
-/// settings, with the date always written dd.mm.yyyy.
-struct DateSettings {
-  char timeSeparator = ':';
-  /// Long time format in Qt's pattern letters (h, hh, H, HH, m, mm, s, ss, AP, ap).
-  std::string longTimeFormat = "hh:mm:ss";
-  std::string amText = "AM";
-  std::string pmText = "PM";
-
-  /// The settings of the system's locale.
-  static DateSettings fromSystemLocale();
 };
 
 struct Settings {
@@ -56,13 +45,6 @@ std::string SettingsFileName(const std::string& exePath);
 /// digits or hexadecimal ones after "$", "x", "X", "0x" or "0X"; nothing after
 /// the digits, and within the signed 32-bit range.
 bool ParseSettingsInteger(const std::string& text, std::int32_t& value);
-
-/// The date-time text form of LastUpdate.
-std::string DateTimeToText(double dateTime, const DateSettings& format);
-bool TextToDateTime(const std::string& text, const DateSettings& format, double& dateTime);
-
-/// Now, as days since 30 December 1899 in local time.
-double CurrentDateTime();
 
 /// Reads @p fileName into @p settings; messages go to @p services. A file that
 /// cannot be opened leaves the values alone, silently. @return false only

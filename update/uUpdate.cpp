@@ -11,11 +11,11 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
 
 #include "platform/core/Services.h"
+#include "platform/qt/FixedHeightDelegate.h"
 #include "platform/qt/QtServices.h"
 #include "platform/qt/WindowFont.h"
 #include "settings/Settings.h"
@@ -30,7 +30,6 @@ constexpr int kMargin = 4;
 constexpr int kControlWidth = TUpdate::kPanelWidth - 2 * kMargin;
 
 const char* const kPeriods[] = {"Daily", "Weekly", "Monthly"};
-
 
 }  // namespace
 
@@ -52,17 +51,12 @@ TUpdate::TUpdate(Services& services, Settings& settings, HttpClient& http, QWidg
   setMinimumSize(kMinSize, kMinSize);
   resize(kWidth, kHeight);
   createControls();
-  // FormCreate: LinkList lives in the checker, made with the window.
 }
 
 TUpdate::~TUpdate() = default;
 
 void TUpdate::createControls() {
-  QFont font(QStringLiteral("MS Sans Serif"), 8);
-  if (QFontInfo(font).family() != font.family()) {
-    font = QApplication::font();
-    font.setPointSizeF(8);
-  }
+  QFont font = windowFont().font;
   // The panel's captions fit its width: a narrower face or a smaller size
   // where the system's font is wider than the one the window was drawn with.
   const int checkIndent = style()->pixelMetric(QStyle::PM_IndicatorWidth) +

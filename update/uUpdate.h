@@ -90,6 +90,8 @@ class TUpdate : public QDialog, private UpdateView {
   void bringToFront() override;
 
   Services& services_;
+  /// The check and its state, LinkList among it: made with the window and
+  /// freed with it.
   UpdateChecker checker_;
   QWidget* mainWindow_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fakes/FakeServices.h"
+#include "settings/DateTimeText.h"
 #include "settings/Settings.h"
 
 namespace fs = std::filesystem;
@@ -156,7 +157,7 @@ TEST_F(SettingsTest, LastUpdateIsReadOrBecomesNow) {
   EXPECT_TRUE(services_.messages.empty());
 }
 
-TEST_F(SettingsTest, DateTimeTextForm) {
+TEST(DateTimeTextTest, WritesAndReadsTheTextForm) {
   EXPECT_EQ(DateTimeToText(0.0, kClock24), "30.12.1899");
   EXPECT_EQ(DateTimeToText(36526.0, kClock24), "01.01.2000");
   EXPECT_EQ(DateTimeToText(45366 + 45045 * kSecond, kClock24), "15.03.2024 12:30:45");
@@ -180,7 +181,7 @@ TEST_F(SettingsTest, DateTimeTextForm) {
   }
 }
 
-TEST_F(SettingsTest, SystemLocaleFormatReadsBackWhatItWrites) {
+TEST(DateTimeTextTest, SystemLocaleFormatReadsBackWhatItWrites) {
   const DateSettings system = DateSettings::fromSystemLocale();
   EXPECT_FALSE(system.longTimeFormat.empty());
   const double value = 45366 + 45045 * kSecond;

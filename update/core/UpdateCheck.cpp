@@ -1,10 +1,10 @@
 #include "update/core/UpdateCheck.h"
 
 #include <cmath>
-#include <stdexcept>
 
 #include "platform/core/Files.h"
 #include "platform/core/Services.h"
+#include "settings/DateTimeText.h"
 #include "settings/Settings.h"
 #include "settings/Text.h"
 
@@ -53,8 +53,11 @@ VersionFileReport ParseVersionFile(std::string_view text, const std::string& pro
   auto handleLine = [&](const std::string& line) {
     if (report.published.Major == 0) {
       // A version line; parts it does not give keep what earlier version
-      // lines of this file gave.
-      StrToVersion(line, report.published);
+      // lines of this file gave. One out of range ends the reading.
+      if (!readVersion(line, report.published)) {
+        report.rangeError = true;
+        return;
+      }
       report.upToDate = IsActual(progVersion, report.published);
       if (report.upToDate) {
         report.messageLines.push_back("Your version of " + progName + " (" +
@@ -82,19 +85,16 @@ VersionFileReport ParseVersionFile(std::string_view text, const std::string& pro
   };
 
   std::string line;
-  try {
-    for (char c : text) {
-      if (c == '\r' || c == '\n') {
-        if (!line.empty()) handleLine(line);
-        line.clear();
-      } else {
-        line += c;
-      }
+  for (char c : text) {
+    if (c == '\r' || c == '\n') {
+      if (!line.empty()) handleLine(line);
+      if (report.rangeError) break;
+      line.clear();
+    } else {
+      line += c;
     }
-    // A last line that no line end closed is dropped.
-  } catch (const VersionRangeError&) {
-    report.rangeError = true;
   }
+  // A last line that no line end closed is dropped.
   return report;
 }
 
@@ -137,25 +137,33 @@ double& UpdateChecker::LastUpdate() { return settings_.lastUpdate; }
 
 void UpdateChecker::CheckUpdates(bool manual) {
   view_.clearMessages();
+  bool failed = false;
   try {
     std::string body;
-    if (!http_.get(VersionFileUrl(host, ProgName), body))
-      throw std::runtime_error("version file not fetched");
-    if (ShowVersionFile(body, manual)) LastUpdate() = now();
+    if (http_.get(VersionFileUrl(host, ProgName), body)) {
+      const VersionFileOutcome outcome = ShowVersionFile(body, manual);
+      if (outcome == VersionFileOutcome::VersionFound) LastUpdate() = now();
+      failed = outcome == VersionFileOutcome::Failed;
+    } else {
+      failed = true;
+    }
   } catch (...) {
-    // Whatever went wrong, the user sees one message, then the window.
-    view_.bringToFront();
-    services_.showMessage(UpdateErrorMessage(ProgName));
-    if (!view_.isShown()) view_.showModal();
+    // Any other error ends the check the same way.
+    failed = true;
   }
+  if (!failed) return;
+  // Whatever went wrong, the user sees one message, then the window.
+  view_.bringToFront();
+  services_.showMessage(UpdateErrorMessage(ProgName));
+  if (!view_.isShown()) view_.showModal();
 }
 
-bool UpdateChecker::ShowVersionFile(const std::string& text, bool manual) {
+VersionFileOutcome UpdateChecker::ShowVersionFile(const std::string& text, bool manual) {
   const VersionFileReport report = ParseVersionFile(text, ProgName, ProgVersion);
   LinkList = report.urls;
   view_.setLinkCaptions(report.captions);
   view_.addMessageLines(report.messageLines);
-  if (report.rangeError) throw VersionRangeError("version line out of range");
+  if (report.rangeError) return VersionFileOutcome::Failed;
 
   if (!view_.isShown()) {
     switch (WindowActionFor(report, manual)) {
@@ -167,7 +175,7 @@ bool UpdateChecker::ShowVersionFile(const std::string& text, bool manual) {
       case UpdateWindowAction::Show: view_.showModal(); break;
     }
   }
-  return report.versionFound();
+  return report.versionFound() ? VersionFileOutcome::VersionFound : VersionFileOutcome::NoVersion;
 }
 
 void UpdateChecker::AutoCheckUpdates() {

@@ -58,8 +58,8 @@ enum class UpdateWindowAction {
 struct VersionFileReport {
   TVersion published;     ///< from the version lines read, 0.0.0.0 without any
   bool upToDate = false;  ///< outcome of the last version line read
-  /// A version line was rejected by StrToVersion; what came before it is kept
-  /// and the check fails.
+  /// A version line was out of range (StrToVersion rejects it); reading
+  /// stopped there, what came before it is kept and the check fails.
   bool rangeError = false;
   std::vector<std::string> messageLines;
   std::vector<std::string> captions;
@@ -93,6 +93,13 @@ bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, dou
 
 /// Whether @p url may be handed to the shell: an http or https address.
 bool IsWebLink(std::string_view url);
+
+/// How ShowVersionFile ended.
+enum class VersionFileOutcome {
+  NoVersion,     ///< the file named no version
+  VersionFound,  ///< the file named a version (its first part at least 1)
+  Failed,        ///< a version line was out of range: the check fails
+};
 
 /// The Updates window as the check sees it.
 class UpdateView {
@@ -136,10 +143,10 @@ class UpdateChecker {
   /// now when the file named a version.
   void CheckUpdates(bool manual);
 
-  /// Fills the Updates window from @p text and shows it when needed.
-  /// @return whether a version was found. Throws VersionRangeError for a
-  /// version line StrToVersion rejects, after filling what came before it.
-  bool ShowVersionFile(const std::string& text, bool manual);
+  /// Fills the Updates window from @p text and shows it when needed. For a
+  /// version line out of range it fills in what came before that line and
+  /// returns Failed without showing the window; the check reports the failure.
+  VersionFileOutcome ShowVersionFile(const std::string& text, bool manual);
 
   /// Runs CheckUpdates (not manual) when an automatic check is due.
   void AutoCheckUpdates();

@@ -60,6 +60,28 @@ std::uint16_t pieceToPart(std::string_view piece) {
   return static_cast<std::uint16_t>(value & 0xFFFFu);
 }
 
+// Stores the parts of @p text into @p version, one by one. @return why the
+// text is out of range, or nullptr when it was read whole.
+const char* storeVersionParts(const std::string& text, TVersion& version) {
+  std::string s = text;
+  int index = 0;
+  while (!s.empty()) {
+    const std::size_t dot = s.find('.');
+    const std::size_t p = dot == std::string::npos ? 0 : dot + 1;  // counted from 1
+    if (p > 255) return "version number part too long";
+    if (index > 3) return "version number has more than four parts";
+    if (p >= 1) {
+      const std::string piece(trimControls(std::string_view(s).substr(0, p - 1)));
+      s.erase(0, p);
+      part(version, index++) = pieceToPart(piece);
+    } else {
+      part(version, index) = pieceToPart(s);
+      s.clear();
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 void GetOwnVersion() {
@@ -80,23 +102,11 @@ std::string VersionToStr(const TVersion& version) {
 }
 
 void StrToVersion(const std::string& text, TVersion& version) {
-  std::string s = text;
-  int index = 0;
-  while (!s.empty()) {
-    const std::size_t dot = s.find('.');
-    const std::size_t p = dot == std::string::npos ? 0 : dot + 1;  // counted from 1
-    if (p > 255) throw VersionRangeError("version number part too long");
-    if (p >= 1) {
-      const std::string piece(trimControls(std::string_view(s).substr(0, p - 1)));
-      s.erase(0, p);
-      if (index > 3) throw VersionRangeError("version number has more than four parts");
-      part(version, index++) = pieceToPart(piece);
-    } else {
-      if (index > 3) throw VersionRangeError("version number has more than four parts");
-      part(version, index) = pieceToPart(s);
-      s.clear();
-    }
-  }
+  if (const char* problem = storeVersionParts(text, version)) throw VersionRangeError(problem);
+}
+
+bool readVersion(const std::string& text, TVersion& version) {
+  return storeVersionParts(text, version) == nullptr;
 }
 
 bool IsActual(const TVersion& own, const TVersion& published) {

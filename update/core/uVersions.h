@@ -36,6 +36,10 @@ std::string VersionToStr(const TVersion& version);
 /// reach keep their values. Throws VersionRangeError.
 void StrToVersion(const std::string& text, TVersion& version);
 
+/// StrToVersion for callers that go on after a rejected text: @return false
+/// where StrToVersion throws, with the parts stored before that point kept.
+bool readVersion(const std::string& text, TVersion& version);
+
 /// True when @p own counts as up to date against @p published: no part of
 /// the published version is greater than the same part of the own one.
 bool IsActual(const TVersion& own, const TVersion& published);
