@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/core/Files.h"
+#include "platform/core/Messages.h"
 #include "platform/core/Services.h"
 #include "settings/Text.h"
 
@@ -99,7 +100,7 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
   switch (readWholeFile(fileName, bytes, &reason)) {
     case ReadResult::CannotOpen: return true;
     case ReadResult::ReadError:
-      services.showMessage("Error: can not read " + fileName + " (" + reason + ")");
+      services.showMessage(cannotReadMessage(fileName, reason));
       return false;
     case ReadResult::Ok: break;
   }

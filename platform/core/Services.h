@@ -7,7 +7,6 @@
 #include <string>
 
 // The texts of the read and write failures that callers of showMessage report.
-#include "platform/core/Messages.h"
 
 namespace vestrane {
 
