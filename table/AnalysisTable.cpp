@@ -152,7 +152,7 @@ void AnalysisTable::appendCells(int row, int fromColumn, std::string& out) const
   const char* bytes = poolOf(r) + r.poolOffset;
   Unit begin = from == 0 || from > stored ? 0 : static_cast<Unit>(entry[from - 1] & ~kNarrowMissingBit);
   const Unit last = stored == 0 || from >= stored ? begin : static_cast<Unit>(entry[stored - 1] & ~kNarrowMissingBit);
-  // Room for every cell's bytes and TAB, and "-" for the missing ones.
+  // Space for every cell's bytes and TAB, and "-" for the missing ones.
   const std::size_t at = out.size();
   out.resize(at + static_cast<std::size_t>(last - begin) + 2 * static_cast<std::size_t>(wanted - from));
   char* o = out.data() + at;

@@ -89,9 +89,9 @@ class AnalysisTable {
   /// Rows of @p point in increasing order.
   const std::vector<int>& pointRows(int point) const { return points_[static_cast<std::size_t>(point)].rows; }
 
-  /// Makes room for @p rows more rows holding @p cells cells of @p bytes bytes.
+  /// Reserves capacity for @p rows more rows holding @p cells cells of @p bytes bytes.
   void reserve(std::size_t rows, std::size_t cells, std::size_t bytes);
-  /// Gives back the room set aside beyond the rows held.
+  /// Gives back the capacity reserved beyond the rows held.
   void shrinkToFit();
 
   /// Bytes held by the table (cell pool and indexes), for the benchmarks.

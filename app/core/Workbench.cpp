@@ -71,9 +71,9 @@ bool Workbench::LoadTableFile(const std::string& path) {
   // buffer of its own first.
   std::string_view bytes = file.bytes();
   bool parsed;
-  RowRoom room;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &room)) {
-    parsed = reader_.ParseTableView(bytes, &room);
+  RowCapacity capacity;
+  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &capacity)) {
+    parsed = reader_.ParseTableView(bytes, &capacity);
     file.close();
     selectFirstRow();
   } else {

@@ -174,8 +174,8 @@ TEST_F(HostileInputTest, FiftyMegabyteSingleLine) {
   std::string_view data = table.cell(3, 6);
   EXPECT_EQ(data.size(), 1000u);
   EXPECT_EQ(table.cell(3, ColSample), "S1");
-  // The fields the header does not name are not kept; room for the line's
-  // bytes may be.
+  // The fields the header does not name are not kept; capacity reserved for
+  // the line's bytes may be.
   EXPECT_LT(table.memoryUsed(), earlierMemory + file.size() + kMB);
 
   // Every byte of it in one mapped field: the cell holds the whole line.

@@ -1,9 +1,8 @@
-// Reading tables: file-reading rules, header search, column mapping, rows,
-// the ignored-lines report and what a load does to the work directory.
+// Reading tables: header search, column mapping, rows, the ignored-lines
+// report, reading in two parts and what a load does to the work directory.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 #include "TestSupport.h"
@@ -27,21 +26,6 @@ class TableReaderTest : public vestrane::testing::WorkbenchTest {
   bool parse(std::string text) { return bench.ParseTableText(text); }
   std::string cell(int row, int col) { return std::string(table.cell(row, col)); }
 };
-
-// The lines of @p bytes longer than 17 characters, cut at each CR (the byte
-// after it passed over), counted one by one.
-RowRoom roomOfLines(const std::string& bytes) {
-  RowRoom lines;
-  for (std::size_t pos = 0; pos < bytes.size();) {
-    std::size_t cr = std::min(bytes.find('\r', pos), bytes.size());
-    if (cr - pos > 17) {
-      ++lines.rows;
-      lines.bytes += cr - pos;
-    }
-    pos = cr + 2;
-  }
-  return lines;
-}
 
 }  // namespace
 
@@ -77,43 +61,6 @@ TEST_F(TableReaderTest, ReadsTheExampleTable) {
   EXPECT_EQ(bench.saveDialogInitialDir, dir.path());
   EXPECT_EQ(bench.selectedRow(), 0);
   EXPECT_EQ(bench.point().sample, "S-1");
-}
-
-TEST(TableTextBuilderTest, FileReadingRules) {
-  // LF, CR LF, a lone CR dropped inside a line, a last line without line end.
-  EXPECT_EQ(TableTextFromBytes("a\nb\r\nc\rd\ne"), "a\r\nb\r\ncd\r\ne\r\n");
-  EXPECT_EQ(TableTextFromBytes("a\n"), "a\r\n");
-  EXPECT_EQ(TableTextFromBytes(""), "");
-  EXPECT_EQ(TableTextFromBytes("\n"), "\r\n");
-  // Ctrl-Z inside a line ends the line; at the start of a line it ends the input.
-  EXPECT_EQ(TableTextFromBytes("ab\x1a" "cd\nef\n\x1agh\nij"), "ab\r\nef\r\n");
-  // Text fed in pieces gives the same result, even with CR LF split apart.
-  TableTextBuilder b;
-  b.feed("x\r", 2);
-  b.feed("\ny\r", 3);
-  b.feed("z", 1);
-  EXPECT_EQ(b.finish(), "x\r\nyz\r\n");
-}
-
-TEST(TableTextBuilderTest, InPlaceAndChunkedAgree) {
-  // Random texts of the bytes that matter: the three ways of reading agree.
-  std::mt19937 random(12345);
-  const char alphabet[] = {'a', 'b', '\t', '\r', '\n', '\x1a'};
-  for (int round = 0; round < 2000; ++round) {
-    std::string bytes;
-    for (int n = static_cast<int>(random() % 40); n > 0; --n) bytes += alphabet[random() % 6];
-    std::string whole = TableTextFromBytes(bytes);
-    std::string inPlace = bytes;
-    TableTextInPlace(inPlace);
-    TableTextBuilder chunked;
-    for (std::size_t i = 0; i < bytes.size();) {
-      std::size_t n = std::min<std::size_t>(1 + random() % 5, bytes.size() - i);
-      chunked.feed(bytes.data() + i, n);
-      i += n;
-    }
-    ASSERT_EQ(inPlace, whole) << ::testing::PrintToString(bytes);
-    ASSERT_EQ(chunked.finish(), whole) << ::testing::PrintToString(bytes);
-  }
 }
 
 TEST_F(TableReaderTest, FormatErrorsLeaveTheTableAlone) {
@@ -283,58 +230,6 @@ TEST_F(TableReaderTest, ManyColumnsAndFields) {
   EXPECT_EQ(cell(0, 604), "599");
 }
 
-TEST(AliasTest, FirstOccurrenceDecides) {
-  AliasList list = {"MIN"};
-  EXPECT_TRUE(LineHasAlias(list, "MIN\tX"));
-  EXPECT_TRUE(LineHasAlias(list, "X\tMINERAL"));
-  // Only the first occurrence counts: inside a field it hides later ones.
-  EXPECT_FALSE(LineHasAlias(list, "XMIN\tMIN"));
-  EXPECT_FALSE(LineHasAlias({""}, "\tX"));
-  EXPECT_TRUE(FieldMatchesAlias({"SAMPLE"}, "SAMPLES"));
-  EXPECT_FALSE(FieldMatchesAlias({"SAMPLE"}, "SAMPL"));
-  EXPECT_FALSE(FieldMatchesAlias({""}, "ANY"));
-}
-
-TEST(AliasTest, LongAliasListsReadLikeShortOnes) {
-  // Past a few dozen aliases the reader looks them up by hashing. Lists
-  // grown by aliases that never occur must read every table exactly as the
-  // short lists do: headers, later headers, first occurrences, fields that
-  // begin with an alias, letter case and text that is not ASCII.
-  const std::vector<std::string> tables = {
-      "Junk\tSAMPLES\r\nSAMPLE \t  Mineral \tArea\tx\r\nS1\tGrt\tr1\tlong enough line\r\n",
-      "Sample\tMineral\tArea\r\nMineral\tSample\tArea\r\nGrt\tS9\tr9 and more\r\n"
-      "Sample\tMineral\r\nBt\tS9\tr9 and more!\r\nxMIN\tMINERALS\tmore text here\r\n",
-      "XMIN\tMIN\tSample\r\nID\tMIN\tSAMPLE\r\nS1\tgrt\tr1 long enough\r\n"
-      "S2\tmin\u00e9ral\tsampled \u00b5m\r\nAnalysis\tMINISTRY\tSampler\r\nq\tw\te long enough\r\n",
-      "sel\tsa\tar\tmi\tan\tmin\u00e9ral\r\n1\tS\u00e9\tA\tGrt\tx\ty more\r\n"
-      "0\tS2\tB\tOpx\tx\ty more\r\nMI\tSA\tlong enough header\r\nGrt\tS3\tc\r\n",
-      std::string("Sample\tMineral\t\xE9tat\r\nS1\t\xE9pidote\tr1 and more\r\n\xC9TAT\tSample\tMineral\r\n"
-                  "x\tS2\tGrt long enough\r\n"),
-      "XMIN\tMIN\tjunk line\r\nSample\tMineral\tArea\r\nXMIN rock\tMINOR\tr5 long enough\r\n",
-  };
-  Settings shortLists;
-  shortLists.aliases.select = {"SEL"};
-  shortLists.aliases.sample = {"SAMPLE", "SA", "ID"};
-  shortLists.aliases.area = {"AR", "AREA"};
-  shortLists.aliases.mineral = {"MIN", "MI", "MIN\u00c9RAL", "MINERAL"};
-  shortLists.aliases.analysis = {"AN", "", "ANALYSIS"};
-  Settings longLists = shortLists;
-  for (int i = 0; i < 100; ++i) {
-    longLists.aliases.sample.push_back("ZQ" + std::to_string(i));
-    longLists.aliases.mineral.insert(longLists.aliases.mineral.begin(), "ZR" + std::to_string(i));
-    longLists.aliases.area.push_back("ZS" + std::string(static_cast<std::size_t>(i), 'Z'));
-  }
-  for (const std::string& text : tables) {
-    FakeServices servicesShort, servicesLong;
-    Workbench shortBench(shortLists, servicesShort), longBench(longLists, servicesLong);
-    std::string a = text, b = text;
-    EXPECT_EQ(shortBench.ParseTableText(a), longBench.ParseTableText(b)) << text;
-    EXPECT_EQ(SerializeTable(shortBench.table()), SerializeTable(longBench.table())) << text;
-    EXPECT_EQ(servicesShort.messages, servicesLong.messages) << text;
-    EXPECT_GT(shortBench.table().rowCount(), 0) << text;
-  }
-}
-
 TEST_F(TableReaderTest, CaseFollowsTheCodePage) {
   settings.aliases.mineral.push_back("MINÉRAL");  // UTF-8 alias
   // A UTF-8 header is upper-cased by Unicode rules; mineral names too.
@@ -381,34 +276,6 @@ TEST_F(TableReaderTest, RowsFarRightStaySmall) {
   bench.ClearTable();
   ASSERT_TRUE(parse("Sample\tMineral\tNew\r\nS1\tGarnet\tnew value\r\n"));
   EXPECT_EQ(cell(0, 5), "new value");
-}
-
-TEST(TableTextBuilderTest, TableTextIsRecognisedAsTheBuilderSeesIt) {
-  // Bytes are their own table text exactly when the builder gives them back
-  // unchanged (with CR LF after an open last line). Texts long enough for
-  // the wide scans, mostly well-formed, with a stray CR, LF or Ctrl-Z now
-  // and then at any position.
-  std::mt19937 random(777);
-  const char* tokens[] = {"\r\n", "ab", "\t", "x", "a long field of text", "\r", "\n", "\x1a"};
-  int yes = 0, no = 0;
-  for (int round = 0; round < 4000; ++round) {
-    std::string bytes;
-    for (int n = static_cast<int>(random() % 120); n > 0; --n)
-      bytes += tokens[random() % 100 < 97 ? random() % 5 : 5 + random() % 3];
-    std::string closed = bytes.empty() || bytes.back() == '\n' ? bytes : bytes + "\r\n";
-    bool expected = TableTextFromBytes(bytes) == closed;
-    RowRoom room;
-    ASSERT_EQ(IsTableText(bytes, &room), expected) << ::testing::PrintToString(bytes);
-    (expected ? yes : no) += 1;
-    if (!expected) continue;
-    // The room counted on the way: the lines longer than 17 characters.
-    const RowRoom lines = roomOfLines(bytes);
-    EXPECT_EQ(room.rows, lines.rows) << ::testing::PrintToString(bytes);
-    EXPECT_EQ(room.bytes, lines.bytes) << ::testing::PrintToString(bytes);
-  }
-  // Both answers were given many times, so both ways were put to the test.
-  EXPECT_GT(yes, 500);
-  EXPECT_GT(no, 500);
 }
 
 TEST_F(TableReaderTest, FileLoadAgreesWithParsedText) {
@@ -557,6 +424,14 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
     r.rowsAdded = reader.rowsAdded();
   };
   const Settings settings = simpleSettings();
+  // Lists long enough to be looked up by hashing, grown by aliases that
+  // never occur: the second reader tests lines with the first reader's
+  // index, in this form as well, both reading at once.
+  Settings hashed = settings;
+  for (int i = 0; i < 40; ++i) {
+    hashed.aliases.sample.push_back("ZQ" + std::to_string(i));
+    hashed.aliases.mineral.insert(hashed.aliases.mineral.begin(), "ZR" + std::to_string(i));
+  }
   AnalysisTable probe;
   FakeServices probeServices;
   const std::size_t defaultSplitFrom = TableReader(probe, settings.aliases, probeServices).splitFrom;
@@ -579,12 +454,13 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
     if (random() % 3 == 0) text += "S9\tr9\tGrt\ta last line without its end";
 
     Reading lineByLine, inTwo;
+    const Settings& inTwoSettings = round % 4 == 3 ? hashed : settings;
     if (round % 2) {
       read(lineByLine, settings, before, static_cast<std::size_t>(-1));
-      read(inTwo, settings, before, static_cast<std::size_t>(-1));
+      read(inTwo, inTwoSettings, before, static_cast<std::size_t>(-1));
     }
     read(lineByLine, settings, text, static_cast<std::size_t>(-1));
-    read(inTwo, settings, text, big ? defaultSplitFrom : 1 + random() % 64);
+    read(inTwo, inTwoSettings, text, big ? defaultSplitFrom : 1 + random() % 64);
     if (big) {
       ASSERT_GT(text.size(), defaultSplitFrom);
     }
@@ -623,48 +499,10 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
     EXPECT_EQ(inTwo.table.pointRows(p), lineByLine.table.pointRows(p));
 }
 
-TEST(TableTextBuilderTest, LargeTextsAreRecognisedInPartsAsAWhole) {
-  // A text of several megabytes is checked in two parts at once, cut after
-  // the line end nearest past its middle. A CR, LF or Ctrl-Z out of place
-  // anywhere around that cut, or at either end, is found as in a small text,
-  // and the room counted is the room of the whole.
-  std::string text;
-  for (int line = 0; text.size() < (4u << 20) + 4096; ++line)
-    text += "S" + std::to_string(line % 97) + "\tr1\tGrt\tanalysis " + std::to_string(line) +
-            (line % 5 ? "\t37.25\t12.5" : "") + "\r\n";
-  RowRoom room;
-  ASSERT_TRUE(IsTableText(text, &room));
-  const RowRoom expected = roomOfLines(text);
-  EXPECT_EQ(room.rows, expected.rows);
-  EXPECT_EQ(room.bytes, expected.bytes);
-
-  const std::size_t middle = text.size() / 2;
-  const std::size_t cut = text.find('\n', middle) + 1;
-  std::vector<std::size_t> places = {0, 1, text.size() - 2, text.size() - 1};
-  for (std::size_t at = middle - 2; at < cut + 8; ++at) places.push_back(at);
-  int refused = 0;
-  for (std::size_t at : places) {
-    for (char c : {'\n', '\r', '\x1a', 'x'}) {
-      std::string bytes = text;
-      bytes[at] = c;
-      const bool expectedOk = TableTextFromBytes(bytes) == bytes;
-      RowRoom partRoom;
-      ASSERT_EQ(IsTableText(bytes, &partRoom), expectedOk) << at << " " << int(c);
-      if (expectedOk) {
-        const RowRoom whole = roomOfLines(bytes);
-        EXPECT_EQ(partRoom.rows, whole.rows) << at;
-        EXPECT_EQ(partRoom.bytes, whole.bytes) << at;
-      }
-      refused += !expectedOk;
-    }
-  }
-  EXPECT_GT(refused, 40);
-}
-
 TEST_F(TableReaderTest, LargeFileReadInTwoPartsAsCheckedInTwo) {
   // A file of several megabytes is checked in two parts at once and read in
   // two parts cut at the same line; mapped or read, it gives what reading
-  // its text line by line gives, and sets no more room aside than that.
+  // its text line by line gives, and reserves no more capacity than that.
   // Further headers fall in the second part only (the second reader stops
   // at the first), or in the first (the second part is read again).
   for (int headerEvery : {0, 2500, 700}) {
@@ -675,9 +513,9 @@ TEST_F(TableReaderTest, LargeFileReadInTwoPartsAsCheckedInTwo) {
       bytes += (line % 977 == 0 ? std::string("-") : "S" + std::to_string(line % 89)) + "\tr" +
                std::to_string(line % 3) + "\tGrt\tanalysis " + std::to_string(line) + "\t37.25\r\n";
     }
-    RowRoom room;
-    ASSERT_TRUE(IsTableText(bytes, &room));
-    ASSERT_GT(room.secondFrom, 0u);  // the check went in two parts
+    RowCapacity capacity;
+    ASSERT_TRUE(IsTableText(bytes, &capacity));
+    ASSERT_GT(capacity.secondFrom, 0u);  // the check went in two parts
 
     AnalysisTable lineByLine;
     FakeServices lineServices;
