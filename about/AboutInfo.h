@@ -3,7 +3,9 @@
 //
 // FOR PACKAGERS: the three texts below are placeholders of the project. Put
 // your own author line, affiliation and contact address here; the About
-// window and its mail link take them from this file and nowhere else.
+// window and its mail link take them from this file and nowhere else, and so
+// do the Debian package (its maintainer) and the AppStream metadata
+// (packaging/CMakeLists.txt reads the author line and the address).
 
 #include <string>
 

@@ -47,7 +47,7 @@ void setTextColor(QLabel* label, const QColor& color) {
 }  // namespace
 
 TFAbout::TFAbout(Services& services, std::string helpFilePath, QWidget* parent)
-    : QDialog(parent), services_(services), helpFilePath_(std::move(helpFilePath)) {
+    : QDialog(parent), services_(services), help_{std::move(helpFilePath), std::string()} {
   setObjectName(QStringLiteral("FAbout"));
   setWindowTitle(QStringLiteral("About"));
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -200,10 +200,7 @@ void TFAbout::Label6Click() {
 
 void TFAbout::Button1Click() {
   // The window closes once the help is on its way (or the message read).
-  if (fileExists(helpFilePath_))
-    services_.openDocument(helpFilePath_);
-  else
-    services_.showMessage("Error: can not find help-file " + helpFilePath_ + "!");
+  openHelp(help_, services_);
   close();
 }
 

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <string>
 
+#include "app/core/Help.h"
+
 class QLabel;
 class QPushButton;
 
@@ -27,13 +29,17 @@ class TFAbout : public QDialog {
   /// the window is centred.
   TFAbout(Services& services, std::string helpFilePath, QWidget* parent = nullptr);
 
+  /// The first page of the HTML help, shown in the browser where the help
+  /// file cannot be opened.
+  void setHelpPages(std::string firstPage) { help_.firstPage = std::move(firstPage); }
+
   /// The checker that "Updates" runs; until it is given, "Updates" only closes the window.
   void setUpdateChecker(UpdateChecker* checker) { checker_ = checker; }
 
   /// Completes the title label with the program's version: "Vestrane v." + @p version.
   void appendVersion(const std::string& version);
 
-  const std::string& helpFilePath() const { return helpFilePath_; }
+  const std::string& helpFilePath() const { return help_.compiled; }
 
   // Controls, named as users and tests know them.
   QLabel* Image1 = nullptr;
@@ -61,7 +67,7 @@ class TFAbout : public QDialog {
   void Button2Click();
 
   Services& services_;
-  std::string helpFilePath_;
+  HelpFiles help_;
   UpdateChecker* checker_ = nullptr;
 };
 

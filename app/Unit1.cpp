@@ -32,6 +32,7 @@
 #include "platform/qt/FixedHeightDelegate.h"
 #include "platform/qt/QtServices.h"
 #include "platform/qt/WindowFont.h"
+#include "settings/SettingsLocation.h"
 #include "update/core/uVersions.h"
 #include "update/uUpdate.h"
 
@@ -226,7 +227,7 @@ TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
       services_(services),
       engineServices_(std::make_unique<EngineServices>(*this)),
       exePath_(exePath),
-      settingsFile_(SettingsFileName(exePath)),
+      settingsFile_(settingsFileInUse(SettingsFileName(exePath), services)),
       dateFormat_(DateSettings::fromSystemLocale()),
       workbench_(settings_, *engineServices_) {
   setObjectName(QStringLiteral("Form1"));
@@ -539,6 +540,11 @@ void TForm1::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // The files are loaded once the drop has ended, so that the messages of a
   // load do not hold up the program the files were dragged from.
+  loadTableFiles(std::move(files));
+}
+
+void TForm1::loadTableFiles(std::vector<std::string> files) {
+  if (files.empty()) return;
   QTimer::singleShot(0, this, [this, files = std::move(files)] {
     for (const std::string& path : files) {
       guarded([&] {

@@ -39,8 +39,9 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   static constexpr int kMinWidth = 470;
   static constexpr int kMinHeight = 145;
 
-  /// Creates the window and runs FormCreate: the settings file beside
-  /// @p exePath is read now, so its messages appear before any window.
+  /// Creates the window and runs FormCreate: the settings file of
+  /// @p exePath (settingsFileInUse) is read now, so its messages appear
+  /// before any window.
   TForm1(Services& services, const std::string& exePath, QWidget* parent = nullptr);
   ~TForm1() override;
 
@@ -62,6 +63,10 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void setUpdateWindow(TUpdate* update);
   TFAbout* aboutWindow() const { return about_; }
   TUpdate* updateWindow() const { return update_; }
+
+  /// Loads @p files, in this order, as "Load TAB file" does, once the event
+  /// loop runs: after start-up, or after the drop that brought them.
+  void loadTableFiles(std::vector<std::string> files);
 
   /// How long a generation runs before its progress dialog appears.
   void setProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include "app/core/Workbench.h"
 #include "cli/Console.h"
 #include "cli/OperatingSystem.h"
@@ -18,6 +22,7 @@
 #include "platform/core/Messages.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
+#include "settings/SettingsLocation.h"
 #include "settings/Text.h"
 #include "table/TableReader.h"
 #include "table/TableWriter.h"
@@ -49,7 +54,7 @@ constexpr const char* kHelp =
     "\n"
     "  TABLE              a table file; - reads standard input\n"
     "  --settings FILE    the settings file with the alias lists\n"
-    "                     (default: Vestrane.ini beside this program)\n"
+    "                     (default: Vestrane.ini beside this program; see below)\n"
     "  --exclude MINERAL  unchecks every analysis of MINERAL (repeatable)\n"
     "  -o FILE            writes all combinations into one FILE\n"
     "                     (default: - , standard output)\n"
@@ -62,7 +67,13 @@ constexpr const char* kHelp =
     "  --version          prints the version\n"
     "\n"
     "Messages go to standard error. Exit status: 0 done, 1 a table could not be\n"
-    "read or an output could not be written, 2 wrong usage.\n";
+    "read or an output could not be written, 2 wrong usage.\n"
+    "\n"
+    "The settings file is Vestrane's: Vestrane.ini beside this program. An installed\n"
+    "program (the shipped defaults in ../share/vestrane/ from this program's folder)\n"
+    "with no Vestrane.ini beside it uses the user's own Vestrane/Vestrane.ini in the\n"
+    "configuration folder ($XDG_CONFIG_HOME or ~/.config on Linux), made from the\n"
+    "shipped defaults the first time.\n";
 
 // ------------------------------------------------------------------ output
 
@@ -143,73 +154,124 @@ Options usageError(std::string problem) {
   return o;
 }
 
+/// The options the tool knows, for Qt's command-line parser.
+class OptionParser {
+ public:
+  OptionParser() {
+    for (const QCommandLineOption* option : all_) parser_.addOption(*option);
+  }
+
+  /// Reads one argument, or one option and its value as two arguments.
+  /// Arguments go to the parser as Latin-1, one character per byte, so that
+  /// every byte of a name or value comes back as it was.
+  bool parse(const std::vector<std::string>& arguments) {
+    QStringList line{QString::fromLatin1(kProgram)};
+    for (const std::string& argument : arguments)
+      line << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    return parser_.parse(line);
+  }
+  bool unknownOption() const { return !parser_.unknownOptionNames().isEmpty(); }
+  QStringList optionsFound() const { return parser_.optionNames(); }
+  bool isSet(const QCommandLineOption& option) const { return parser_.isSet(option); }
+  std::string value(const QCommandLineOption& option) const {
+    const QByteArray bytes = parser_.value(option).toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  }
+  bool takesValue(const QString& name) const {
+    for (const QCommandLineOption* option : all_)
+      if (option->names().contains(name)) return !option->valueName().isEmpty();
+    return false;
+  }
+
+  const QCommandLineOption settings{QStringLiteral("settings"), QString(), QStringLiteral("FILE")};
+  const QCommandLineOption exclude{QStringLiteral("exclude"), QString(), QStringLiteral("MINERAL")};
+  const QCommandLineOption output{QStringLiteral("o"), QString(), QStringLiteral("FILE")};
+  const QCommandLineOption separate{QStringLiteral("separate"), QString(), QStringLiteral("DIR")};
+  const QCommandLineOption save{QStringLiteral("save"), QString(), QStringLiteral("FILE")};
+  const QCommandLineOption printSettings{QStringLiteral("print-settings"), QString()};
+  const QCommandLineOption help{QStringLiteral("help"), QString()};
+  const QCommandLineOption version{QStringLiteral("version"), QString()};
+
+ private:
+  const QCommandLineOption* const all_[8] = {&settings, &exclude, &output,        &separate,
+                                             &save,     &help,    &printSettings, &version};
+  QCommandLineParser parser_;
+};
+
+// The parser reads the arguments one at a time, an option together with a
+// value that stands in the next argument: so the first problem on the line
+// is the one reported, and --help and --version answer at once unless a
+// problem comes before them, as the tool always did. Three rules of the
+// tool's own are kept by hand: "--" ends the options (a table named like an
+// option follows it), a one-letter option is written with one dash and a
+// longer name with two ("--o" is unknown), and "-o=FILE" writes to "=FILE",
+// the text after "-o" as in "-oFILE".
 Options parseOptions(const std::vector<std::string>& args) {
   Options o;
   bool printSettings = false;
-  bool optionsEnded = false;
   int standardInputs = 0;
+  OptionParser parser;
+
+  auto addTable = [&](const std::string& arg) {
+    if (arg == kStandardStream && ++standardInputs > 1) return false;
+    o.tables.push_back(arg);
+    return true;
+  };
+  const char* const standardInputTwice = "standard input (-) can be read only once";
 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == kStandardStream) {
-      if (arg == kStandardStream && ++standardInputs > 1)
-        return usageError("standard input (-) can be read only once");
-      o.tables.push_back(arg);
-      continue;
-    }
     if (arg == "--") {
-      optionsEnded = true;
+      while (++i < args.size())
+        if (!addTable(args[i])) return usageError(standardInputTwice);
+      break;
+    }
+    std::vector<std::string> piece{arg};
+    if (arg.size() > 2 && arg.rfind("-o=", 0) == 0) piece = {"-o", arg.substr(2)};
+    bool parsed = parser.parse(piece);
+    if (parser.unknownOption()) return usageError("unknown option " + arg);
+    const QStringList found = parser.optionsFound();
+    const bool longForm = arg.rfind("--", 0) == 0;
+    for (const QString& name : found)
+      if ((name.size() == 1) == longForm) return usageError("unknown option " + arg);
+    if (!parsed && found.size() == 1 && parser.takesValue(found[0])) {
+      // No value in the argument itself: the value is the next argument,
+      // whatever it looks like.
+      if (i + 1 >= args.size()) return usageError("option " + arg + " needs a value");
+      parsed = parser.parse({arg, args[++i]});
+    }
+    if (!parsed) return usageError("unknown option " + arg);
+    if (found.isEmpty()) {
+      if (!addTable(arg)) return usageError(standardInputTwice);
       continue;
     }
-    if (arg == "--help") {
+
+    if (parser.isSet(parser.help)) {
       o.action = Action::Help;
       return o;
     }
-    if (arg == "--version") {
+    if (parser.isSet(parser.version)) {
       o.action = Action::Version;
       return o;
     }
-    if (arg == "--print-settings") {
+    if (parser.isSet(parser.printSettings)) {
       printSettings = true;
-      continue;
-    }
-
-    // Options with a value: "--name VALUE", "--name=VALUE", "-o VALUE", "-oVALUE".
-    std::string name = arg, value;
-    bool hasValue = false;
-    if (arg.rfind("--", 0) == 0) {
-      std::size_t eq = arg.find('=');
-      if (eq != std::string::npos) {
-        name = arg.substr(0, eq);
-        value = arg.substr(eq + 1);
-        hasValue = true;
-      }
-    } else if (arg.size() > 2 && arg.rfind("-o", 0) == 0) {
-      name = "-o";
-      value = arg.substr(2);
-      hasValue = true;
-    }
-    if (name != "--settings" && name != "--exclude" && name != "-o" && name != "--separate" &&
-        name != "--save")
-      return usageError("unknown option " + arg);
-    if (!hasValue) {
-      if (i + 1 >= args.size()) return usageError("option " + name + " needs a value");
-      value = args[++i];
-    }
-
-    if (name == "--settings") {
+    } else if (parser.isSet(parser.settings)) {
       if (o.settingsGiven) return usageError("--settings given more than once");
       o.settingsGiven = true;
-      o.settingsFile = value;
-    } else if (name == "--exclude") {
-      o.excluded.push_back(value);
+      o.settingsFile = parser.value(parser.settings);
+    } else if (parser.isSet(parser.exclude)) {
+      o.excluded.push_back(parser.value(parser.exclude));
     } else {
       if (o.outputGiven) return usageError("give only one of -o, --separate and --save");
       o.outputGiven = true;
-      o.target = value;
-      o.output = name == "-o" ? Output::Combined
-                 : name == "--separate" ? Output::Separate
-                                        : Output::Save;
+      const QCommandLineOption& given = parser.isSet(parser.output)     ? parser.output
+                                        : parser.isSet(parser.separate) ? parser.separate
+                                                                        : parser.save;
+      o.output = &given == &parser.output     ? Output::Combined
+                 : &given == &parser.separate ? Output::Separate
+                                              : Output::Save;
+      o.target = parser.value(given);
     }
   }
 
@@ -357,7 +419,8 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   settings.path = folderOf(exePath);
   const DateSettings format = DateSettings::fromSystemLocale();
   const std::string settingsFile =
-      o.settingsGiven ? o.settingsFile : joinPath(folderOf(exePath), kDefaultSettingsName);
+      o.settingsGiven ? o.settingsFile
+                      : settingsFileInUse(joinPath(folderOf(exePath), kDefaultSettingsName), services);
   ReadSettings(settingsFile, settings, format, services);
 
   if (o.action == Action::PrintSettings) {

@@ -7,10 +7,14 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VESTRANE_BUILD_DIR:-$ROOT/build}"
 
 # clang 14 and its runtime (sanitizers, libFuzzer) build the fuzz targets.
+# help2man makes the batch tool's manual page; desktop-file-utils, appstream
+# and shared-mime-info check the installed desktop entry, metadata and MIME
+# type; dpkg-dev and file let CPack work out the Debian package's dependencies.
 PACKAGES=(cmake ninja-build g++ pkg-config python3
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          clang-14 libclang-rt-14-dev)
+          clang-14 libclang-rt-14-dev
+          help2man desktop-file-utils appstream shared-mime-info dpkg-dev file)
 
 install_missing() {
   local missing=()

@@ -10,6 +10,8 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include "platform/qt/DocumentHandler.h"
+
 namespace vestrane {
 
 namespace {
@@ -140,7 +142,11 @@ bool QtServices::setClipboardText(const std::string& text) {
 
 bool QtServices::openDocument(const std::string& target) {
   const QString text = QString::fromStdString(target);
-  const QUrl url = QFileInfo::exists(text) ? QUrl::fromLocalFile(text) : QUrl(text);
+  const bool localFile = QFileInfo::exists(text);
+  // A file no program is registered for does not open: say so, rather than
+  // let the desktop fail where nobody sees it.
+  if (localFile && !desktopHasProgramFor(text)) return false;
+  const QUrl url = localFile ? QUrl::fromLocalFile(text) : QUrl(text);
   return url.isValid() && QDesktopServices::openUrl(url);
 }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ class FakeServices : public Services {
   std::deque<std::optional<std::string>> saveAnswers;
   std::optional<std::string> clipboard;      ///< nullopt = no text
   bool clipboardWritable = true;
-  std::vector<std::string> opened;
+  std::vector<std::string> opened;             ///< every document or link asked for, in order
+  std::set<std::string> cannotOpen;            ///< targets the desktop has no program for
 
   void showMessage(const std::string& text) override { messages.push_back(text); }
 
@@ -44,7 +46,7 @@ class FakeServices : public Services {
   }
   bool openDocument(const std::string& target) override {
     opened.push_back(target);
-    return true;
+    return cannotOpen.count(target) == 0;
   }
 
  private:

@@ -8,12 +8,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +59,14 @@ inline const char* const kTable =
     "1\tS2\tr2\tOpx\to1\t50.3\t25.1\r\n"
     "1\tS2\tr2\tOpx\to2\t50.6\t24.7\r\n"
     "1\tS2\tr2\tOpx\to3\t50.1\t25.5\r\n";
+
+/// The close box: the window system asks the window to close.
+inline bool closeBox(QWidget* window) {
+  QCloseEvent event;
+  QSpontaneKeyEvent::setSpontaneous(&event);
+  QApplication::instance()->notify(window, &event);
+  return event.isAccepted();
+}
 
 class MainWindowTest : public ::testing::Test {
  protected:

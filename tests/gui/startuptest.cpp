@@ -4,7 +4,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "GuiTestSupport.h"
 #include "app/ProgramIcon.h"
@@ -97,14 +96,6 @@ TEST_F(StartupTest, ControlsSitWhereTheWindowPutsThem) {
     items.push_back(action->objectName().toStdString() + ":" + action->text().toStdString());
   EXPECT_EQ(items, (std::vector<std::string>{"Clear1:Clear", "Pastethetable1:Paste", "Copy1:Copy",
                                              "Save1:Save", "Uncheckmineral1:(Un)check mineral"}));
-}
-
-/// The close box: the window system asks the window to close.
-bool closeBox(QWidget* window) {
-  QCloseEvent event;
-  QSpontaneKeyEvent::setSpontaneous(&event);
-  QApplication::instance()->notify(window, &event);
-  return event.isAccepted();
 }
 
 TEST_F(StartupTest, TheCloseBoxWritesTheSettingsThenClearsTheTable) {
