@@ -201,6 +201,9 @@ class TForm1::EngineServices : public Services {
   bool openDocument(const std::string& target) override {
     return form_.services_.openDocument(target);
   }
+  bool openWebAddress(const std::string& url) override {
+    return form_.services_.openWebAddress(url);
+  }
 
  private:
   void stepAside() {
