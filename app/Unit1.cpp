@@ -440,14 +440,20 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) guarded([&] { FormShow(); });
 }
 
-bool TForm1::writeSettingsOnClose() {
+bool TForm1::writeSettingsOnClose(bool reportFailure) {
   settings_.winMain = {x(), y(), width(), height()};
   settings_.all = CheckBox1->isChecked();
   settings_.separate = CheckBox2->isChecked();
   std::string error;
   bool written = false;
-  guarded([&] { written = WriteSettings(settingsFile_, settings_, dateFormat_, error); });
-  if (!written && !error.empty()) services_.showMessage(error);
+  guarded([&] {
+    try {
+      written = WriteSettings(settingsFile_, settings_, dateFormat_, error);
+    } catch (...) {
+      if (reportFailure) throw;
+    }
+  });
+  if (!written && reportFailure && !error.empty()) services_.showMessage(error);
   return written;
 }
 
@@ -459,10 +465,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
   }
   // Only the user's close command (the close box, the window menu, the
   // keyboard shortcut) comes from the window system and writes the settings;
-  // a close the program starts itself does not.
-  if (event->spontaneous() && !writeSettingsOnClose()) {
-    event->ignore();
-    return;
+  // a close the program starts itself does not. When the settings file
+  // cannot be written the window stays open, once: the user has read why
+  // and may mend the file. The next close tries again without a word and
+  // ends the program whether or not the file could be written.
+  if (event->spontaneous()) {
+    const bool written = writeSettingsOnClose(!closeRefused_);
+    if (!written && !closeRefused_) {
+      closeRefused_ = true;
+      event->ignore();
+      return;
+    }
   }
   FormCloseQuery();
   event->accept();

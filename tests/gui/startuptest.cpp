@@ -3,10 +3,14 @@
 
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "app/ProgramIcon.h"
+#include "platform/qt/QtServices.h"
 
 namespace vestrane::testing {
 namespace {
@@ -31,6 +35,49 @@ TEST_F(StartupTest, SettingsMessagesComeFirstThenTheWindowWithTheValuesRead) {
   EXPECT_TRUE(form->CheckBox2->isChecked());
   EXPECT_EQ(form->workbench().openDialogInitialDir, dir.path());
   EXPECT_EQ(form->workbench().saveDialogInitialDir, dir.path());
+}
+
+TEST_F(StartupTest, ASettingsFileOfBadLinesGivesTwoMessagesThatFitTheScreen) {
+  // 100,000 bad lines: missing work directories, unknown keys, numbers that
+  // are none (one of them 100,000 characters long) and bounds without height.
+  const std::string missing = dir.file("no-such-folder");
+  std::string text = kAliasLines;
+  for (int i = 0; i < 25000; ++i)
+    text += "Path=" + missing + "\r\nFoo" + std::to_string(i) + "=1\r\nCUPeriod=" +
+            (i == 0 ? std::string(100000, '9') : std::string("abc")) + "\r\nWinMain=1 2 3\r\n";
+  start(text);
+
+  ASSERT_EQ(services.messages.size(), 2u);
+  EXPECT_EQ(services.messages[0], "Work directory changed to " + dir.path());
+  const QStringList lines = QString::fromStdString(services.messages[1]).split(QLatin1Char('\r'));
+  // The heading, the empty line, 20 problems and the count of the others.
+  ASSERT_EQ(lines.size(), 23);
+  EXPECT_EQ(lines[0].toStdString(), "Errors in " + iniPath() + ":");
+  EXPECT_EQ(lines[2], QStringLiteral("Unknown variable: FOO0"));
+  // A piece is cut after 80 bytes, its line break included.
+  EXPECT_EQ(lines[3].toStdString(), "Incorrect CUPeriod value: " + std::string(53, '9') + "...");
+  EXPECT_EQ(lines[4], QStringLiteral("Incorrect WinMain value: "));
+  EXPECT_EQ(lines[5], QStringLiteral("Unknown variable: FOO1"));
+  EXPECT_EQ(lines[6], QStringLiteral("Incorrect CUPeriod value: abc"));
+  EXPECT_EQ(lines[22], QStringLiteral("... and 74980 more"));
+  EXPECT_TRUE(form->isVisible());
+
+  // The program's own message box of that text fits the screen.
+  QtServices desktop;
+  QSize box;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box = shown->frameGeometry().size();
+      shown->done(0);
+    }
+  });
+  closer.start(10);
+  desktop.showMessage(services.messages[1]);
+  const QSize screen = form->screen()->availableGeometry().size();
+  EXPECT_FALSE(box.isEmpty());
+  EXPECT_LE(box.width(), screen.width());
+  EXPECT_LE(box.height(), screen.height());
 }
 
 TEST_F(StartupTest, WithoutSettingsTheWindowIsEmptyAtTheTopLeftAtItsMinimumSize) {
@@ -119,7 +166,7 @@ TEST_F(StartupTest, TheCloseBoxWritesTheSettingsThenClearsTheTable) {
   EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpen) {
+TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpenOnce) {
   // The executable's folder does not exist, so its settings file cannot be written.
   form = std::make_unique<TForm1>(services, dir.file("gone/Vestrane"));
   form->show();
@@ -137,6 +184,13 @@ TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpen) {
       << services.messages[0];
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->workbench().table().rowCount(), 9);
+
+  // The user has been told; closing again ends the program, without a
+  // second message and without the settings file.
+  EXPECT_TRUE(closeBox(form.get()));
+  EXPECT_EQ(services.messages.size(), 1u);
+  EXPECT_EQ(form->workbench().table().rowCount(), 0);
+  EXPECT_FALSE(fileExists(dir.file("gone/Vestrane.ini")));
 }
 
 TEST_F(StartupTest, ACloseByTheProgramItselfDoesNotWriteTheSettings) {
