@@ -12,17 +12,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <climits>
 #include <exception>
 
 #include "about/FAbout.h"
@@ -123,8 +124,10 @@ QFont mainWindowFont(const QStyle* style) {
 // ------------------------------------------------------------------ progress
 
 /// Progress of "Generate Combinations": after the delay a modal dialog with a
-/// Cancel button appears; until then, and while it is open, the window keeps
-/// repainting between the engine's reports.
+/// Cancel button appears, centred over the main window; until then, and
+/// while it is open, the window keeps repainting between the engine's
+/// reports. The bar follows the lines written against the lines the run
+/// writes in all, which the engine counts before it starts.
 class GenerateProgress : public Progress {
  public:
   GenerateProgress(QWidget* window, int delayMs) : window_(window), delayMs_(delayMs) {
@@ -132,20 +135,28 @@ class GenerateProgress : public Progress {
   }
   ~GenerateProgress() override { delete dialog_; }
 
+  void begin(long long linesTotal) override { linesTotal_ = linesTotal; }
+
   bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override {
     if (!dialog_ && timer_.elapsed() >= delayMs_) open();
     const bool shown = dialog_ && dialog_->isVisible();
     if (shown) {
-      if (pointsTotal > 1) {
-        dialog_->setRange(0, static_cast<int>(std::min<long long>(pointsTotal, INT_MAX)));
-        dialog_->setValue(static_cast<int>(std::min<long long>(pointsDone, INT_MAX)));
+      const QLocale locale;
+      if (linesTotal_ > 0) {
+        // A bar of a thousand steps: the totals may pass what an int counts.
+        const double done = std::min(1.0, static_cast<double>(linesWritten) /
+                                              static_cast<double>(linesTotal_));
+        dialog_->setRange(0, kSteps);
+        dialog_->setValue(static_cast<int>(done * kSteps));
       } else {
         dialog_->setRange(0, 0);
       }
-      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 lines written")
-                                .arg(pointsDone + 1)
-                                .arg(pointsTotal)
-                                .arg(QLocale().toString(linesWritten)));
+      const QSize before = dialog_->size();
+      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 of %4 lines written")
+                                .arg(locale.toString(pointsDone + 1), locale.toString(pointsTotal),
+                                     locale.toString(linesWritten), locale.toString(linesTotal_)));
+      // A longer text widens the dialog from its left edge: centred again.
+      if (dialog_->size() != before) centre();
     }
     // Before the dialog is up the window only repaints: a click must not
     // start another command in the middle of this one.
@@ -160,6 +171,8 @@ class GenerateProgress : public Progress {
   }
 
  private:
+  static constexpr int kSteps = 1000;
+
   void open() {
     dialog_ = new QProgressDialog(window_);
     dialog_->setObjectName(QStringLiteral("ProgressDialog"));
@@ -170,11 +183,27 @@ class GenerateProgress : public Progress {
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setMinimumDuration(0);
+    dialog_->adjustSize();
+    centre();
     dialog_->show();
+  }
+
+  /// Puts the dialog's frame in the middle of the main window's, inside the
+  /// screen's work area, so that its title bar can always be reached.
+  void centre() {
+    QRect frame = dialog_->frameGeometry();
+    frame.moveCenter(window_->frameGeometry().center());
+    if (const QScreen* screen = window_->screen()) {
+      const QRect area = screen->availableGeometry();
+      frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+      frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+    }
+    dialog_->move(frame.topLeft());
   }
 
   QWidget* window_;
   int delayMs_;
+  long long linesTotal_ = 0;
   QElapsedTimer timer_;
   QPointer<QProgressDialog> dialog_;
 };

@@ -57,10 +57,14 @@ BigCount& BigCount::operator*=(std::uint64_t factor) {
 }
 
 bool BigCount::atMost(std::uint64_t limit) const {
-  if (limbs_.size() > 2) return false;
+  return limbs_.size() <= 2 && toUInt64() <= limit;
+}
+
+std::uint64_t BigCount::toUInt64() const {
+  if (limbs_.size() > 2) return ~std::uint64_t{0};
   std::uint64_t v = 0;
   for (std::size_t i = limbs_.size(); i-- > 0;) v = (v << 32) | limbs_[i];
-  return v <= limit;
+  return v;
 }
 
 bool BigCount::operator<(const BigCount& other) const {

@@ -20,6 +20,8 @@ class BigCount {
   bool isZero() const { return limbs_.empty(); }
   /// Whether the value is at most @p limit.
   bool atMost(std::uint64_t limit) const;
+  /// The value, or the largest 64-bit value when it is larger.
+  std::uint64_t toUInt64() const;
   /// The value in decimal, without separators.
   std::string toDecimal() const;
 

@@ -1,16 +1,29 @@
 #include "app/core/Workbench.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "combine/BackgroundSink.h"
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
+#include "combine/PointsOverview.h"
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
 namespace vestrane {
+
+namespace {
+
+/// The lines a run writes, as a progress total.
+long long progressTotal(const BigCount& lines) {
+  return static_cast<long long>(std::min<std::uint64_t>(lines.toUInt64(), LLONG_MAX));
+}
+
+}  // namespace
 
 Workbench::Workbench(Settings& settings, Services& services)
     : settings_(settings), services_(services), reader_(table_, settings.aliases, services) {
@@ -213,8 +226,9 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
   if (allAtOnce) {
     if (separateFiles) {
       GenerateResult result = generateSeparate(settings_.path, progress);
-      if (!result.ok) return;
-      std::string message = kMsgFilesWritten;
+      if (!result.ok && !result.cancelled) return;
+      // A cancelled run says which files it finished: they stay.
+      std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
       for (const std::string& name : result.filesWritten) message += "\r\n" + name;
       services_.showMessage(message);
       return;
@@ -278,6 +292,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   FileSink sink(file);
   BackgroundSink background(sink);
   CombinationWriter writer(table_, background, progress);
+  if (progress) progress->begin(progressTotal(overviewOfPoint(table_, point_).lines));
   bool ok = writer.GeneratePoint(point_, true) && writer.flush() && background.finish();
   result.lines = writer.linesWritten();
   result.points = 1;
@@ -344,6 +359,7 @@ GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
     result.ok = false;
     return result;
   }
+  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
   // The file is written in the background while the points are generated.
   BackgroundSink background(sink);
   CombinationWriter writer(table_, background, progress);
@@ -373,6 +389,7 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     result.ok = false;
     return result;
   }
+  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
   const auto total = static_cast<long long>(points.size());
   for (std::size_t i = 0; i < points.size(); ++i) {
     enterPoint(points[i]);
@@ -386,7 +403,7 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     }
     FileSink sink(file);
     CombinationWriter writer(table_, sink, progress);
-    writer.setPointProgress(static_cast<long long>(i), total);
+    writer.setPointProgress(static_cast<long long>(i), total, result.lines);
     bool ok = writer.GeneratePoint(point_, true) && writer.flush();
     result.lines += writer.linesWritten();
     if (writer.cancelled()) {

@@ -23,6 +23,7 @@ inline constexpr const char* kCaptionNotSaved = "Vestrane - <Not saved>";
 inline constexpr const char* kCombinedFileName = "AllComb.tab";
 inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
+inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
 
 /// What the window does when the engine changes what it shows.
 class WorkbenchObserver {

@@ -62,7 +62,11 @@ class Services {
 class Progress {
  public:
   virtual ~Progress() = default;
-  /// @p pointsDone of @p pointsTotal points finished, @p linesWritten lines so far.
+  /// A run starts that writes @p linesTotal combination lines in all,
+  /// counted before anything is written.
+  virtual void begin(long long /*linesTotal*/) {}
+  /// @p pointsDone of @p pointsTotal points finished, @p linesWritten lines
+  /// of the whole run so far.
   virtual bool report(long long pointsDone, long long pointsTotal, long long linesWritten) = 0;
 };
 
