@@ -27,6 +27,7 @@
 #include <exception>
 
 #include "about/FAbout.h"
+#include "app/CountLabels.h"
 #include "app/ProgramIcon.h"
 #include "app/TableModel.h"
 #include "platform/core/Files.h"
@@ -289,6 +290,11 @@ void TForm1::createControls() {
   CheckListBox1 = new QListWidget(this);
   CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
   CheckListBox1->setItemDelegate(new FixedHeightDelegate(kMineralItemHeight, CheckListBox1));
+  // The style is the window's child made after the list, so it goes after
+  // the list does.
+  auto* rowStyle = new RowCheckBoxStyle(kMineralItemHeight);
+  rowStyle->setParent(this);
+  CheckListBox1->setStyle(rowStyle);
   CheckListBox1->setUniformItemSizes(true);
   connect(CheckListBox1, &QListWidget::itemChanged, this, &TForm1::CheckListBox1ClickCheck);
 
@@ -379,26 +385,20 @@ void TForm1::createControls() {
   CheckBox1 = checkBox(kAllAtOnce);
   CheckBox2 = checkBox(kSeparateFiles);
 
-  // Label1 and Label4 end at x 428; Label2 and Label3 start at x 430.
-  auto label = [this](const char* name, const char* text, int top, bool rightAligned) {
+  // Label1 and Label4 end at x 428; Label2 and Label3 start at x 430 (see
+  // CountLabels for longer values).
+  auto label = [this](const char* name, const char* text, bool rightAligned) {
     auto* l = new QLabel(QString::fromUtf8(text), Panel1);
     l->setObjectName(QString::fromUtf8(name));
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
-    const int height = l->fontMetrics().height();
-    if (rightAligned) {
-      const int width = l->sizeHint().width();
-      l->setAlignment(Qt::AlignRight | Qt::AlignTop);
-      l->setGeometry(428 - width, top, width, height);
-    } else {
-      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      l->setGeometry(430, top, 200, height);
-    }
+    l->setAlignment((rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
     return l;
   };
-  Label1 = label("Label1", "Combinations:", 4, true);
-  Label2 = label("Label2", "0", 4, false);
-  Label4 = label("Label4", "Max. index:", 20, true);
-  Label3 = label("Label3", "--", 20, false);
+  Label1 = label("Label1", "Combinations:", true);
+  Label2 = label("Label2", "0", false);
+  Label4 = label("Label4", "Max. index:", true);
+  Label3 = label("Label3", "--", false);
+  countLabels_ = std::make_unique<CountLabels>(Label1, Label2, Label4, Label3);
 
   layoutControls();
 }
@@ -409,6 +409,8 @@ void TForm1::layoutControls() {
   CheckListBox1->setGeometry(0, 0, kMineralListWidth, top);
   ListView1->setGeometry(kMineralListWidth, 0, std::max(0, w - kMineralListWidth), top);
   Panel1->setGeometry(0, top, w, kPanelHeight);
+  // The counters may take the panel from a little after "About" to its frame.
+  if (countLabels_) countLabels_->setRoom(kAboutButton.bounds.right() + 1 + 4, Panel1->contentsRect().right());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -635,8 +637,8 @@ void TForm1::pointChanged() {
   for (int i = 0; i < CheckListBox1->count(); ++i)
     CheckListBox1->item(i)->setCheckState(
         point.minerals[static_cast<std::size_t>(i)].checked ? Qt::Checked : Qt::Unchecked);
-  Label2->setText(QString::fromStdString(point.countText));
-  Label3->setText(QString::fromStdString(point.maxIndexText));
+  countLabels_->setValues(QString::fromStdString(point.countText),
+                          QString::fromStdString(point.maxIndexText));
 }
 
 void TForm1::rowSelected(int row) { selectRowInView(row); }

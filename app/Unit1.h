@@ -28,6 +28,7 @@ class QTableView;
 namespace vestrane {
 
 class TableModel;
+class CountLabels;
 class GenerateProgress;
 class TFAbout;
 class TUpdate;
@@ -149,6 +150,7 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   TFAbout* about_ = nullptr;
   TUpdate* update_ = nullptr;
 
+  std::unique_ptr<CountLabels> countLabels_;  ///< places and fits Label1 to Label4
   std::vector<int> columnWidths_;
   GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any
   int progressDelayMs_ = 1000;

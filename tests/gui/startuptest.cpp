@@ -145,6 +145,66 @@ TEST_F(StartupTest, ControlsSitWhereTheWindowPutsThem) {
                                              "Save1:Save", "Uncheckmineral1:(Un)check mineral"}));
 }
 
+TEST_F(StartupTest, AtTheMinimumWidthCountsShowWholeAndCheckBoxesFitTheirRows) {
+  // Three minerals of 1290 analyses: 2,146,689,000 combinations, ten digits
+  // as the largest count that can be generated. Seven more minerals of 1000
+  // analyses, unchecked for now.
+  std::string table = "Select\tSample\tArea\tMineral\tAnalysis\r\n";
+  for (int m = 0; m < 10; ++m)
+    for (int i = 0; i < (m < 3 ? 1290 : 1000); ++i)
+      table += std::string(m < 3 ? "1" : "0") + "\tS\tr\tPhase" + std::to_string(m) + "\tanalysis " +
+               std::to_string(i) + "\r\n";
+  start();
+  loadTable("big.tab", table);
+  ASSERT_EQ(form->size(), QSize(470, 145));
+
+  // Within the panel, right of "About", captions before values, texts whole.
+  auto expectShownWhole = [&](const std::string& what) {
+    const QRect room = form->Panel1->contentsRect();
+    for (QLabel* label : {form->Label1, form->Label2, form->Label3, form->Label4}) {
+      EXPECT_TRUE(room.contains(label->geometry())) << what << label->objectName().toStdString();
+      EXPECT_GT(label->geometry().left(), form->Button3->geometry().right()) << what;
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+          << what << label->objectName().toStdString();
+    }
+    EXPECT_LT(form->Label1->geometry().right(), form->Label2->geometry().left()) << what;
+    EXPECT_LT(form->Label4->geometry().right(), form->Label3->geometry().left()) << what;
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("Combinations:"));
+    EXPECT_EQ(form->Label4->text(), QStringLiteral("Max. index:"));
+  };
+  ASSERT_EQ(count(), "2146689000");
+  EXPECT_EQ(maxIndex(), "ZI2ZTZ");
+  expectShownWhole("2146689000 ");
+
+  // All ten minerals: 2,146,689,000 times 10^21, far more than can be
+  // generated, and shortened visibly.
+  for (int m = 3; m < 10; ++m) clickMineralCheck(m);
+  EXPECT_EQ(count(), "2.15E+30");
+  EXPECT_EQ(form->workbench().point().countText.size(), 31u);
+  EXPECT_NE(maxIndex().find("\xE2\x80\xA6"), std::string::npos) << maxIndex();  // an ellipsis
+  expectShownWhole("2.15E+30 ");
+
+  // A small count stands where the window was drawn with it.
+  for (int m = 0; m < 9; ++m) clickMineralCheck(m);
+  EXPECT_EQ(count(), "1000");
+  EXPECT_EQ(form->Label2->geometry().topLeft(), QPoint(430, 4));
+  EXPECT_EQ(form->Label1->geometry().right() + 1, 428);
+  expectShownWhole("1000 ");
+
+  // Every check box of the mineral list inside its row of 13 pixels.
+  QListWidget* list = form->CheckListBox1;
+  for (int i = 0; i < list->count(); ++i) {
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = list->visualItemRect(list->item(i));
+    option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = list->item(i)->text();
+    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+    EXPECT_EQ(option.rect.height(), 13);
+    EXPECT_TRUE(option.rect.contains(box)) << i;
+  }
+}
+
 TEST_F(StartupTest, TheCloseBoxWritesTheSettingsThenClearsTheTable) {
   start(std::string(kAliasLines) + "WinMain=30 40 500 300\r\nLastUpdate=01.02.2020\r\n");
   loadTable();
