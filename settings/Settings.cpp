@@ -58,16 +58,8 @@ bool readIntegerDigits(std::string_view s, std::size_t pos, bool negative, std::
   const long long limit = negative ? 2147483648LL : 2147483647LL;
   long long magnitude = 0;
   for (; pos < s.size(); ++pos) {
-    const char c = s[pos];
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
+    const int digit = digitValue(s[pos], base);
+    if (digit < 0) return false;
     magnitude = magnitude * base + digit;
     if (magnitude > limit) return false;
   }

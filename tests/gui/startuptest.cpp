@@ -192,16 +192,11 @@ TEST_F(StartupTest, AtTheMinimumWidthCountsShowWholeAndCheckBoxesFitTheirRows) {
   expectShownWhole("1000 ");
 
   // Every check box of the mineral list inside its row of 13 pixels.
-  QListWidget* list = form->CheckListBox1;
-  for (int i = 0; i < list->count(); ++i) {
-    QStyleOptionViewItem option;
-    option.initFrom(list);
-    option.rect = list->visualItemRect(list->item(i));
-    option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    option.text = list->item(i)->text();
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
-    EXPECT_EQ(option.rect.height(), 13);
-    EXPECT_TRUE(option.rect.contains(box)) << i;
+  for (int i = 0; i < form->CheckListBox1->count(); ++i) {
+    QRect row;
+    const QRect box = mineralCheckRect(i, &row);
+    EXPECT_EQ(row.height(), 13);
+    EXPECT_TRUE(row.contains(box)) << i;
   }
 }
 

@@ -25,15 +25,8 @@ bool readNumber(std::string_view text, int base, std::size_t limit, std::size_t&
   if (text.empty()) return false;
   value = 0;
   for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
+    const int digit = digitValue(c, base);
+    if (digit < 0) return false;
     if (value > (limit - static_cast<std::size_t>(digit)) / static_cast<std::size_t>(base))
       return false;
     value = value * static_cast<std::size_t>(base) + static_cast<std::size_t>(digit);
