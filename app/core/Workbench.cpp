@@ -1,5 +1,8 @@
 #include "app/core/Workbench.h"
 
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -7,10 +10,16 @@
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "platform/core/Files.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
 namespace vestrane {
+
+std::size_t tableSizeLimit() {
+  constexpr std::size_t kLeast = std::size_t(64) << 20;
+  return std::max(memoryForData() / 4, kLeast);
+}
 
 Workbench::Workbench(Settings& settings, Services& services)
     : settings_(settings), services_(services), reader_(table_, settings.aliases, services) {
@@ -57,7 +66,7 @@ void Workbench::loadTableWithDialog() {
 bool Workbench::LoadTableFile(const std::string& path) {
   FileBytes file;
   std::string reason;
-  ReadResult read = file.open(path, mapTableFiles_, &reason);
+  ReadResult read = file.open(path, mapTableFiles_, tableSizeLimit(), &reason);
   if (read == ReadResult::CannotOpen) {
     services_.showMessage(kMsgCannotOpen + path);
     return false;
@@ -66,21 +75,24 @@ bool Workbench::LoadTableFile(const std::string& path) {
     services_.showMessage(cannotReadFileMessage(path, reason));
     return false;
   }
-  // A file whose lines all end with CR LF, the last one included, is its
-  // own table text and is parsed where it lies; any other is converted in a
-  // buffer of its own first.
-  std::string_view bytes = file.bytes();
-  bool parsed;
-  RowCapacity capacity;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &capacity)) {
-    parsed = reader_.ParseTableView(bytes, &capacity);
-    file.close();
+  const bool parsed = readKeepingTable("file " + path, [&] {
+    // A file whose lines all end with CR LF, the last one included, is its
+    // own table text and is parsed where it lies; any other is converted in
+    // a buffer of its own first.
+    std::string_view bytes = file.bytes();
+    RowCapacity capacity;
+    bool ok;
+    if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &capacity)) {
+      ok = reader_.ParseTableView(bytes, &capacity);
+      file.close();
+    } else {
+      std::string text = file.takeString();
+      TableTextInPlace(text);
+      ok = reader_.ParseTableText(text);
+    }
     selectFirstRow();
-  } else {
-    std::string text = file.takeString();
-    TableTextInPlace(text);
-    parsed = ParseTableText(text);
-  }
+    return ok;
+  });
   if (!parsed) return false;
 
   setWorkDirectory(folderOf(path));
@@ -97,10 +109,37 @@ bool Workbench::LoadTableFile(const std::string& path) {
   return true;
 }
 
-bool Workbench::ParseTableText(std::string& text) {
-  bool ok = reader_.ParseTableText(text);
-  selectFirstRow();
-  return ok;
+bool Workbench::ParseTableText(std::string& text, const std::string& source) {
+  return readKeepingTable(source, [&] {
+    const bool ok = reader_.ParseTableText(text);
+    selectFirstRow();
+    return ok;
+  });
+}
+
+bool Workbench::readKeepingTable(const std::string& what, const std::function<bool()>& read) {
+  AnalysisTable::Mark mark = table_.mark();
+  const PointState pointBefore = point_;
+  const int rowBefore = selectedRow_;
+  std::string reason;
+  try {
+    return read();
+  } catch (const std::bad_alloc&) {
+    reason = outOfMemoryReason();
+  } catch (const std::length_error& e) {
+    reason = e.what();
+  }
+  if (observer_) observer_->beginTableUpdate();
+  table_.rollBack(mark);
+  point_ = pointBefore;
+  selectedRow_ = rowBefore;
+  if (observer_) {
+    observer_->endTableUpdate();
+    observer_->rowSelected(selectedRow_);
+  }
+  notifyPoint();
+  services_.showMessage(cannotReadMessage(what, reason));
+  return false;
 }
 
 void Workbench::selectFirstRow() {
@@ -127,7 +166,7 @@ void Workbench::SaveTableFile() {
 bool Workbench::SaveTableTo(const std::string& path) {
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage(cannotWriteMessage(path));
+    reportWriteError(path, file.error());
     return false;
   }
   FileSink sink(file);
@@ -151,7 +190,7 @@ void Workbench::CopyTable() {
 void Workbench::PasteTable() {
   std::string text;
   if (!services_.clipboardText(text) || text.empty()) return;
-  if (ParseTableText(text)) setCaption(kCaptionNotSaved);
+  if (ParseTableText(text, "the clipboard")) setCaption(kCaptionNotSaved);
 }
 
 void Workbench::ClearTable() {
@@ -270,7 +309,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   GenerateResult result;
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage(cannotWriteFileMessage(path));
+    services_.showMessage(cannotWriteFileMessage(path, file.error()));
     result.ok = false;
     result.writeFailed = true;
     return result;
@@ -374,14 +413,15 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     return result;
   }
   const auto total = static_cast<long long>(points.size());
+  RunFileNames names;
   for (std::size_t i = 0; i < points.size(); ++i) {
     enterPoint(points[i]);
-    std::string name = PointFileName(points[i].sample, points[i].area);
+    std::string name = names.take(PointFileName(points[i].sample, points[i].area));
     std::string path = joinPath(folder, name);
-    AtomicFile file(path);
+    AtomicFile file(path, AtomicFile::Target::Generated);
     if (!file.open()) {
       // A file that cannot be created is skipped; the window says nothing.
-      result.filesSkipped.push_back(name);
+      result.filesSkipped.push_back({name, file.error()});
       continue;
     }
     FileSink sink(file);
