@@ -44,6 +44,16 @@ fs::path nativePath(const std::string& path) {
 #endif
 }
 
+/// A path as UTF-8 bytes: the inverse of nativePath.
+std::string bytesOf(const fs::path& path) {
+#ifdef _WIN32
+  const auto u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+#else
+  return path.string();
+#endif
+}
+
 /// The reason for the failure the system just reported through errno.
 std::string lastSystemReason() { return systemReason(errno); }
 
@@ -230,12 +240,7 @@ std::string absolutePath(const std::string& path) {
   // "folder/" and "folder/." keep the separator that says "a folder".
   const fs::path last = absolute.filename();
   if ((last.empty() || last == ".") && tidy.has_relative_path()) tidy /= "";
-#ifdef _WIN32
-  const auto u8 = tidy.u8string();
-  return std::string(u8.begin(), u8.end());
-#else
-  return tidy.string();
-#endif
+  return bytesOf(tidy);
 }
 
 std::string joinPath(const std::string& folder, const std::string& name) {
@@ -260,15 +265,6 @@ fs::path followLinks(fs::path path, std::error_code& ec) {
   }
   ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
   return path;
-}
-
-std::string bytesOf(const fs::path& path) {
-#ifdef _WIN32
-  const auto u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-#else
-  return path.string();
-#endif
 }
 
 /// A name for a temporary file: "~" and eight letters or digits, different

@@ -40,14 +40,8 @@ const std::string kTool = VESTRANE_COMBINE_EXE;
 constexpr uid_t kNobody = 65534;
 constexpr gid_t kNoGroup = 65534;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#ifdef VESTRANE_SANITIZED_BUILD
 constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 #else
 constexpr bool kSanitized = false;
 #endif

@@ -47,14 +47,8 @@ const char* kTable =
     "S2\tr1\tBt\tsecond biotite\r\n";
 const std::string kPrevious = "The file that was here before\r\n";
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#ifdef VESTRANE_SANITIZED_BUILD
 constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 #else
 constexpr bool kSanitized = false;
 #endif
