@@ -201,7 +201,7 @@ void rebuildGroupsAt(const AnalysisTable& table, PointState& state, int point) {
 
   if (point >= 0) {
     // The lookup holds the list's own strings, which must not move while new
-    // minerals are added: room for one per row is made first. New entries
+    // minerals are added: capacity for one per row is reserved first. New entries
     // are looked up by the table's bytes.
     const std::vector<int>& rows = table.pointRows(point);
     state.minerals.reserve(state.minerals.size() + rows.size());
