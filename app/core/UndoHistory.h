@@ -25,6 +25,9 @@ inline constexpr const char* kStepPaste = "Paste";
 inline constexpr const char* kStepLoad = "Load TAB file";
 inline constexpr const char* kStepUncheckMineral = "(Un)check mineral";
 inline constexpr const char* kStepUncheckByTotal = "Uncheck by total";
+inline constexpr const char* kStepDrop = "Drop files";
+inline constexpr const char* kStepCheckAnalysis = "Check analysis";
+inline constexpr const char* kStepUncheckAnalysis = "Uncheck analysis";
 
 /// What the window shows besides the table, restored with it.
 struct UndoView {
