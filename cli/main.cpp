@@ -370,9 +370,11 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
 /// and says how many. @return false when --total-column names no column.
 bool uncheckByTotal(Workbench& bench, const Options& o) {
   TotalRange range = o.totalRange;
-  range.column = o.totalColumn.empty() ? defaultTotalColumn(bench.table())
-                                       : columnNamed(bench.table(), o.totalColumn);
-  if (range.column == -1) return false;
+  range.column = defaultTotalColumn(bench.table());
+  if (!o.totalColumn.empty()) {
+    range.column = columnNamed(bench.table(), o.totalColumn);
+    if (range.column < 0) return false;
+  }
   bench.uncheckByTotal(range, false);
   return true;
 }
