@@ -10,10 +10,13 @@
 namespace vestrane {
 
 namespace {
-constexpr int kColumnWidths[PointsModel::ColumnCount] = {90, 60, 170, 90, 90, 100};
+constexpr int kColumnWidths[PointsModel::ColumnCount] = {80, 50, 170, 85, 70, 90};
 }
 
 PointsWindow::PointsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  // The main window's font, set before the controls exist so that all of
+  // them, the headings too, take it.
+  if (parent) setFont(parent->font());
   setObjectName(QStringLiteral("PointsWindow"));
   setWindowTitle(QStringLiteral("Points"));
 

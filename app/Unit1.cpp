@@ -536,7 +536,6 @@ void TForm1::Uncheckmineral1Click() {
 void TForm1::showPoints() {
   if (!pointsWindow_) {
     pointsWindow_ = new PointsWindow(this);
-    pointsWindow_->setFont(font());
     connect(pointsWindow_, &PointsWindow::pointActivated, this, &TForm1::selectPointRow);
   }
   guarded([&] { pointsWindow_->showOverview(workbench_.pointsOverview()); });
