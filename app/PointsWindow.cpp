@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/PointsModel.h"
+#include "app/RowTable.h"
 
 namespace vestrane {
 
@@ -24,14 +25,7 @@ PointsWindow::PointsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   pointsView = new QTableView(this);
   pointsView->setObjectName(QStringLiteral("pointsView"));
   pointsView->setModel(model_);
-  pointsView->setSelectionBehavior(QAbstractItemView::SelectRows);
-  pointsView->setSelectionMode(QAbstractItemView::SingleSelection);
-  pointsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  pointsView->setWordWrap(false);
-  pointsView->verticalHeader()->hide();
-  pointsView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  pointsView->verticalHeader()->setDefaultSectionSize(pointsView->fontMetrics().height() + 4);
-  pointsView->horizontalHeader()->setHighlightSections(false);
+  setUpRowTable(pointsView);
   pointsView->horizontalHeader()->setStretchLastSection(true);
   for (int column = 0; column < PointsModel::ColumnCount; ++column)
     pointsView->setColumnWidth(column, kColumnWidths[column]);

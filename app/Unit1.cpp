@@ -30,6 +30,7 @@
 #include "about/FAbout.h"
 #include "app/PointsWindow.h"
 #include "app/ProgramIcon.h"
+#include "app/RowTable.h"
 #include "app/TableModel.h"
 #include "app/TotalDialog.h"
 #include "platform/core/Files.h"
@@ -283,17 +284,10 @@ void TForm1::createControls() {
   ListView1 = new CheckTableView(this);
   ListView1->setObjectName(QStringLiteral("ListView1"));
   ListView1->setModel(model_);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setUpRowTable(ListView1);
   ListView1->setShowGrid(true);
-  ListView1->setWordWrap(false);
   ListView1->setTabKeyNavigation(false);
   ListView1->setCornerButtonEnabled(false);
-  ListView1->verticalHeader()->hide();
-  ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
-  ListView1->horizontalHeader()->setHighlightSections(false);
   ListView1->horizontalHeader()->setStretchLastSection(false);
   ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   // The selected row stays marked while the focus is elsewhere.
