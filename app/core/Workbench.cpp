@@ -211,10 +211,14 @@ void Workbench::setRowSelected(int row, bool selected) {
 
 void Workbench::setRowChecked(int row, bool checked) {
   if (row < 0 || row >= table_.rowCount()) return;
-  auto before = checksBefore();
+  const bool flips = table_.isChecked(row) != checked;
   UndoView view = currentView();
   if (SetRowChecked(table_, point_, row, checked)) notifyPoint();
-  recordChecks(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, before, std::move(view));
+  // One row: the step keeps just that row, without a look at the others.
+  if (flips && keepUndoSteps_ &&
+      history_.recordRowFlip(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, row, std::move(view)) &&
+      observer_)
+    observer_->tableEdited();
 }
 
 void Workbench::setMineralChecked(int entry, bool checked) {
