@@ -86,11 +86,15 @@ class Workbench {
   void setDialogFoldersFromSettings();
 
   // ---- loading and the table commands
+  // Loading, pasting and clearing are undo steps when they change the table,
+  // and so is every change of checked flags below; uncheckMineralsEverywhere
+  // (the batch tool's) is none.
   /// "Load TAB file": the open dialog, then LoadTableFile.
   void loadTableWithDialog();
   /// Reads a table file and appends it. @return true when it was read.
   bool LoadTableFile(const std::string& path);
-  /// Reads table text (consumed) and selects the first row, as after any parse.
+  /// Reads table text (consumed) and selects the first row, as after any
+  /// parse. No undo step of its own: the commands that read text make it.
   bool ParseTableText(std::string& text);
   void SaveTableFile();
   /// Writes the table to @p path without a dialog. @return true on success.
