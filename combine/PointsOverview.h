@@ -47,6 +47,9 @@ struct PointsOverview {
 /// The overview of the points of an "All at once" run over @p table.
 PointsOverview overviewOfRun(const AnalysisTable& table);
 
+/// The minerals of a point as name:count, separated by single spaces.
+std::string mineralsText(const PointOverview& point);
+
 /// The overview as the batch tool lists it: a header line, then one line
 /// per point (Sample, Area, minerals as name:count separated by spaces,
 /// combinations, lines, bytes), TAB-separated, each line ending with LF.
