@@ -2,8 +2,8 @@
 // system's paths. On Windows std::filesystem needs the UTF-8 marked as such;
 // elsewhere the bytes are the native path already. FileBytes maps files with
 // the POSIX calls open/fstat/mmap (marked below); on Windows it reads them.
-// AtomicFile creates its temporary file with open (POSIX: exclusive, with the
-// target's mode, owner and group) or _wfopen (Windows), and writes it
+// AtomicFile creates its temporary file exclusively with open (POSIX: with
+// the target's mode, owner and group) or _wopen (Windows), and writes it
 // through C streams on both.
 
 #include "platform/core/Files.h"
@@ -28,6 +28,11 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+// Windows: creating a file exclusively.
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -333,7 +338,17 @@ std::FILE* createExclusive(const std::string& path, const std::string& like) {
   return file;
 #else
   (void)like;
-  return ::_wfopen(nativePath(path).c_str(), L"wbx");
+  const int fd = ::_wopen(nativePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::_fdopen(fd, "wb");
+  if (!file) {
+    const int error = errno;
+    ::_close(fd);
+    ::_wunlink(nativePath(path).c_str());
+    errno = error;
+  }
+  return file;
 #endif
 }
 
@@ -382,9 +397,9 @@ bool AtomicFile::planTarget() {
     case fs::file_type::not_found:
     case fs::file_type::regular: {
       // A link (or a chain of them) is followed to the file it names, which
-      // is replaced where it stands. A name that leads to an open file by
-      // other means (/dev/stdout on a file, /proc/self/fd/1) is written as
-      // it is: its link's text is no path to that file.
+      // is replaced where it stands. A link whose text is no path to the
+      // file it leads to (/proc/self/fd/1 on a file since deleted or
+      // renamed) gets the file written as it is.
       std::error_code linkError;
       const fs::path final = followLinks(target, linkError);
       if (linkError) {

@@ -246,32 +246,7 @@ TEST_F(FileSystemTest, CollidingPointNamesAreNumberedAndListedAsWritten) {
   EXPECT_EQ(readFile(path("out/a-b_1 (3).tab")), std::string(kHeader) + "1\ta-b\t1\tKy\tsixth analysis\r\n");
 }
 
-// ----------------------------------------------- modes, owners, protection
-
-TEST_F(FileSystemTest, ReplacedFilesKeepTheirModeOwnerAndGroup) {
-  writeFile(path("t.tab"), kTwoPoints);
-  writeFile(path("out.tab"), kPrevious);
-  writeFile(path("saved.tab"), kPrevious);
-  ::chmod(path("out.tab").c_str(), 0600);
-  ::chmod(path("saved.tab").c_str(), 0640);
-  const bool asRoot = ::geteuid() == 0;
-  if (asRoot) {
-    ASSERT_EQ(::chown(path("out.tab").c_str(), kNobody, kNoGroup), 0);
-  }
-  EXPECT_EQ(tool({"t.tab", "-o", "out.tab"}).status, 0);
-  EXPECT_EQ(tool({"t.tab", "--save", "saved.tab"}).status, 0);
-  EXPECT_EQ(readFile(path("saved.tab")), kTwoPoints);
-  EXPECT_NE(readFile(path("out.tab")), kPrevious);
-  EXPECT_EQ(modeOf(path("out.tab")), 0600u);
-  EXPECT_EQ(modeOf(path("saved.tab")), 0640u);
-  if (asRoot) {
-    struct stat st {};
-    ASSERT_EQ(::stat(path("out.tab").c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, kNobody);
-    EXPECT_EQ(st.st_gid, kNoGroup);
-  }
-  EXPECT_EQ(names(root), (std::vector<std::string>{"out.tab", "saved.tab", "t.tab", "test.ini"}));
-}
+// --------------------------------------------------------- protection
 
 TEST_F(FileSystemTest, ProtectedTargetsAreNotReplaced) {
   // Root may write any file: the tool runs as nobody then, in a folder of
