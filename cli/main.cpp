@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,7 @@
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Services.h"
+#include "platform/core/TemporaryFiles.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "settings/Text.h"
@@ -315,7 +318,15 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
   }
 
-  if (o.settingsGiven) o.settingsFile = cli::absolutePath(o.settingsFile);
+  if (o.settingsGiven) {
+    // A settings file named on the command line must be there: without it
+    // no table header would be recognised, for a reason the user could
+    // not see.
+    o.settingsFile = absolutePath(o.settingsFile);
+    if (directoryExists(o.settingsFile))
+      return usageError("settings file " + o.settingsFile + " is a folder");
+    if (!pathExists(o.settingsFile)) return usageError("settings file " + o.settingsFile + " not found");
+  }
   if (printSettings) {
     if (!o.tables.empty() || o.outputGiven || !o.excluded.empty() || o.points || o.totalRangeGiven ||
         !o.totalColumn.empty())
@@ -331,29 +342,44 @@ Options parseOptions(const std::vector<std::string>& args) {
 
   // Messages name files by their full paths, as they do in the window.
   for (std::string& table : o.tables)
-    if (table != kStandardStream) table = cli::absolutePath(table);
-  if (o.target != kStandardStream) o.target = cli::absolutePath(o.target);
+    if (table != kStandardStream) table = absolutePath(table);
+  if (o.target != kStandardStream) o.target = absolutePath(o.target);
   return o;
 }
 
 // -------------------------------------------------------------------- run
 
 /// Reads standard input as a table file and appends it, as LoadTableFile
-/// does for a file (there is no folder or caption to follow).
+/// does for a file (there is no folder or caption to follow), up to the
+/// same limit.
 bool loadStandardInput(Workbench& bench, Console& console) {
-  TableTextBuilder builder;
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-    if (got > 0) builder.feed(buffer.data(), got);
-    if (got < buffer.size()) break;
-  }
-  if (std::ferror(stdin)) {
-    console.message(cannotReadMessage("standard input", systemReason(errno)));
+  const std::string what = "standard input";
+  const std::size_t limit = tableSizeLimit();
+  std::string text;
+  try {
+    TableTextBuilder builder;
+    std::vector<char> buffer(1 << 20);
+    std::size_t total = 0;
+    for (;;) {
+      std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+      total += got;
+      if (total > limit) {
+        console.message(cannotReadMessage(what, tooLargeReason(limit)));
+        return false;
+      }
+      if (got > 0) builder.feed(buffer.data(), got);
+      if (got < buffer.size()) break;
+    }
+    if (std::ferror(stdin)) {
+      console.message(cannotReadMessage(what, systemReason(errno)));
+      return false;
+    }
+    text = builder.finish();
+  } catch (const std::bad_alloc&) {
+    console.message(cannotReadMessage(what, outOfMemoryReason()));
     return false;
   }
-  std::string text = builder.finish();
-  if (!bench.ParseTableText(text)) return false;
+  if (!bench.ParseTableText(text, what)) return false;
   if (bench.table().rowCount() == 0) bench.table().removeExtraColumns();
   return true;
 }
@@ -413,14 +439,19 @@ int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress
 
   // The window skips a point file that cannot be created without a word;
   // here that is a failure of the run, and named.
-  for (const std::string& name : result.filesSkipped)
-    console.message(cannotWriteMessage(joinPath(o.target, name)));
+  for (const SkippedFile& skipped : result.filesSkipped)
+    console.message(cannotWriteMessage(joinPath(o.target, skipped.name), skipped.reason));
   return result.filesSkipped.empty() && listed ? kExitOk : kExitFailed;
 }
 
 int writeTable(Workbench& bench, const Options& o, Console& console) {
-  // As "Save": a table without rows is not written.
-  if (bench.table().rowCount() == 0) return kExitOk;
+  // As "Save": a table without rows is not written; here that is a
+  // failure, and said.
+  if (bench.table().rowCount() == 0) {
+    const std::string what = o.target == kStandardStream ? "standard output" : o.target;
+    console.message(cannotWriteMessage(what, "the table has no rows"));
+    return kExitFailed;
+  }
   if (o.target != kStandardStream) return bench.SaveTableTo(o.target) ? kExitOk : kExitFailed;
   StandardOutputSink sink;
   errno = 0;
@@ -494,7 +525,9 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   const std::string settingsFile =
       o.settingsGiven ? o.settingsFile
                       : settingsFileInUse(joinPath(folderOf(exePath), kDefaultSettingsName), services);
-  ReadSettings(settingsFile, settings, format, services);
+  // A settings file that could not be read to its end has been reported;
+  // its alias lists may be cut short, so nothing is read with them.
+  if (!ReadSettings(settingsFile, settings, format, services)) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {
     if (!writeAll(stdout, SettingsText(settings, format)) || std::fflush(stdout) != 0) {
@@ -535,9 +568,18 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  removeTemporaryFilesOnSignals();
   cli::setBinaryStandardStreams();
   // Generated output is written in large pieces; a bigger buffer saves calls.
   static char stdoutBuffer[1 << 16];
   std::setvbuf(stdout, stdoutBuffer, _IOFBF, sizeof stdoutBuffer);
-  return run(cli::commandLineArguments(argc, argv), cli::executablePath(argc > 0 ? argv[0] : nullptr));
+  try {
+    return run(cli::commandLineArguments(argc, argv), cli::executablePath(argc > 0 ? argv[0] : nullptr));
+  } catch (const std::bad_alloc&) {
+    // Whatever ran out of memory has let go of it, and of its files.
+    writeAll(stderr, "Error: " + outOfMemoryReason() + "\n");
+  } catch (const std::exception& e) {
+    writeAll(stderr, std::string("Error: ") + e.what() + "\n");
+  }
+  return kExitFailed;
 }

@@ -1,15 +1,24 @@
 #include "app/core/Workbench.h"
 
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "combine/BackgroundSink.h"
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "platform/core/Files.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
 namespace vestrane {
+
+std::size_t tableSizeLimit() {
+  constexpr std::size_t kLeast = std::size_t(64) << 20;
+  return std::max(memoryForData() / 4, kLeast);
+}
 
 Workbench::Workbench(Settings& settings, Services& services) : settings_(settings), services_(services) {
   renewReader();
@@ -58,7 +67,8 @@ void Workbench::loadTableWithDialog() {
 }
 
 bool Workbench::LoadTableFile(const std::string& path) {
-  return changeTable(kStepLoad, [&] { return readTableFile(path); });
+  return readKeepingTable("file " + path,
+                          [&] { return changeTable(kStepLoad, [&] { return readTableFile(path); }); });
 }
 
 void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
@@ -66,7 +76,7 @@ void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
     bool any = false;
     for (const std::string& path : paths) {
       openDialogFileName = path;
-      any = readTableFile(path) || any;
+      any = readKeepingTable("file " + path, [&] { return readTableFile(path); }) || any;
     }
     return any;
   });
@@ -75,7 +85,7 @@ void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
 bool Workbench::readTableFile(const std::string& path) {
   FileBytes file;
   std::string reason;
-  ReadResult read = file.open(path, mapTableFiles_, &reason);
+  ReadResult read = file.open(path, mapTableFiles_, tableSizeLimit(), &reason);
   if (read == ReadResult::CannotOpen) {
     services_.showMessage(kMsgCannotOpen + path);
     return false;
@@ -97,7 +107,7 @@ bool Workbench::readTableFile(const std::string& path) {
   } else {
     std::string text = file.takeString();
     TableTextInPlace(text);
-    parsed = ParseTableText(text);
+    parsed = parseText(text);
   }
   if (!parsed) return false;
 
@@ -115,10 +125,39 @@ bool Workbench::readTableFile(const std::string& path) {
   return true;
 }
 
-bool Workbench::ParseTableText(std::string& text) {
+bool Workbench::ParseTableText(std::string& text, const std::string& source) {
+  return readKeepingTable(source, [&] { return parseText(text); });
+}
+
+bool Workbench::parseText(std::string& text) {
   bool ok = reader_->ParseTableText(text);
   selectFirstRow();
   return ok;
+}
+
+bool Workbench::readKeepingTable(const std::string& what, const std::function<bool()>& read) {
+  AnalysisTable::Mark mark = table_.mark();
+  const PointState pointBefore = point_;
+  const int rowBefore = selectedRow_;
+  std::string reason;
+  try {
+    return read();
+  } catch (const std::bad_alloc&) {
+    reason = outOfMemoryReason();
+  } catch (const std::length_error& e) {
+    reason = e.what();
+  }
+  if (observer_) observer_->beginTableUpdate();
+  table_.rollBack(mark);
+  point_ = pointBefore;
+  selectedRow_ = rowBefore;
+  if (observer_) {
+    observer_->endTableUpdate();
+    observer_->rowSelected(selectedRow_);
+  }
+  notifyPoint();
+  services_.showMessage(cannotReadMessage(what, reason));
+  return false;
 }
 
 void Workbench::selectFirstRow() {
@@ -145,7 +184,7 @@ void Workbench::SaveTableFile() {
 bool Workbench::SaveTableTo(const std::string& path) {
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage(cannotWriteMessage(path));
+    reportWriteError(path, file.error());
     return false;
   }
   FileSink sink(file);
@@ -169,10 +208,12 @@ void Workbench::CopyTable() {
 void Workbench::PasteTable() {
   std::string text;
   if (!services_.clipboardText(text) || text.empty()) return;
-  changeTable(kStepPaste, [&] {
-    if (!ParseTableText(text)) return false;
-    setCaption(kCaptionNotSaved);
-    return true;
+  readKeepingTable("the clipboard", [&] {
+    return changeTable(kStepPaste, [&] {
+      if (!parseText(text)) return false;
+      setCaption(kCaptionNotSaved);
+      return true;
+    });
   });
 }
 
@@ -408,7 +449,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   GenerateResult result;
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage(cannotWriteFileMessage(path));
+    services_.showMessage(cannotWriteFileMessage(path, file.error()));
     result.ok = false;
     result.writeFailed = true;
     return result;
@@ -490,14 +531,15 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     return result;
   }
   const auto total = static_cast<long long>(points.size());
+  RunFileNames names;
   for (std::size_t i = 0; i < points.size(); ++i) {
     enterPoint(points[i]);
-    std::string name = PointFileName(points[i].sample, points[i].area);
+    std::string name = names.take(PointFileName(points[i].sample, points[i].area));
     std::string path = joinPath(folder, name);
-    AtomicFile file(path);
+    AtomicFile file(path, AtomicFile::Target::Generated);
     if (!file.open()) {
       // A file that cannot be created is skipped; the window says nothing.
-      result.filesSkipped.push_back(name);
+      result.filesSkipped.push_back({name, file.error()});
       continue;
     }
     FileSink sink(file);

@@ -5,6 +5,7 @@
 // tests all drive this class; dialogs and messages go through Services, and
 // an observer hears when the view must follow.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,6 +31,12 @@ inline constexpr const char* kCombinedFileName = "AllComb.tab";
 inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
 
+/// The most bytes a table file or stream is read up to: a quarter of the
+/// memory this process may fill (memoryForData), at least 64 MiB. A table
+/// needs its bytes again and more in memory once it is read, and a device
+/// such as /dev/zero never ends; either is refused with the reason.
+std::size_t tableSizeLimit();
+
 /// What the window does when the engine changes what it shows.
 class WorkbenchObserver {
  public:
@@ -50,13 +57,19 @@ class WorkbenchObserver {
   virtual void tableEdited() {}
 };
 
+/// A point's file that a run could not create, and the system's reason.
+struct SkippedFile {
+  std::string name;  ///< without folder
+  std::string reason;
+};
+
 /// Outcome of a generation run.
 struct GenerateResult {
   bool ok = true;               ///< no error, not cancelled
   bool cancelled = false;
   bool writeFailed = false;     ///< the output could not be written (reason in the sink)
   std::vector<std::string> filesWritten;  ///< separate files, names without folder
-  std::vector<std::string> filesSkipped;  ///< separate files that could not be created
+  std::vector<SkippedFile> filesSkipped;  ///< separate files that could not be created
   long long points = 0;
   long long lines = 0;
 };
@@ -95,7 +108,9 @@ class Workbench {
   bool LoadTableFile(const std::string& path);
   /// Reads table text (consumed) and selects the first row, as after any
   /// parse. No undo step of its own: the commands that read text make it.
-  bool ParseTableText(std::string& text);
+  /// Should memory run out, the table stays as it was and the message
+  /// names @p source as what could not be read.
+  bool ParseTableText(std::string& text, const std::string& source = "table text");
   void SaveTableFile();
   /// Writes the table to @p path without a dialog. @return true on success.
   bool SaveTableTo(const std::string& path);
@@ -158,6 +173,13 @@ class Workbench {
   void setCaption(const std::string& caption);
   void setWorkDirectory(const std::string& folder);
   void reportWriteError(const std::string& path, const std::string& reason);
+  /// ParseTableText without the guard against memory running out.
+  bool parseText(std::string& text);
+  /// Runs @p read, which appends to the table and selects its first row.
+  /// Should memory run out on the way, the table, the selected row and the
+  /// current point go back to what they were, and "can not read" @p what
+  /// is shown with the reason. @return what @p read returned, or false.
+  bool readKeepingTable(const std::string& what, const std::function<bool()>& read);
   void notifyPoint();
 
   /// LoadTableFile without making it a step of its own.

@@ -317,7 +317,7 @@ TEST_F(CombineTest, SeparateFilesThatCannotBeWrittenFailTheRun) {
   Result blocked = tool({"--separate", "points", "worked.tab", "second.tab"});
   EXPECT_EQ(blocked.status, 1);
   EXPECT_EQ(blocked.out, "S2.tab\n");
-  EXPECT_EQ(blocked.err, "Error: can not write " + stdPath("points/S1_r1.tab") + "\n");
+  EXPECT_EQ(blocked.err, "Error: can not write " + stdPath("points/S1_r1.tab") + " (is a folder)\n");
   EXPECT_EQ(readFile(path("points/S2.tab")),
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n" + std::string(kSecondLines));
 }
@@ -346,12 +346,20 @@ TEST_F(CombineTest, SaveWritesTheLoadedTable) {
             "1\tMP-12B\t-\tBiotite\t-\t35.20\t9.10\r\n");
 }
 
-TEST_F(CombineTest, SaveOfATableWithoutRowsWritesNothing) {
+TEST_F(CombineTest, SaveOfATableWithoutRowsFailsAndWritesNothing) {
   writeFile(path("norows.tab"), "Sample\tMineral\tSiO2\r\n\r\n");
   Result r = tool({"--save", "saved.tab", "norows.tab"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Error: can not write " + stdPath("saved.tab") + " (the table has no rows)\n");
   EXPECT_FALSE(QFileInfo::exists(path("saved.tab")));
+  // A file of that name stays as it was; standard output gets nothing.
+  writeFile(path("saved.tab"), "previous");
+  EXPECT_EQ(tool({"--save", "saved.tab", "norows.tab"}).status, 1);
+  EXPECT_EQ(readFile(path("saved.tab")), "previous");
+  Result toStdout = tool({"--save", "-", "norows.tab"});
+  EXPECT_EQ(toStdout.status, 1);
+  EXPECT_EQ(toStdout.out, "");
+  EXPECT_EQ(toStdout.err, "Error: can not write standard output (the table has no rows)\n");
   // Combinations of no rows: an empty combined file, as the window writes it.
   Result combined = tool({"-o", "comb.tab", "norows.tab"});
   EXPECT_EQ(combined.status, 0);
@@ -461,7 +469,7 @@ TEST_F(CombineTest, AnOutputThatCannotBeWrittenExitsWithOne) {
 
   Result saved = tool({"--save", "no-such-folder/saved.tab", "worked.tab"});
   EXPECT_EQ(saved.status, 1);
-  EXPECT_EQ(saved.err, "Error: can not write " + stdPath("no-such-folder/saved.tab") + "\n");
+  EXPECT_EQ(saved.err, "Error: can not write " + stdPath("no-such-folder/saved.tab") + " (folder not found)\n");
 
   // A folder in place of the output file.
   QDir(root).mkdir("taken.tab");
