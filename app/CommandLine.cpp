@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
+#include "platform/core/Files.h"
 #include "platform/qt/QtServices.h"
 
 namespace vestrane {
@@ -40,7 +40,7 @@ bool ProgramCommandLine::parse(const QStringList& arguments) { return parser_.pa
 std::vector<std::string> ProgramCommandLine::tableFiles() const {
   std::vector<std::string> files;
   for (const QString& name : parser_.positionalArguments())
-    files.push_back(textToBytes(QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath())));
+    files.push_back(absolutePath(textToBytes(QDir::toNativeSeparators(name))));
   return files;
 }
 

@@ -28,8 +28,11 @@
 
 #include "about/FAbout.h"
 #include "app/CountLabels.h"
+#include "app/PointsWindow.h"
 #include "app/ProgramIcon.h"
+#include "app/RowTable.h"
 #include "app/TableModel.h"
+#include "app/TotalDialog.h"
 #include "platform/core/Files.h"
 #include "platform/qt/FixedHeightDelegate.h"
 #include "platform/qt/QtServices.h"
@@ -305,17 +308,10 @@ void TForm1::createControls() {
   ListView1 = new CheckTableView(this);
   ListView1->setObjectName(QStringLiteral("ListView1"));
   ListView1->setModel(model_);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setUpRowTable(ListView1);
   ListView1->setShowGrid(true);
-  ListView1->setWordWrap(false);
   ListView1->setTabKeyNavigation(false);
   ListView1->setCornerButtonEnabled(false);
-  ListView1->verticalHeader()->hide();
-  ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
-  ListView1->horizontalHeader()->setHighlightSections(false);
   ListView1->horizontalHeader()->setStretchLastSection(false);
   ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   // The selected row stays marked while the focus is elsewhere.
@@ -354,6 +350,13 @@ void TForm1::createControls() {
   Save1 = addItem("Save1", "Save", QKeySequence::Save, &TForm1::Save1Click);
   Uncheckmineral1 = addItem("Uncheckmineral1", "(Un)check mineral", QKeySequence(),
                             &TForm1::Uncheckmineral1Click);
+  pointsItem = addItem("pointsItem", "Points", QKeySequence(Qt::CTRL | Qt::Key_P), &TForm1::showPoints);
+  uncheckByTotalItem =
+      addItem("uncheckByTotalItem", "Uncheck by total...", QKeySequence(), &TForm1::uncheckByTotal);
+  undoItem = addItem("undoItem", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), &TForm1::undo);
+  redoItem = addItem("redoItem", "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TForm1::redo);
+  redoItem->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  updateUndoItems();
   ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
@@ -557,6 +560,56 @@ void TForm1::Uncheckmineral1Click() {
   guarded([&] { workbench_.toggleSelectedMineralEverywhere(); });
 }
 
+void TForm1::showPoints() {
+  if (!pointsWindow_) {
+    pointsWindow_ = new PointsWindow(this);
+    connect(pointsWindow_, &PointsWindow::pointActivated, this, &TForm1::selectPointRow);
+  }
+  guarded([&] { pointsWindow_->showOverview(workbench_.pointsOverview()); });
+  pointsWindow_->show();
+  pointsWindow_->raise();
+  pointsWindow_->activateWindow();
+}
+
+void TForm1::uncheckByTotal() {
+  const PointState& point = workbench_.point();
+  const bool hasPoint = !point.sample.empty() || !point.area.empty();
+  TotalDialog dialog(workbench_.table(), lastTotalRange_, lastTotalAtPoint_, hasPoint, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  lastTotalRange_ = dialog.range();
+  lastTotalAtPoint_ = dialog.currentPointOnly();
+  guarded([&] { workbench_.uncheckByTotal(lastTotalRange_, lastTotalAtPoint_); });
+}
+
+void TForm1::undo() {
+  guarded([&] { workbench_.undo(); });
+}
+
+void TForm1::redo() {
+  guarded([&] { workbench_.redo(); });
+}
+
+void TForm1::selectPointRow(int row) {
+  if (row < 0 || row >= model_->rowCount()) return;
+  guarded([&] { workbench_.setRowSelected(row, true); });
+  selectRowInView(row);
+  ListView1->scrollTo(model_->index(row, ColSelect));
+  raise();
+  activateWindow();
+}
+
+void TForm1::updateUndoItems() {
+  const UndoHistory& history = workbench_.undoHistory();
+  auto name = [](const char* command, const std::string& step) {
+    return step.empty() ? QString::fromLatin1(command)
+                        : QString::fromLatin1(command) + QLatin1Char(' ') + bytesToText(step);
+  };
+  undoItem->setText(name("Undo", history.undoName()));
+  undoItem->setEnabled(history.canUndo());
+  redoItem->setText(name("Redo", history.redoName()));
+  redoItem->setEnabled(history.canRedo());
+}
+
 void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
                                        const QItemSelection& deselected) {
   if (syncingSelection_) return;
@@ -593,12 +646,7 @@ void TForm1::dropEvent(QDropEvent* event) {
 void TForm1::loadTableFiles(std::vector<std::string> files) {
   if (files.empty()) return;
   QTimer::singleShot(0, this, [this, files = std::move(files)] {
-    for (const std::string& path : files) {
-      guarded([&] {
-        workbench_.openDialogFileName = path;
-        workbench_.LoadTableFile(path);
-      });
-    }
+    guarded([&] { workbench_.loadDroppedFiles(files); });
   });
 }
 
@@ -644,6 +692,12 @@ void TForm1::pointChanged() {
 void TForm1::rowSelected(int row) { selectRowInView(row); }
 
 void TForm1::captionChanged(const std::string& caption) { setWindowTitle(bytesToText(caption)); }
+
+void TForm1::tableEdited() {
+  updateUndoItems();
+  // An open Points window follows every change.
+  if (pointsWindow_ && pointsWindow_->isVisible()) pointsWindow_->showOverview(workbench_.pointsOverview());
+}
 
 void TForm1::selectRowInView(int row) {
   QScopedValueRollback<bool> syncing(syncingSelection_, true);

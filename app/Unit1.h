@@ -30,6 +30,7 @@ namespace vestrane {
 class TableModel;
 class CountLabels;
 class GenerateProgress;
+class PointsWindow;
 class TFAbout;
 class TUpdate;
 
@@ -91,6 +92,14 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   QAction* Copy1 = nullptr;
   QAction* Save1 = nullptr;
   QAction* Uncheckmineral1 = nullptr;
+  // Items after the five above.
+  QAction* pointsItem = nullptr;
+  QAction* uncheckByTotalItem = nullptr;
+  QAction* undoItem = nullptr;
+  QAction* redoItem = nullptr;
+
+  /// The Points window, once "Points" has opened it.
+  PointsWindow* pointsWindow() const { return pointsWindow_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -120,6 +129,16 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void Copy1Click();
   void Save1Click();
   void Uncheckmineral1Click();
+  /// "Points": opens the Points window, or brings it to the front.
+  void showPoints();
+  /// "Uncheck by total...": the dialog, then the engine's command.
+  void uncheckByTotal();
+  void undo();
+  void redo();
+  /// A point double-clicked in the Points window: its row becomes selected.
+  void selectPointRow(int row);
+  /// The undo and redo items name the step they would take.
+  void updateUndoItems();
   void ListView1SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void CheckListBox1ClickCheck(QListWidgetItem* item);
 
@@ -130,6 +149,7 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void pointChanged() override;
   void rowSelected(int row) override;
   void captionChanged(const std::string& caption) override;
+  void tableEdited() override;
 
   void selectRowInView(int row);
   void applyColumnWidths();
@@ -149,6 +169,10 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   TableModel* model_ = nullptr;
   TFAbout* about_ = nullptr;
   TUpdate* update_ = nullptr;
+  PointsWindow* pointsWindow_ = nullptr;
+  /// The bounds and scope "Uncheck by total" used last in this run.
+  TotalRange lastTotalRange_;
+  bool lastTotalAtPoint_ = false;
 
   std::unique_ptr<CountLabels> countLabels_;  ///< places and fits Label1 to Label4
   std::vector<int> columnWidths_;

@@ -11,6 +11,7 @@
 #include "app/ProgramIcon.h"
 #include "app/Unit1.h"
 #include "app/core/Help.h"
+#include "platform/core/TemporaryFiles.h"
 #include "platform/qt/QtHttpClient.h"
 #include "platform/qt/QtServices.h"
 #include "update/core/uVersions.h"
@@ -28,6 +29,8 @@ void nameTheApplication() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Files being saved when the program is ended by a signal go with it.
+  vestrane::removeTemporaryFilesOnSignals();
   vestrane::ProgramCommandLine commandLine;
   {
     // --help and --version answer on standard output before any window

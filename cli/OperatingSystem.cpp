@@ -6,8 +6,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #if defined(_WIN32)
 #ifndef NOMINMAX
@@ -32,21 +30,6 @@
 #endif
 
 namespace vestrane::cli {
-
-std::string absolutePath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code ec;
-#if defined(_WIN32)
-  std::filesystem::path p = std::filesystem::absolute(std::filesystem::u8path(path), ec);
-  if (ec) return path;
-  const auto u8 = p.lexically_normal().u8string();
-  return std::string(u8.begin(), u8.end());
-#else
-  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
-  if (ec) return path;
-  return p.lexically_normal().string();
-#endif
-}
 
 #if defined(_WIN32)
 

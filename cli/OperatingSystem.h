@@ -14,11 +14,6 @@ namespace vestrane::cli {
 /// system cannot tell.
 std::string executablePath(const char* argv0);
 
-/// @p path (UTF-8) made absolute against the current folder and normalised
-/// lexically ("a/./b/../c" becomes "a/c"); unchanged when empty or when the
-/// current folder cannot be read.
-std::string absolutePath(const std::string& path);
-
 /// The command-line arguments after the program name, as UTF-8 bytes.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,12 +17,15 @@
 #include <QStringList>
 
 #include "app/core/Workbench.h"
+#include "combine/PointsOverview.h"
+#include "combine/TotalFilter.h"
 #include "cli/Console.h"
 #include "cli/OperatingSystem.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Services.h"
+#include "platform/core/TemporaryFiles.h"
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "settings/Text.h"
@@ -56,6 +61,16 @@ constexpr const char* kHelp =
     "  --settings FILE    the settings file with the alias lists\n"
     "                     (default: Vestrane.ini beside this program; see below)\n"
     "  --exclude MINERAL  unchecks every analysis of MINERAL (repeatable)\n"
+    "  --total-range MIN:MAX\n"
+    "                     then unchecks every analysis whose total lies outside\n"
+    "                     MIN to MAX, bounds kept (98.5:101.5; 98,5 reads as 98.5)\n"
+    "  --total-column NAME\n"
+    "                     the column of the totals (default: the first whose name\n"
+    "                     begins with Tot, else the sum of the columns after\n"
+    "                     Analysis)\n"
+    "  --points           writes nothing but lists every point: its minerals,\n"
+    "                     combinations, lines and the size of its file; the\n"
+    "                     totals and the combined file's size go to standard error\n"
     "  -o FILE            writes all combinations into one FILE\n"
     "                     (default: - , standard output)\n"
     "  --separate DIR     writes one file per point into DIR and lists the files\n"
@@ -145,7 +160,23 @@ struct Options {
   std::string target = std::string(kStandardStream);  ///< -o FILE, --separate DIR or --save FILE
   bool outputGiven = false;
   std::vector<std::string> tables;
+  bool points = false;  ///< --points
+  bool totalRangeGiven = false;
+  TotalRange totalRange;    ///< --total-range; the column is found once the tables are read
+  std::string totalColumn;  ///< --total-column; empty: the default column
 };
+
+/// Takes --total-range and --total-column. @return what is wrong, or nothing.
+std::string takeTotalOption(const std::string& name, const std::string& value, Options& o) {
+  if (name == "--total-column") {
+    o.totalColumn = value;
+    return value.empty() ? "--total-column needs a column name" : "";
+  }
+  o.totalRangeGiven = true;
+  if (!parseTotalRange(value, o.totalRange.lowest, o.totalRange.highest))
+    return "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not " + value;
+  return "";
+}
 
 Options usageError(std::string problem) {
   Options o;
@@ -189,12 +220,16 @@ class OptionParser {
   const QCommandLineOption separate{QStringLiteral("separate"), QString(), QStringLiteral("DIR")};
   const QCommandLineOption save{QStringLiteral("save"), QString(), QStringLiteral("FILE")};
   const QCommandLineOption printSettings{QStringLiteral("print-settings"), QString()};
+  const QCommandLineOption points{QStringLiteral("points"), QString()};
+  const QCommandLineOption totalRange{QStringLiteral("total-range"), QString(), QStringLiteral("MIN:MAX")};
+  const QCommandLineOption totalColumn{QStringLiteral("total-column"), QString(), QStringLiteral("NAME")};
   const QCommandLineOption help{QStringLiteral("help"), QString()};
   const QCommandLineOption version{QStringLiteral("version"), QString()};
 
  private:
-  const QCommandLineOption* const all_[8] = {&settings, &exclude, &output,        &separate,
-                                             &save,     &help,    &printSettings, &version};
+  const QCommandLineOption* const all_[11] = {&settings,   &exclude,     &output, &separate,
+                                              &save,       &points,      &totalRange,
+                                              &totalColumn, &help,       &printSettings, &version};
   QCommandLineParser parser_;
 };
 
@@ -256,6 +291,14 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
     if (parser.isSet(parser.printSettings)) {
       printSettings = true;
+    } else if (parser.isSet(parser.points)) {
+      o.points = true;
+    } else if (parser.isSet(parser.totalRange) || parser.isSet(parser.totalColumn)) {
+      const bool range = parser.isSet(parser.totalRange);
+      const std::string problem =
+          takeTotalOption(range ? "--total-range" : "--total-column",
+                          parser.value(range ? parser.totalRange : parser.totalColumn), o);
+      if (!problem.empty()) return usageError(problem);
     } else if (parser.isSet(parser.settings)) {
       if (o.settingsGiven) return usageError("--settings given more than once");
       o.settingsGiven = true;
@@ -275,42 +318,68 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
   }
 
-  if (o.settingsGiven) o.settingsFile = cli::absolutePath(o.settingsFile);
+  if (o.settingsGiven) {
+    // A settings file named on the command line must be there: without it
+    // no table header would be recognised, for a reason the user could
+    // not see.
+    o.settingsFile = absolutePath(o.settingsFile);
+    if (directoryExists(o.settingsFile))
+      return usageError("settings file " + o.settingsFile + " is a folder");
+    if (!pathExists(o.settingsFile)) return usageError("settings file " + o.settingsFile + " not found");
+  }
   if (printSettings) {
-    if (!o.tables.empty() || o.outputGiven || !o.excluded.empty())
+    if (!o.tables.empty() || o.outputGiven || !o.excluded.empty() || o.points || o.totalRangeGiven ||
+        !o.totalColumn.empty())
       return usageError("--print-settings takes no tables and no other option but --settings");
     o.action = Action::PrintSettings;
     return o;
   }
   if (o.tables.empty()) return usageError("no table given");
+  if (o.points && o.outputGiven) return usageError("--points writes nothing: give no -o, --separate or --save");
+  if (!o.totalColumn.empty() && !o.totalRangeGiven) return usageError("--total-column needs --total-range");
   if (o.output == Output::Separate && o.target == kStandardStream)
     return usageError("--separate needs a folder");
 
   // Messages name files by their full paths, as they do in the window.
   for (std::string& table : o.tables)
-    if (table != kStandardStream) table = cli::absolutePath(table);
-  if (o.target != kStandardStream) o.target = cli::absolutePath(o.target);
+    if (table != kStandardStream) table = absolutePath(table);
+  if (o.target != kStandardStream) o.target = absolutePath(o.target);
   return o;
 }
 
 // -------------------------------------------------------------------- run
 
 /// Reads standard input as a table file and appends it, as LoadTableFile
-/// does for a file (there is no folder or caption to follow).
+/// does for a file (there is no folder or caption to follow), up to the
+/// same limit.
 bool loadStandardInput(Workbench& bench, Console& console) {
-  TableTextBuilder builder;
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-    if (got > 0) builder.feed(buffer.data(), got);
-    if (got < buffer.size()) break;
-  }
-  if (std::ferror(stdin)) {
-    console.message(cannotReadMessage("standard input", systemReason(errno)));
+  const std::string what = "standard input";
+  const std::size_t limit = tableSizeLimit();
+  std::string text;
+  try {
+    TableTextBuilder builder;
+    std::vector<char> buffer(1 << 20);
+    std::size_t total = 0;
+    for (;;) {
+      std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+      total += got;
+      if (total > limit) {
+        console.message(cannotReadMessage(what, tooLargeReason(limit)));
+        return false;
+      }
+      if (got > 0) builder.feed(buffer.data(), got);
+      if (got < buffer.size()) break;
+    }
+    if (std::ferror(stdin)) {
+      console.message(cannotReadMessage(what, systemReason(errno)));
+      return false;
+    }
+    text = builder.finish();
+  } catch (const std::bad_alloc&) {
+    console.message(cannotReadMessage(what, outOfMemoryReason()));
     return false;
   }
-  std::string text = builder.finish();
-  if (!bench.ParseTableText(text)) return false;
+  if (!bench.ParseTableText(text, what)) return false;
   if (bench.table().rowCount() == 0) bench.table().removeExtraColumns();
   return true;
 }
@@ -370,14 +439,19 @@ int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress
 
   // The window skips a point file that cannot be created without a word;
   // here that is a failure of the run, and named.
-  for (const std::string& name : result.filesSkipped)
-    console.message(cannotWriteMessage(joinPath(o.target, name)));
+  for (const SkippedFile& skipped : result.filesSkipped)
+    console.message(cannotWriteMessage(joinPath(o.target, skipped.name), skipped.reason));
   return result.filesSkipped.empty() && listed ? kExitOk : kExitFailed;
 }
 
 int writeTable(Workbench& bench, const Options& o, Console& console) {
-  // As "Save": a table without rows is not written.
-  if (bench.table().rowCount() == 0) return kExitOk;
+  // As "Save": a table without rows is not written; here that is a
+  // failure, and said.
+  if (bench.table().rowCount() == 0) {
+    const std::string what = o.target == kStandardStream ? "standard output" : o.target;
+    console.message(cannotWriteMessage(what, "the table has no rows"));
+    return kExitFailed;
+  }
   if (o.target != kStandardStream) return bench.SaveTableTo(o.target) ? kExitOk : kExitFailed;
   StandardOutputSink sink;
   errno = 0;
@@ -387,6 +461,39 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
     return kExitFailed;
   }
   return kExitOk;
+}
+
+/// Unchecks the analyses whose total lies outside the range of --total-range
+/// and says how many. @return false when --total-column names no column.
+bool uncheckByTotal(Workbench& bench, const Options& o) {
+  TotalRange range = o.totalRange;
+  range.column = defaultTotalColumn(bench.table());
+  if (!o.totalColumn.empty()) {
+    range.column = columnNamed(bench.table(), o.totalColumn);
+    if (range.column < 0) return false;
+  }
+  bench.uncheckByTotal(range, false);
+  return true;
+}
+
+/// --points: the points of the run on standard output, the totals on
+/// standard error.
+int listPoints(const Workbench& bench, Console& console) {
+  const PointsOverview overview = bench.pointsOverview();
+  errno = 0;
+  if (!writeAll(stdout, pointsListing(overview)) || std::fflush(stdout) != 0) {
+    console.message(cannotWriteMessage("standard output", systemReason(errno)));
+    return kExitFailed;
+  }
+  console.message(pointsSummary(overview));
+  return kExitOk;
+}
+
+int wrongUsage(const std::string& problem) {
+  writeAll(stderr, std::string(kProgram) + ": " + problem + "\n");
+  writeAll(stderr, kSynopsis);
+  writeAll(stderr, std::string("Try '") + kProgram + " --help' for more information.\n");
+  return kExitUsage;
 }
 
 int run(const std::vector<std::string>& args, const std::string& exePath) {
@@ -403,10 +510,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
       writeAll(stdout, std::string(kProgram) + " " + VersionToStr(OwnVersion) + "\n");
       return std::fflush(stdout) == 0 ? kExitOk : kExitFailed;
     case Action::Usage:
-      writeAll(stderr, std::string(kProgram) + ": " + o.problem + "\n");
-      writeAll(stderr, kSynopsis);
-      writeAll(stderr, std::string("Try '") + kProgram + " --help' for more information.\n");
-      return kExitUsage;
+      return wrongUsage(o.problem);
     case Action::PrintSettings:
     case Action::Generate:
       break;
@@ -421,7 +525,9 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   const std::string settingsFile =
       o.settingsGiven ? o.settingsFile
                       : settingsFileInUse(joinPath(folderOf(exePath), kDefaultSettingsName), services);
-  ReadSettings(settingsFile, settings, format, services);
+  // A settings file that could not be read to its end has been reported;
+  // its alias lists may be cut short, so nothing is read with them.
+  if (!ReadSettings(settingsFile, settings, format, services)) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {
     if (!writeAll(stdout, SettingsText(settings, format)) || std::fflush(stdout) != 0) {
@@ -434,6 +540,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   // Every table is read before anything is written.
   Workbench bench(settings, services);
   bench.setMapTableFiles(true);
+  bench.setKeepUndoSteps(false);
   for (const std::string& table : o.tables) {
     if (table != kStandardStream)
       cli::reportBusErrorsAs(cannotReadFileMessage(table, "it changed while it was read"));
@@ -444,6 +551,9 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   std::vector<std::string> excluded;
   for (const std::string& mineral : o.excluded) excluded.push_back(capitalizeFirst(mineral));
   bench.uncheckMineralsEverywhere(excluded);
+  if (o.totalRangeGiven && !uncheckByTotal(bench, o))
+    return wrongUsage("--total-column " + o.totalColumn + ": the tables have no such column");
+  if (o.points) return listPoints(bench, console);
 
   TerminalProgress terminalProgress(console, o.output == Output::Combined);
   Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;
@@ -458,9 +568,18 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  removeTemporaryFilesOnSignals();
   cli::setBinaryStandardStreams();
   // Generated output is written in large pieces; a bigger buffer saves calls.
   static char stdoutBuffer[1 << 16];
   std::setvbuf(stdout, stdoutBuffer, _IOFBF, sizeof stdoutBuffer);
-  return run(cli::commandLineArguments(argc, argv), cli::executablePath(argc > 0 ? argv[0] : nullptr));
+  try {
+    return run(cli::commandLineArguments(argc, argv), cli::executablePath(argc > 0 ? argv[0] : nullptr));
+  } catch (const std::bad_alloc&) {
+    // Whatever ran out of memory has let go of it, and of its files.
+    writeAll(stderr, "Error: " + outOfMemoryReason() + "\n");
+  } catch (const std::exception& e) {
+    writeAll(stderr, std::string("Error: ") + e.what() + "\n");
+  }
+  return kExitFailed;
 }

@@ -56,8 +56,11 @@ BigCount& BigCount::operator*=(std::uint64_t factor) {
   return *this += upper;
 }
 
-bool BigCount::atMost(std::uint64_t limit) const {
-  return limbs_.size() <= 2 && toUInt64() <= limit;
+BigCount& BigCount::decrement() {
+  for (std::uint32_t& limb : limbs_)
+    if (limb-- != 0) break;  // a zero limb borrows from the next
+  while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
+  return *this;
 }
 
 std::uint64_t BigCount::toUInt64() const {
@@ -67,35 +70,44 @@ std::uint64_t BigCount::toUInt64() const {
   return v;
 }
 
+bool BigCount::atMost(std::uint64_t limit) const { return limbs_.size() <= 2 && toUInt64() <= limit; }
+
 bool BigCount::operator<(const BigCount& other) const {
   if (limbs_.size() != other.limbs_.size()) return limbs_.size() < other.limbs_.size();
   return std::lexicographical_compare(limbs_.rbegin(), limbs_.rend(), other.limbs_.rbegin(),
                                       other.limbs_.rend());
 }
 
-std::string BigCount::toDecimal() const {
+std::string BigCount::toRadix(std::uint32_t radix) const {
+  if (radix < 2) radix = 2;
+  if (radix > 36) radix = 36;
   if (limbs_.empty()) return "0";
-  // Nine decimal digits at a time: divide by 10^9 until nothing is left.
-  constexpr std::uint32_t kChunk = 1000000000u;
+  // Several digits at a time: divide by the largest power of the radix
+  // that fits 32 bits until nothing is left, then write each chunk's digits.
+  std::uint32_t chunk = radix;
+  int chunkDigits = 1;
+  while (chunk <= 0xFFFFFFFFu / radix) {
+    chunk *= radix;
+    ++chunkDigits;
+  }
   std::vector<std::uint32_t> n = limbs_;
-  std::vector<std::uint32_t> chunks;
+  std::string digits;  // least significant first
   while (!n.empty()) {
     std::uint64_t rem = 0;
     for (std::size_t i = n.size(); i-- > 0;) {
       std::uint64_t cur = (rem << 32) | n[i];
-      n[i] = static_cast<std::uint32_t>(cur / kChunk);
-      rem = cur % kChunk;
+      n[i] = static_cast<std::uint32_t>(cur / chunk);
+      rem = cur % chunk;
     }
     while (!n.empty() && n.back() == 0) n.pop_back();
-    chunks.push_back(static_cast<std::uint32_t>(rem));
+    // A chunk below the top one keeps its leading zeros.
+    for (int d = 0; d < chunkDigits && (rem != 0 || !n.empty()); ++d) {
+      const auto digit = static_cast<unsigned>(rem % radix);
+      digits += static_cast<char>(digit < 10 ? '0' + digit : 'A' + (digit - 10));
+      rem /= radix;
+    }
   }
-  std::string text = std::to_string(chunks.back());
-  for (std::size_t i = chunks.size() - 1; i-- > 0;) {
-    std::string part = std::to_string(chunks[i]);
-    text.append(9 - part.size(), '0');
-    text += part;
-  }
-  return text;
+  return std::string(digits.rbegin(), digits.rend());
 }
 
 }  // namespace vestrane

@@ -17,13 +17,18 @@ class BigCount {
   BigCount& operator+=(const BigCount& other);
   BigCount& operator*=(std::uint64_t factor);
 
+  /// Subtracts one; the value must not be zero.
+  BigCount& decrement();
+
   bool isZero() const { return limbs_.empty(); }
   /// Whether the value is at most @p limit.
   bool atMost(std::uint64_t limit) const;
   /// The value, or the largest 64-bit value when it is larger.
   std::uint64_t toUInt64() const;
   /// The value in decimal, without separators.
-  std::string toDecimal() const;
+  std::string toDecimal() const { return toRadix(10); }
+  /// The value in radix 2 to 36 (digits 0-9, then A-Z).
+  std::string toRadix(std::uint32_t radix) const;
 
   bool operator==(const BigCount& other) const { return limbs_ == other.limbs_; }
   bool operator!=(const BigCount& other) const { return limbs_ != other.limbs_; }

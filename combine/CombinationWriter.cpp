@@ -91,7 +91,7 @@ bool CombinationWriter::EmitCombinations(const PointState& state) {
   std::string index(indexed ? width : 0, '0');
   const char* text = store.data();
   while (true) {
-    // The combination's lines are copied into room made for all of them.
+    // The combination's lines are copied into space reserved for all of them.
     std::size_t size = 0;
     for (std::size_t g = 0; g < levels; ++g) {
       const Line& l = rowLines_[choice[g]];

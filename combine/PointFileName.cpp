@@ -1,5 +1,6 @@
 #include "combine/PointFileName.h"
 
+#include "settings/Text.h"
 #include "table/AnalysisTable.h"
 
 namespace vestrane {
@@ -26,6 +27,16 @@ std::string PointFileName(std::string_view sample, std::string_view area) {
   for (char& c : name)
     if (replacedInFileName(static_cast<unsigned char>(c))) c = '-';
   return name + ".tab";
+}
+
+std::string RunFileNames::take(const std::string& name) {
+  if (taken_.insert(upperAscii(name)).second) return name;
+  constexpr std::string_view kExtension = ".tab";
+  const std::string stem = name.substr(0, name.size() - kExtension.size());
+  for (unsigned long long n = 2;; ++n) {
+    std::string numbered = stem + " (" + std::to_string(n) + ")" + std::string(kExtension);
+    if (taken_.insert(upperAscii(numbered)).second) return numbered;
+  }
 }
 
 }  // namespace vestrane

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 namespace vestrane {
 
@@ -10,5 +11,21 @@ namespace vestrane {
 /// out), with space, double quote, * , / : ; < > ? backslash | and control
 /// characters replaced by "-", and ".tab" appended.
 std::string PointFileName(std::string_view sample, std::string_view area);
+
+/// The file names of one run that writes every point into a file of its
+/// own. Two points may have one name (A/B and A-B give A-B); a point never
+/// takes a name that an earlier point of the run took, compared ignoring
+/// the case of the letters A to Z, so that a table gives the same files on
+/// every system, those whose file names ignore case included. The later
+/// point gets "<name> (2).tab", then "(3)", and so on: the space cannot
+/// come out of PointFileName, so no point has such a name of its own.
+class RunFileNames {
+ public:
+  /// The name for a point whose own name is @p name (a PointFileName).
+  std::string take(const std::string& name);
+
+ private:
+  std::unordered_set<std::string> taken_;  ///< upper-cased (A-Z only)
+};
 
 }  // namespace vestrane

@@ -37,63 +37,11 @@ std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std
 
 // ---------------------------------------------------------------- ComboCount
 
-void ComboCount::multiply(std::uint32_t factor) {
-  if (factor == 0) {
-    limbs_.clear();
-    return;
-  }
-  std::uint64_t carry = 0;
-  for (std::uint32_t& limb : limbs_) {
-    std::uint64_t v = static_cast<std::uint64_t>(limb) * factor + carry;
-    limb = static_cast<std::uint32_t>(v);
-    carry = v >> 32;
-  }
-  if (carry) limbs_.push_back(static_cast<std::uint32_t>(carry));
-}
-
-bool ComboCount::fitsInt32() const {
-  return limbs_.size() <= 1 && (limbs_.empty() || limbs_[0] <= 0x7FFFFFFFu);
-}
-
-std::int32_t ComboCount::toInt32() const {
-  return limbs_.empty() ? 0 : static_cast<std::int32_t>(limbs_[0]);
-}
-
-std::uint64_t ComboCount::toUInt64() const {
-  if (limbs_.size() > 2) return ~0ULL;
-  std::uint64_t v = 0;
-  for (std::size_t i = limbs_.size(); i-- > 0;) v = (v << 32) | limbs_[i];
-  return v;
-}
-
-std::string ComboCount::toRadix(std::uint32_t radix, bool minusOne) const {
-  std::vector<std::uint32_t> n = limbs_;
-  if (minusOne) {  // subtract one with borrow; the value is not zero here
-    for (std::uint32_t& limb : n) {
-      if (limb-- != 0) break;
-    }
-    while (!n.empty() && n.back() == 0) n.pop_back();
-  }
-  std::string digits;
-  do {
-    std::uint64_t rem = 0;
-    for (std::size_t i = n.size(); i-- > 0;) {
-      std::uint64_t cur = (rem << 32) | n[i];
-      n[i] = static_cast<std::uint32_t>(cur / radix);
-      rem = cur % radix;
-    }
-    while (!n.empty() && n.back() == 0) n.pop_back();
-    digits += static_cast<char>(rem < 10 ? '0' + rem : 'A' + (rem - 10));
-  } while (!n.empty());
-  std::reverse(digits.begin(), digits.end());
-  return digits;
-}
-
-std::string ComboCount::toDecimal() const { return toRadix(10, false); }
+std::int32_t ComboCount::toInt32() const { return static_cast<std::int32_t>(value_.toUInt64()); }
 
 std::string ComboCount::maxIndexText() const {
   if (isZero()) return "--";
-  std::string text = toRadix(36, true);
+  std::string text = BigCount(value_).decrement().toRadix(36);
   PadText(text, '0', 2, 0);
   return text;
 }
@@ -201,7 +149,7 @@ void rebuildGroupsAt(const AnalysisTable& table, PointState& state, int point) {
 
   if (point >= 0) {
     // The lookup holds the list's own strings, which must not move while new
-    // minerals are added: room for one per row is made first. New entries
+    // minerals are added: capacity for one per row is reserved first. New entries
     // are looked up by the table's bytes.
     const std::vector<int>& rows = table.pointRows(point);
     state.minerals.reserve(state.minerals.size() + rows.size());

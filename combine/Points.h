@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "combine/BigCount.h"
 #include "table/AnalysisTable.h"
 
 namespace vestrane {
@@ -21,27 +22,26 @@ std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std
 /// behind, any other side not at all. Longer text is never cut.
 void PadText(std::string& text, char padChar, std::uint8_t width, std::uint8_t side);
 
-/// An exact, unbounded combination count: the product of group sizes never
-/// wraps around, however many minerals a point has.
+/// The combination count of a point: exact, however many minerals a point
+/// has; generated only while it fits the signed 32-bit range.
 class ComboCount {
  public:
   ComboCount() = default;
-  explicit ComboCount(std::uint32_t v) { if (v) limbs_.push_back(v); }
-  void multiply(std::uint32_t factor);
-  bool isZero() const { return limbs_.empty(); }
+  explicit ComboCount(std::uint32_t v) : value_(v) {}
+  void multiply(std::uint32_t factor) { value_ *= factor; }
+  bool isZero() const { return value_.isZero(); }
   /// The value, when it fits the signed 32-bit range.
-  bool fitsInt32() const;
+  bool fitsInt32() const { return value_.atMost(0x7FFFFFFF); }
   std::int32_t toInt32() const;  ///< only when fitsInt32()
   /// Saturates at the largest 64-bit value.
-  std::uint64_t toUInt64() const;
-  std::string toDecimal() const;
+  std::uint64_t toUInt64() const { return value_.toUInt64(); }
+  std::string toDecimal() const { return value_.toDecimal(); }
   /// count - 1 in radix 36, at least two digits; "--" for zero.
   std::string maxIndexText() const;
-  bool operator==(const ComboCount& o) const { return limbs_ == o.limbs_; }
+  bool operator==(const ComboCount& o) const { return value_ == o.value_; }
 
  private:
-  std::string toRadix(std::uint32_t radix, bool minusOne) const;
-  std::vector<std::uint32_t> limbs_;  // little-endian base 2^32
+  BigCount value_;
 };
 
 struct MineralEntry {

@@ -96,6 +96,17 @@ PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& stat
   return describePoint(table, state, BigCount(HeaderLine(table).size()), body, cells);
 }
 
+std::string mineralsText(const PointOverview& point) {
+  std::string text;
+  for (std::size_t i = 0; i < point.minerals.size(); ++i) {
+    if (i) text += ' ';
+    text += point.minerals[i].mineral;
+    text += ':';
+    text += std::to_string(point.minerals[i].analyses);
+  }
+  return text;
+}
+
 std::string pointsListing(const PointsOverview& overview) {
   std::string out = "Sample\tArea\tMinerals\tCombinations\tLines\tBytes\n";
   for (const PointOverview& p : overview.points) {
@@ -103,12 +114,7 @@ std::string pointsListing(const PointsOverview& overview) {
     out += '\t';
     out += p.area;
     out += '\t';
-    for (std::size_t i = 0; i < p.minerals.size(); ++i) {
-      if (i) out += ' ';
-      out += p.minerals[i].mineral;
-      out += ':';
-      out += std::to_string(p.minerals[i].analyses);
-    }
+    out += mineralsText(p);
     out += '\t';
     out += p.combinations.toDecimal();
     out += '\t';

@@ -52,6 +52,9 @@ PointsOverview overviewOfRun(const AnalysisTable& table);
 /// what generating that point alone writes.
 PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& state);
 
+/// The minerals of a point as name:count, separated by single spaces.
+std::string mineralsText(const PointOverview& point);
+
 /// The overview as the batch tool lists it: a header line, then one line
 /// per point (Sample, Area, minerals as name:count separated by spaces,
 /// combinations, lines, bytes), TAB-separated, each line ending with LF.

@@ -115,4 +115,9 @@ TotalFilterResult uncheckByTotalAtPoint(AnalysisTable& table, const TotalRange& 
   return result;
 }
 
+std::string totalFilterReport(const TotalFilterResult& result) {
+  return std::to_string(result.unchecked) + (result.unchecked == 1 ? " analysis" : " analyses") +
+         " unchecked, " + std::to_string(result.withoutNumber) + " without a number";
+}
+
 }  // namespace vestrane

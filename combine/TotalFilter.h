@@ -4,6 +4,7 @@
 // first whose caption begins with "Tot"), or, where the table has none, the
 // sum of the numbers in the columns after Analysis.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,10 @@ struct TotalFilterResult {
   int withoutNumber = 0;  ///< checked rows that had no total; they stay checked
   std::vector<int> changedRows;  ///< the rows unchecked, in increasing order
 };
+
+/// What the window and the batch tool say afterwards, as
+/// "3 analyses unchecked, 1 without a number".
+std::string totalFilterReport(const TotalFilterResult& result);
 
 /// Unchecks every checked row of the table whose total lies outside the
 /// range. Unchecked rows stay unchecked.

@@ -90,7 +90,7 @@ bool ParseSettingsInteger(const std::string& text, std::int32_t& value) {
 bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
                   Services& services) {
   std::string bytes, reason;
-  switch (readWholeFile(fileName, bytes, &reason)) {
+  switch (readWholeFile(fileName, bytes, kSettingsFileLimit, &reason)) {
     case ReadResult::CannotOpen: return true;
     case ReadResult::ReadError:
       services.showMessage(cannotReadMessage(fileName, reason));

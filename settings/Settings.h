@@ -5,6 +5,7 @@
 // whole when the main window is closed with its close box.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,11 @@ struct Settings {
   std::uint8_t cuPeriod = 0;
   double lastUpdate = 0.0;  ///< days since 30 December 1899
 };
+
+/// The most bytes a settings file is read up to. Twelve lines hold even
+/// alias lists of many thousand entries in far less; a larger file (or a
+/// device that never ends) is refused as unreadable.
+inline constexpr std::size_t kSettingsFileLimit = std::size_t(16) << 20;
 
 /// The settings file of an executable: its path with the extension replaced by ".ini".
 std::string SettingsFileName(const std::string& exePath);

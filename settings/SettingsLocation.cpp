@@ -6,6 +6,7 @@
 #include "platform/core/Files.h"
 #include "platform/core/ProgramFolders.h"
 #include "platform/core/Services.h"
+#include "settings/Settings.h"
 
 namespace vestrane {
 
@@ -19,7 +20,7 @@ constexpr const char* kUserFolderName = "Vestrane";
 bool copyDefaults(const std::string& defaultsFile, const std::string& userFile,
                   std::string& reason) {
   std::string defaults;
-  if (readWholeFile(defaultsFile, defaults, &reason) != ReadResult::Ok) {
+  if (readWholeFile(defaultsFile, defaults, kSettingsFileLimit, &reason) != ReadResult::Ok) {
     reason = "can not read " + defaultsFile + (reason.empty() ? "" : ": " + reason);
     return false;
   }

@@ -255,8 +255,9 @@ std::size_t AnalysisTable::findSlot(std::string_view sample, std::string_view ar
   }
 }
 
-void AnalysisTable::growPointIndex() {
-  std::size_t size = pointSlots_.empty() ? 64 : 2 * pointSlots_.size();
+void AnalysisTable::growPointIndex() { indexPoints(pointSlots_.empty() ? 64 : 2 * pointSlots_.size()); }
+
+void AnalysisTable::indexPoints(std::size_t size) {
   pointSlots_.assign(size, -1);
   const std::size_t mask = size - 1;
   for (std::size_t point = 0; point < points_.size(); ++point) {
@@ -368,6 +369,38 @@ void AnalysisTable::clearRows() {
   points_.clear();
   pointSlots_.clear();
   pointSlots_.shrink_to_fit();
+  ++revision_;
+}
+
+AnalysisTable::Mark AnalysisTable::mark() const {
+  Mark m;
+  m.rows = rows_.size();
+  m.columns = captions_.size();
+  m.pool = pool_.size();
+  m.cells = cells_.size();
+  m.stores = stores_.size();
+  m.points = points_.size();
+  m.fixedCaptions.assign(captions_.begin(), captions_.begin() + kFixedColumns);
+  return m;
+}
+
+void AnalysisTable::rollBack(Mark& m) {
+  // Rows appended since leave their points (each point's rows are in
+  // increasing order), the points they began go, and the storage shrinks
+  // back to what the earlier rows use.
+  points_.resize(m.points);
+  for (Point& p : points_)
+    while (!p.rows.empty() && static_cast<std::size_t>(p.rows.back()) >= m.rows) p.rows.pop_back();
+  rows_.resize(m.rows);
+  rowPoint_.resize(std::min(rowPoint_.size(), m.rows));
+  pool_.resize(m.pool);
+  cells_.resize(m.cells);
+  stores_.resize(m.stores);
+  if (!pointSlots_.empty()) indexPoints(pointSlots_.size());
+  // Rows kept hold no cells of the columns that go: those came after them.
+  captions_.resize(m.columns);
+  for (std::size_t c = 0; c < m.fixedCaptions.size(); ++c) captions_[c].swap(m.fixedCaptions[c]);
+  shrinkToFit();
   ++revision_;
 }
 

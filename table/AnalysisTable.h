@@ -80,6 +80,17 @@ class AnalysisTable {
   /// Removes all rows.
   void clearRows();
 
+  /// The rows, columns and fixed captions the table holds at one moment.
+  struct Mark {
+    std::size_t rows = 0, columns = 0, pool = 0, cells = 0, stores = 0, points = 0;
+    std::vector<std::string> fixedCaptions;
+  };
+  Mark mark() const;
+  /// Returns the table to @p mark, taken since: the rows and columns
+  /// appended after it go, and the fixed columns get their captions back.
+  /// For a read that failed half-way, which appends only.
+  void rollBack(Mark& mark);
+
   // ---- points: distinct (Sample, Area) pairs, compared exactly
   int pointCount() const { return static_cast<int>(points_.size()); }
   /// The point of @p row.
@@ -170,6 +181,8 @@ class AnalysisTable {
   /// or the empty slot where it belongs.
   std::size_t findSlot(std::string_view sample, std::string_view area, std::size_t hash) const;
   void growPointIndex();
+  /// Enters every point into a point index of @p size slots.
+  void indexPoints(std::size_t size);
 
   std::vector<std::string> captions_;
   std::vector<Row> rows_;

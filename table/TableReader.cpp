@@ -137,6 +137,17 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowC
   }
 
   if (onBeginUpdate) onBeginUpdate();
+  // The view follows the table again however the reading ends (memory may
+  // run out on the way).
+  struct EndOfUpdate {
+    const std::function<void()>& onEnd;
+    bool pending = true;
+    void now() {
+      if (pending && onEnd) onEnd();
+      pending = false;
+    }
+    ~EndOfUpdate() { now(); }
+  } endOfUpdate{onEndUpdate};
   BuildColumnMap(header);
   // Capacity for every remaining line that can be a row, so the table grows
   // in one step instead of doubling (and briefly holding twice) its storage.
@@ -164,7 +175,7 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowC
   if (split != npos) readInTwo(text, pos, split, lineNumber, counted ? &second : nullptr);
   readLines(text, pos, lineNumber);
   consumed = text.size();
-  if (onEndUpdate) onEndUpdate();
+  endOfUpdate.now();
 
   for (const Ignored& i : ignored_)
     report_ += "\r\n" + std::to_string(i.line) +

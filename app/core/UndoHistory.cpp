@@ -57,6 +57,14 @@ bool UndoHistory::recordChecks(std::string name, const CheckSnapshot& before, co
   return push(std::move(step));
 }
 
+bool UndoHistory::recordRowFlip(std::string name, int row, UndoView view) {
+  Step step;
+  step.flipped.push_back(row);
+  step.name = std::move(name);
+  step.view = std::move(view);
+  return push(std::move(step));
+}
+
 bool UndoHistory::recordTable(std::string name, AnalysisTable before, UndoView view) {
   Step step;
   step.name = std::move(name);

@@ -25,6 +25,9 @@ inline constexpr const char* kStepPaste = "Paste";
 inline constexpr const char* kStepLoad = "Load TAB file";
 inline constexpr const char* kStepUncheckMineral = "(Un)check mineral";
 inline constexpr const char* kStepUncheckByTotal = "Uncheck by total";
+inline constexpr const char* kStepDrop = "Drop files";
+inline constexpr const char* kStepCheckAnalysis = "Check analysis";
+inline constexpr const char* kStepUncheckAnalysis = "Uncheck analysis";
 
 /// What the window shows besides the table, restored with it.
 struct UndoView {
@@ -59,6 +62,9 @@ class UndoHistory {
   /// @return false when no flag changed, so there is no step.
   bool recordChecks(std::string name, const CheckSnapshot& before, const AnalysisTable& table,
                     UndoView view);
+  /// A step that flipped the checked flag of the one row @p row; @p view as
+  /// it was before it.
+  bool recordRowFlip(std::string name, int row, UndoView view);
   /// A step that changed the table (rows, columns, captions): @p before is
   /// the whole table as it was, moved in. @return false when the step is
   /// larger than the whole memory bound and was dropped.

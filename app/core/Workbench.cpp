@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <unordered_map>
+#include <new>
+#include <stdexcept>
 #include <unordered_set>
 
 #include "combine/BackgroundSink.h"
@@ -11,6 +12,7 @@
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
 #include "platform/core/Files.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
@@ -25,12 +27,21 @@ long long progressTotal(const BigCount& lines) {
 
 }  // namespace
 
-Workbench::Workbench(Settings& settings, Services& services)
-    : settings_(settings), services_(services), reader_(table_, settings.aliases, services) {
-  reader_.onBeginUpdate = [this] {
+std::size_t tableSizeLimit() {
+  constexpr std::size_t kLeast = std::size_t(64) << 20;
+  return std::max(memoryForData() / 4, kLeast);
+}
+
+Workbench::Workbench(Settings& settings, Services& services) : settings_(settings), services_(services) {
+  renewReader();
+}
+
+void Workbench::renewReader() {
+  reader_ = std::make_unique<TableReader>(table_, settings_.aliases, services_);
+  reader_->onBeginUpdate = [this] {
     if (observer_) observer_->beginTableUpdate();
   };
-  reader_.onEndUpdate = [this] {
+  reader_->onEndUpdate = [this] {
     if (observer_) observer_->endTableUpdate();
   };
 }
@@ -68,9 +79,25 @@ void Workbench::loadTableWithDialog() {
 }
 
 bool Workbench::LoadTableFile(const std::string& path) {
+  return readKeepingTable("file " + path,
+                          [&] { return changeTable(kStepLoad, [&] { return readTableFile(path); }); });
+}
+
+void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
+  changeTable(kStepDrop, [&] {
+    bool any = false;
+    for (const std::string& path : paths) {
+      openDialogFileName = path;
+      any = readKeepingTable("file " + path, [&] { return readTableFile(path); }) || any;
+    }
+    return any;
+  });
+}
+
+bool Workbench::readTableFile(const std::string& path) {
   FileBytes file;
   std::string reason;
-  ReadResult read = file.open(path, mapTableFiles_, &reason);
+  ReadResult read = file.open(path, mapTableFiles_, tableSizeLimit(), &reason);
   if (read == ReadResult::CannotOpen) {
     services_.showMessage(kMsgCannotOpen + path);
     return false;
@@ -86,13 +113,13 @@ bool Workbench::LoadTableFile(const std::string& path) {
   bool parsed;
   RowCapacity capacity;
   if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &capacity)) {
-    parsed = reader_.ParseTableView(bytes, &capacity);
+    parsed = reader_->ParseTableView(bytes, &capacity);
     file.close();
     selectFirstRow();
   } else {
     std::string text = file.takeString();
     TableTextInPlace(text);
-    parsed = ParseTableText(text);
+    parsed = parseText(text);
   }
   if (!parsed) return false;
 
@@ -110,10 +137,39 @@ bool Workbench::LoadTableFile(const std::string& path) {
   return true;
 }
 
-bool Workbench::ParseTableText(std::string& text) {
-  bool ok = reader_.ParseTableText(text);
+bool Workbench::ParseTableText(std::string& text, const std::string& source) {
+  return readKeepingTable(source, [&] { return parseText(text); });
+}
+
+bool Workbench::parseText(std::string& text) {
+  bool ok = reader_->ParseTableText(text);
   selectFirstRow();
   return ok;
+}
+
+bool Workbench::readKeepingTable(const std::string& what, const std::function<bool()>& read) {
+  AnalysisTable::Mark mark = table_.mark();
+  const PointState pointBefore = point_;
+  const int rowBefore = selectedRow_;
+  std::string reason;
+  try {
+    return read();
+  } catch (const std::bad_alloc&) {
+    reason = outOfMemoryReason();
+  } catch (const std::length_error& e) {
+    reason = e.what();
+  }
+  if (observer_) observer_->beginTableUpdate();
+  table_.rollBack(mark);
+  point_ = pointBefore;
+  selectedRow_ = rowBefore;
+  if (observer_) {
+    observer_->endTableUpdate();
+    observer_->rowSelected(selectedRow_);
+  }
+  notifyPoint();
+  services_.showMessage(cannotReadMessage(what, reason));
+  return false;
 }
 
 void Workbench::selectFirstRow() {
@@ -140,7 +196,7 @@ void Workbench::SaveTableFile() {
 bool Workbench::SaveTableTo(const std::string& path) {
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage(cannotWriteMessage(path));
+    reportWriteError(path, file.error());
     return false;
   }
   FileSink sink(file);
@@ -164,19 +220,32 @@ void Workbench::CopyTable() {
 void Workbench::PasteTable() {
   std::string text;
   if (!services_.clipboardText(text) || text.empty()) return;
-  if (ParseTableText(text)) setCaption(kCaptionNotSaved);
+  readKeepingTable("the clipboard", [&] {
+    return changeTable(kStepPaste, [&] {
+      if (!parseText(text)) return false;
+      setCaption(kCaptionNotSaved);
+      return true;
+    });
+  });
 }
 
 void Workbench::ClearTable() {
   if (observer_) observer_->beginTableUpdate();
-  table_.clearRows();
-  table_.removeExtraColumns();
+  const bool changes = table_.rowCount() > 0 || table_.columnCount() > kFixedColumns;
+  if (keepUndoSteps_ && changes) {
+    // The rows go into the history as they are, without a copy.
+    history_.recordClear(table_, currentView());
+  } else {
+    table_.clearRows();
+    table_.removeExtraColumns();
+  }
   if (observer_) observer_->endTableUpdate();
   selectedRow_ = -1;
   if (observer_) observer_->rowSelected(-1);
   ClearPoint(point_);
   notifyPoint();
   setCaption(kCaptionPlain);
+  if (changes && observer_) observer_->tableEdited();
 }
 
 // ------------------------------------------------------------------- point
@@ -194,20 +263,37 @@ void Workbench::setRowSelected(int row, bool selected) {
 }
 
 void Workbench::setRowChecked(int row, bool checked) {
+  if (row < 0 || row >= table_.rowCount()) return;
+  const bool flips = table_.isChecked(row) != checked;
+  UndoView view = currentView();
   if (SetRowChecked(table_, point_, row, checked)) notifyPoint();
+  // One row: the step keeps just that row, without a look at the others.
+  if (flips && keepUndoSteps_ &&
+      history_.recordRowFlip(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, row, std::move(view)) &&
+      observer_)
+    observer_->tableEdited();
 }
 
 void Workbench::setMineralChecked(int entry, bool checked) {
+  if (entry < 0 || entry >= static_cast<int>(point_.minerals.size())) return;
+  auto before = checksBefore();
+  UndoView view = currentView();
+  const std::string name =
+      (checked ? "Check " : "Uncheck ") + point_.minerals[static_cast<std::size_t>(entry)].mineral;
   CheckMineralAtPoint(table_, point_, entry, checked);
   if (observer_) observer_->checksChanged();
   notifyPoint();
+  recordChecks(name, before, std::move(view));
 }
 
 void Workbench::toggleSelectedMineralEverywhere() {
   if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
+  auto before = checksBefore();
+  UndoView view = currentView();
   ToggleMineralEverywhere(table_, point_, selectedRow_);
   if (observer_) observer_->checksChanged();
   notifyPoint();
+  recordChecks(kStepUncheckMineral, before, std::move(view));
 }
 
 void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minerals) {
@@ -218,6 +304,98 @@ void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minera
   RebuildGroups(table_, point_);
   if (observer_) observer_->checksChanged();
   notifyPoint();
+}
+
+TotalFilterResult Workbench::uncheckByTotal(const TotalRange& range, bool currentPointOnly) {
+  auto before = checksBefore();
+  UndoView view = currentView();
+  const TotalFilterResult result =
+      currentPointOnly
+          ? uncheckByTotalAtPoint(table_, range, table_.findPoint(point_.sample, point_.area))
+          : vestrane::uncheckByTotal(table_, range);
+  if (result.unchecked > 0) {
+    RebuildGroups(table_, point_);
+    if (observer_) observer_->checksChanged();
+    notifyPoint();
+    recordChecks(kStepUncheckByTotal, before, std::move(view));
+  }
+  services_.showMessage(totalFilterReport(result));
+  return result;
+}
+
+// --------------------------------------------------------------------- undo
+
+void Workbench::setKeepUndoSteps(bool keep) {
+  keepUndoSteps_ = keep;
+  if (!keep) history_.clear();
+}
+
+UndoView Workbench::currentView() const {
+  UndoView view;
+  view.caption = caption_;
+  view.sample = point_.sample;
+  view.area = point_.area;
+  view.selectedRow = selectedRow_;
+  return view;
+}
+
+std::unique_ptr<CheckSnapshot> Workbench::checksBefore() const {
+  return keepUndoSteps_ ? std::make_unique<CheckSnapshot>(table_) : nullptr;
+}
+
+void Workbench::recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before,
+                             UndoView view) {
+  if (before && history_.recordChecks(name, *before, table_, std::move(view)) && observer_)
+    observer_->tableEdited();
+}
+
+bool Workbench::changeTable(const char* name, const std::function<bool()>& change) {
+  if (!keepUndoSteps_) return change();
+  AnalysisTable before = table_;
+  UndoView view = currentView();
+  const bool result = change();
+  // Rows are only ever appended here, so the count tells whether any came.
+  bool changed = before.rowCount() != table_.rowCount() || before.columnCount() != table_.columnCount();
+  for (int column = 0; !changed && column < table_.columnCount(); ++column)
+    changed = before.caption(column) != table_.caption(column);
+  if (changed) {
+    history_.recordTable(name, std::move(before), std::move(view));
+    if (observer_) observer_->tableEdited();
+  }
+  return result;
+}
+
+void Workbench::undo() { takeStep(true); }
+
+void Workbench::redo() { takeStep(false); }
+
+void Workbench::takeStep(bool back) {
+  if (back ? !history_.canUndo() : !history_.canRedo()) return;
+  if (observer_) observer_->beginTableUpdate();
+  UndoView view = currentView();
+  if (back)
+    history_.undo(table_, view);
+  else
+    history_.redo(table_, view);
+  renewReader();
+  const int row = view.selectedRow >= 0 && view.selectedRow < table_.rowCount() ? view.selectedRow : -1;
+  selectedRow_ = row;
+  if (observer_) {
+    observer_->endTableUpdate();
+    observer_->checksChanged();
+  }
+  // The view may have reported its selection gone while it reloaded.
+  selectedRow_ = row;
+  if (observer_) observer_->rowSelected(row);
+  // The point is built afresh, so its mineral list is what it was, without
+  // minerals of rows that are gone again.
+  if (view.sample.empty() && view.area.empty())
+    ClearPoint(point_);
+  else
+    MakePointCurrent(table_, point_, view.sample, view.area);
+  notifyPoint();
+  setCaption(view.caption);
+  if (observer_) observer_->tableEdited();
 }
 
 // -------------------------------------------------------------- generating
@@ -233,7 +411,7 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
       services_.showMessage(message);
       return;
     }
-    std::vector<RunPoint> points = pointsOfRun();
+    std::vector<RunPoint> points = runPoints(table_);
     if (!checkRunCounts(points)) return;
     FileDialogRequest request;
     request.initialDir = saveDialogInitialDir;
@@ -284,7 +462,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   GenerateResult result;
   AtomicFile file(path);
   if (!file.open()) {
-    services_.showMessage(cannotWriteFileMessage(path));
+    services_.showMessage(cannotWriteFileMessage(path, file.error()));
     result.ok = false;
     result.writeFailed = true;
     return result;
@@ -307,28 +485,6 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
     result.writeFailed = true;
   }
   return result;
-}
-
-std::vector<Workbench::RunPoint> Workbench::pointsOfRun() const {
-  // Samples in the order they first occur among the checked rows, and within
-  // each sample its areas in the same order; values are told apart exactly.
-  std::vector<std::vector<int>> pointsBySample;
-  std::unordered_map<std::string_view, std::size_t> sampleIndex;
-  std::vector<char> seen(static_cast<std::size_t>(table_.pointCount()), 0);
-  for (int row = 0, n = table_.rowCount(); row < n; ++row) {
-    if (!table_.isChecked(row)) continue;
-    int p = table_.pointOf(row);
-    if (seen[static_cast<std::size_t>(p)]) continue;
-    seen[static_cast<std::size_t>(p)] = 1;
-    auto [it, inserted] = sampleIndex.try_emplace(table_.cell(row, ColSample), pointsBySample.size());
-    if (inserted) pointsBySample.emplace_back();
-    pointsBySample[it->second].push_back(row);
-  }
-  std::vector<RunPoint> points;
-  for (const auto& rows : pointsBySample)
-    for (int row : rows)
-      points.push_back({table_.cell(row, ColSample), table_.cell(row, ColArea), table_.pointOf(row)});
-  return points;
 }
 
 bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
@@ -354,7 +510,7 @@ void Workbench::finishRun() {
 
 GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
   GenerateResult result;
-  std::vector<RunPoint> points = pointsOfRun();
+  std::vector<RunPoint> points = runPoints(table_);
   if (!checkRunCounts(points)) {
     result.ok = false;
     return result;
@@ -384,21 +540,22 @@ GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
 
 GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* progress) {
   GenerateResult result;
-  std::vector<RunPoint> points = pointsOfRun();
+  std::vector<RunPoint> points = runPoints(table_);
   if (!checkRunCounts(points)) {
     result.ok = false;
     return result;
   }
   if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
   const auto total = static_cast<long long>(points.size());
+  RunFileNames names;
   for (std::size_t i = 0; i < points.size(); ++i) {
     enterPoint(points[i]);
-    std::string name = PointFileName(points[i].sample, points[i].area);
+    std::string name = names.take(PointFileName(points[i].sample, points[i].area));
     std::string path = joinPath(folder, name);
-    AtomicFile file(path);
+    AtomicFile file(path, AtomicFile::Target::Generated);
     if (!file.open()) {
       // A file that cannot be created is skipped; the window says nothing.
-      result.filesSkipped.push_back(name);
+      result.filesSkipped.push_back({name, file.error()});
       continue;
     }
     FileSink sink(file);

@@ -5,11 +5,18 @@
 // tests all drive this class; dialogs and messages go through Services, and
 // an observer hears when the view must follow.
 
+#include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/core/UndoHistory.h"
 #include "combine/Points.h"
+#include "combine/PointsOverview.h"
+#include "combine/RunPoints.h"
+#include "combine/TotalFilter.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
@@ -24,6 +31,12 @@ inline constexpr const char* kCombinedFileName = "AllComb.tab";
 inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
 inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
+
+/// The most bytes a table file or stream is read up to: a quarter of the
+/// memory this process may fill (memoryForData), at least 64 MiB. A table
+/// needs its bytes again and more in memory once it is read, and a device
+/// such as /dev/zero never ends; either is refused with the reason.
+std::size_t tableSizeLimit();
 
 /// What the window does when the engine changes what it shows.
 class WorkbenchObserver {
@@ -40,6 +53,15 @@ class WorkbenchObserver {
   /// The engine selected @p row (-1: no selection).
   virtual void rowSelected(int /*row*/) {}
   virtual void captionChanged(const std::string& /*caption*/) {}
+  /// The user changed the table or its checked flags, or a change was
+  /// undone or redone: the undo commands and the points follow.
+  virtual void tableEdited() {}
+};
+
+/// A point's file that a run could not create, and the system's reason.
+struct SkippedFile {
+  std::string name;  ///< without folder
+  std::string reason;
 };
 
 /// Outcome of a generation run.
@@ -48,7 +70,7 @@ struct GenerateResult {
   bool cancelled = false;
   bool writeFailed = false;     ///< the output could not be written (reason in the sink)
   std::vector<std::string> filesWritten;  ///< separate files, names without folder
-  std::vector<std::string> filesSkipped;  ///< separate files that could not be created
+  std::vector<SkippedFile> filesSkipped;  ///< separate files that could not be created
   long long points = 0;
   long long lines = 0;
 };
@@ -78,12 +100,18 @@ class Workbench {
   void setDialogFoldersFromSettings();
 
   // ---- loading and the table commands
+  // Loading, pasting and clearing are undo steps when they change the table,
+  // and so is every change of checked flags below; uncheckMineralsEverywhere
+  // (the batch tool's) is none.
   /// "Load TAB file": the open dialog, then LoadTableFile.
   void loadTableWithDialog();
   /// Reads a table file and appends it. @return true when it was read.
   bool LoadTableFile(const std::string& path);
-  /// Reads table text (consumed) and selects the first row, as after any parse.
-  bool ParseTableText(std::string& text);
+  /// Reads table text (consumed) and selects the first row, as after any
+  /// parse. No undo step of its own: the commands that read text make it.
+  /// Should memory run out, the table stays as it was and the message
+  /// names @p source as what could not be read.
+  bool ParseTableText(std::string& text, const std::string& source = "table text");
   void SaveTableFile();
   /// Writes the table to @p path without a dialog. @return true on success.
   bool SaveTableTo(const std::string& path);
@@ -107,6 +135,26 @@ class Workbench {
   /// in one pass over the table.
   void uncheckMineralsEverywhere(const std::vector<std::string>& minerals);
 
+  // ---- deciding before writing
+  /// Every point "All at once" would write, with its counts and file sizes.
+  PointsOverview pointsOverview() const { return overviewOfRun(table_); }
+  /// "Uncheck by total" over the whole table or the current point only;
+  /// says afterwards how many analyses were unchecked and how many had no
+  /// number. @return the same counts.
+  TotalFilterResult uncheckByTotal(const TotalRange& range, bool currentPointOnly);
+
+  // ---- undo and redo of the user's changes to the table
+  /// Whether changes are kept for undo (the window's; the batch tool keeps none).
+  void setKeepUndoSteps(bool keep);
+  const UndoHistory& undoHistory() const { return history_; }
+  /// Takes back the last change: the table, its checked flags, the caption,
+  /// the current point and the selected row become as they were before it.
+  void undo();
+  /// Makes the change undone last again.
+  void redo();
+  /// Dropped files, read one after the other as one change.
+  void loadDroppedFiles(const std::vector<std::string>& paths);
+
   // ---- generating
   /// "Generate Combinations" with the states of "All at once" and "Separate files".
   void generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
@@ -118,12 +166,6 @@ class Workbench {
   GenerateResult generateSeparate(const std::string& folder, Progress* progress = nullptr);
 
  private:
-  struct RunPoint {
-    std::string_view sample;
-    std::string_view area;
-    int point;  ///< the table's index of the point
-  };
-  std::vector<RunPoint> pointsOfRun() const;
   /// Refuses a run whose points have more combinations than 32 bits count.
   bool checkRunCounts(const std::vector<RunPoint>& points);
   void enterPoint(const RunPoint& p);
@@ -132,13 +174,38 @@ class Workbench {
   void setCaption(const std::string& caption);
   void setWorkDirectory(const std::string& folder);
   void reportWriteError(const std::string& path, const std::string& reason);
+  /// ParseTableText without the guard against memory running out.
+  bool parseText(std::string& text);
+  /// Runs @p read, which appends to the table and selects its first row.
+  /// Should memory run out on the way, the table, the selected row and the
+  /// current point go back to what they were, and "can not read" @p what
+  /// is shown with the reason. @return what @p read returned, or false.
+  bool readKeepingTable(const std::string& what, const std::function<bool()>& read);
   void notifyPoint();
+
+  /// LoadTableFile without making it a step of its own.
+  bool readTableFile(const std::string& path);
+  /// Runs @p change, which may add rows and columns or rename columns, as the
+  /// undo step @p name when it changed any of them.
+  bool changeTable(const char* name, const std::function<bool()>& change);
+  /// The checked flags before a change, when changes are kept.
+  std::unique_ptr<CheckSnapshot> checksBefore() const;
+  /// Makes the change of checked flags since @p before the step @p name;
+  /// @p view is the window as it was before it.
+  void recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before, UndoView view);
+  UndoView currentView() const;
+  void takeStep(bool back);
+  /// A new reader for a table that undo or redo put in place: the reader
+  /// remembers the extra columns of the table it read into last.
+  void renewReader();
 
   Settings& settings_;
   Services& services_;
   AnalysisTable table_;
   PointState point_;
-  TableReader reader_;
+  std::unique_ptr<TableReader> reader_;
+  UndoHistory history_;
+  bool keepUndoSteps_ = true;
   WorkbenchObserver* observer_ = nullptr;
   std::string caption_ = kCaptionPlain;
   int selectedRow_ = -1;

@@ -2,25 +2,37 @@
 // system's paths. On Windows std::filesystem needs the UTF-8 marked as such;
 // elsewhere the bytes are the native path already. FileBytes maps files with
 // the POSIX calls open/fstat/mmap (marked below); on Windows it reads them.
+// AtomicFile creates its temporary file exclusively with open (POSIX: with
+// the target's mode, owner and group) or _wopen (Windows), and writes it
+// through C streams on both.
 
 #include "platform/core/Files.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <new>
 #include <system_error>
 #include <vector>
 
 #include "platform/core/Messages.h"
+#include "platform/core/TemporaryFiles.h"
 
 #ifndef _WIN32
-// POSIX: mapping files into memory.
+// POSIX: mapping files into memory, creating files with a mode, access tests.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+// Windows: creating a file exclusively.
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -34,6 +46,16 @@ fs::path nativePath(const std::string& path) {
   return fs::u8path(path);
 #else
   return fs::path(path);
+#endif
+}
+
+/// A path as UTF-8 bytes: the inverse of nativePath.
+std::string bytesOf(const fs::path& path) {
+#ifdef _WIN32
+  const auto u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+#else
+  return path.string();
 #endif
 }
 
@@ -58,7 +80,8 @@ char pathSeparator() {
 #endif
 }
 
-ReadResult readWholeFile(const std::string& path, std::string& out, std::string* reason) {
+ReadResult readWholeFile(const std::string& path, std::string& out, std::size_t limit,
+                         std::string* reason) {
   out.clear();
   std::error_code ec;
   if (fs::is_directory(nativePath(path), ec)) {
@@ -71,17 +94,33 @@ ReadResult readWholeFile(const std::string& path, std::string& out, std::string*
     if (reason) *reason = lastSystemReason();
     return ReadResult::CannotOpen;
   }
+  auto refuse = [&](const std::string& why) {
+    out.clear();
+    out.shrink_to_fit();
+    if (reason) *reason = why;
+    return ReadResult::ReadError;
+  };
   // Straight into the string: the expected size first, then whatever more
-  // there is (a file may grow, or report no size at all).
+  // there is (a file may grow, or report no size at all), never more than
+  // one byte past the limit, which tells that the limit was passed.
   std::size_t expected = fileSize(path);
+  if (expected > limit) return refuse(tooLargeReason(limit));
   std::size_t chunk = expected > 0 ? expected + 1 : std::size_t(1) << 16;  // +1 meets the end at once
-  while (in) {
-    std::size_t used = out.size();
-    out.resize(used + chunk);
-    in.read(out.data() + used, static_cast<std::streamsize>(chunk));
-    out.resize(used + static_cast<std::size_t>(in.gcount()));
-    chunk = std::size_t(1) << 20;
+  try {
+    while (in) {
+      std::size_t used = out.size();
+      if (used > limit) return refuse(tooLargeReason(limit));
+      const std::size_t room = limit - used;
+      if (room < chunk) chunk = room + 1;
+      out.resize(used + chunk);
+      in.read(out.data() + used, static_cast<std::streamsize>(chunk));
+      out.resize(used + static_cast<std::size_t>(in.gcount()));
+      chunk = std::size_t(1) << 20;
+    }
+  } catch (const std::bad_alloc&) {
+    return refuse(outOfMemoryReason());
   }
+  if (out.size() > limit) return refuse(tooLargeReason(limit));
   if (in.bad() || !in.eof()) {
     if (reason) *reason = lastSystemReason();
     return ReadResult::ReadError;
@@ -112,7 +151,8 @@ std::string FileBytes::takeString() {
   return out;
 }
 
-ReadResult FileBytes::open(const std::string& path, bool mayMap, std::string* reason) {
+ReadResult FileBytes::open(const std::string& path, bool mayMap, std::size_t limit,
+                           std::string* reason) {
   close();
 #ifndef _WIN32
   // POSIX: a non-empty regular file is mapped whole, its pages entered at
@@ -125,7 +165,7 @@ ReadResult FileBytes::open(const std::string& path, bool mayMap, std::string* re
     if (fd >= 0) {
       struct stat st;
       if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-          static_cast<unsigned long long>(st.st_size) <= static_cast<std::size_t>(-1) / 2) {
+          static_cast<unsigned long long>(st.st_size) <= limit) {
         auto size = static_cast<std::size_t>(st.st_size);
         int flags = MAP_PRIVATE;
 #ifdef MAP_POPULATE
@@ -145,7 +185,7 @@ ReadResult FileBytes::open(const std::string& path, bool mayMap, std::string* re
 #else
   (void)mayMap;
 #endif
-  ReadResult result = readWholeFile(path, buffer_, reason);
+  ReadResult result = readWholeFile(path, buffer_, limit, reason);
   view_ = buffer_;
   return result;
 }
@@ -164,6 +204,11 @@ std::size_t fileSize(const std::string& path) {
 bool fileExists(const std::string& path) {
   std::error_code ec;
   return !path.empty() && fs::is_regular_file(nativePath(path), ec);
+}
+
+bool pathExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::exists(nativePath(path), ec);
 }
 
 std::string folderOf(const std::string& path) {
@@ -189,64 +234,248 @@ std::string replaceExtension(const std::string& path, const std::string& ext) {
   return path.substr(0, dot) + ext;
 }
 
+std::string absolutePath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(nativePath(path), ec);
+  if (ec) return path;
+  fs::path tidy = absolute.root_path();
+  for (const fs::path& part : absolute.relative_path())
+    if (!part.empty() && part != ".") tidy /= part;
+  // "folder/" and "folder/." keep the separator that says "a folder".
+  const fs::path last = absolute.filename();
+  if ((last.empty() || last == ".") && tidy.has_relative_path()) tidy /= "";
+  return bytesOf(tidy);
+}
+
 std::string joinPath(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
   if (isSeparator(folder.back())) return folder + name;
   return folder + pathSeparator() + name;
 }
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
+namespace {
+
+/// The file that a chain of symbolic links starting at @p path ends at,
+/// found by the links' texts; a relative text counts from its link's
+/// folder. @p path itself when it is no link.
+fs::path followLinks(fs::path path, std::error_code& ec) {
+  for (int hops = 0; hops < 40; ++hops) {
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (status.type() == fs::file_type::not_found) ec.clear();
+    if (ec || status.type() != fs::file_type::symlink) return path;
+    fs::path text = fs::read_symlink(path, ec);
+    if (ec) return path;
+    path = text.is_absolute() ? text : path.parent_path() / text;
+  }
+  ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  return path;
+}
+
+/// A name for a temporary file: "~" and eight letters or digits, different
+/// on every call within a process and, with the time and the address of a
+/// local mixed in, most likely between processes too.
+std::string temporaryName() {
+  static std::atomic<std::uint64_t> calls{0};
+  int local = 0;
+  std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                    (calls.fetch_add(1) * 0x9E3779B97F4A7C15ull) ^
+                    static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(&local));
+  // splitmix64's finaliser spreads every input bit over the result.
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  x ^= x >> 31;
+  std::string name = "~";
+  for (int i = 0; i < 8; ++i, x /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[x % 36];
+  return name + ".tmp";
+}
+
+/// Whether this process may write the existing file @p path; the system's
+/// reason in @p reason when not.
+bool mayWrite(const std::string& path, std::string& reason) {
+#ifndef _WIN32
+  // POSIX: by the effective user and groups, as opening it would be tried.
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0) return true;
+  reason = systemReason(errno);
+  return false;
+#else
+  std::error_code ec;
+  const fs::perms perms = fs::status(nativePath(path), ec).permissions();
+  if (ec || (perms & fs::perms::owner_write) != fs::perms::none) return true;
+  reason = systemReason(EACCES);
+  return false;
+#endif
+}
+
+/// Creates @p path anew for writing; it must not exist yet. A file that
+/// replaces @p like gets its mode, owner and group (those the system lets
+/// this process give). @return nullptr with errno set on failure.
+std::FILE* createExclusive(const std::string& path, const std::string& like) {
+#ifndef _WIN32
+  // POSIX: created with the target's permission bits, so that its bytes are
+  // never readable by more users than the target's, then given its owner,
+  // group and whole mode (which the process's umask may have cut).
+  struct stat target {};
+  const bool replacing = !like.empty() && ::stat(like.c_str(), &target) == 0;
+  const mode_t mode = replacing ? (target.st_mode & 0777) : 0666;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) return nullptr;
+  if (replacing) {
+    if (::fchown(fd, target.st_uid, target.st_gid) != 0) {
+      const int ignored = ::fchown(fd, static_cast<uid_t>(-1), target.st_gid);
+      (void)ignored;
+    }
+    const int ignored = ::fchmod(fd, target.st_mode & 07777);
+    (void)ignored;
+  }
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (!file) {
+    const int error = errno;
+    ::close(fd);
+    ::unlink(path.c_str());
+    errno = error;
+  }
+  return file;
+#else
+  (void)like;
+  const int fd = ::_wopen(nativePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::_fdopen(fd, "wb");
+  if (!file) {
+    const int error = errno;
+    ::_close(fd);
+    ::_wunlink(nativePath(path).c_str());
+    errno = error;
+  }
+  return file;
+#endif
+}
+
+/// Opens the device or pipe @p path for writing.
+std::FILE* openDirect(const std::string& path) {
+#ifndef _WIN32
+  return std::fopen(path.c_str(), "wb");
+#else
+  return ::_wfopen(nativePath(path).c_str(), L"wb");
+#endif
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::string path, Target target) : path_(std::move(path)), target_(target) {}
 
 AtomicFile::~AtomicFile() {
   if (!committed_) cancel();
 }
 
-bool AtomicFile::open() {
+void AtomicFile::fail(int error) { error_ = systemReason(error); }
+
+bool AtomicFile::planTarget() {
+  const fs::path target = nativePath(path_);
   std::error_code ec;
-  fs::path target = nativePath(path_);
-  if (fs::is_directory(target, ec)) {
-    error_ = "is a folder";
-    return false;
+  finalPath_ = path_;
+  if (target_ == Target::Generated) {
+    // The name itself, whatever it is, never what it leads to.
+    const fs::file_status status = fs::symlink_status(target, ec);
+    switch (status.type()) {
+      case fs::file_type::not_found:
+      case fs::file_type::regular: return true;
+      case fs::file_type::directory: error_ = "is a folder"; return false;
+      default:
+        if (ec) {
+          error_ = ec.message();
+          return false;
+        }
+        error_ = "not a regular file";
+        return false;
+    }
   }
-  std::string folder = folderOf(path_);
-  if (!folder.empty() && !fs::is_directory(nativePath(folder), ec)) {
-    error_ = "folder not found";
-    return false;
+  const fs::file_status status = fs::status(target, ec);  // through links
+  switch (status.type()) {
+    case fs::file_type::directory: error_ = "is a folder"; return false;
+    case fs::file_type::not_found:
+    case fs::file_type::regular: {
+      // A link (or a chain of them) is followed to the file it names, which
+      // is replaced where it stands. A link whose text is no path to the
+      // file it leads to (/proc/self/fd/1 on a file since deleted or
+      // renamed) gets the file written as it is.
+      std::error_code linkError;
+      const fs::path final = followLinks(target, linkError);
+      if (linkError) {
+        error_ = linkError.message();
+        return false;
+      }
+      if (status.type() == fs::file_type::regular && !fs::equivalent(final, target, linkError)) {
+        direct_ = true;
+        return true;
+      }
+      finalPath_ = bytesOf(final);
+      return true;
+    }
+    case fs::file_type::none:
+      error_ = ec ? ec.message() : std::string("input/output error");
+      return false;
+    default:
+      // A device, a pipe, a socket: fed, not replaced.
+      direct_ = true;
+      return true;
   }
-  if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) {
-    direct_ = true;
+}
+
+bool AtomicFile::open() {
+  error_.clear();
+  direct_ = false;
+  if (!planTarget()) return false;
+  if (direct_) {
     errno = 0;
-    out_ = std::make_unique<std::ofstream>(target, std::ios::binary | std::ios::trunc);
-    if (!out_->is_open()) {
-      error_ = lastSystemReason();
-      out_.reset();
+    out_ = openDirect(path_);
+    if (!out_) {
+      fail(errno);
       return false;
     }
     return true;
   }
-  // A name of our own beside the target, unique within this process and run.
-  static std::atomic<unsigned> counter{0};
-  auto stamp = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
-  tempPath_ = path_ + ".~" + std::to_string(stamp % 1000000007ULL) + "-" +
-              std::to_string(counter++) + ".tmp";
-  errno = 0;
-  out_ = std::make_unique<std::ofstream>(nativePath(tempPath_), std::ios::binary | std::ios::trunc);
-  if (!out_->is_open()) {
-    error_ = lastSystemReason();
-    out_.reset();
-    tempPath_.clear();
+  std::error_code ec;
+  const std::string folder = folderOf(finalPath_);
+  if (!folder.empty() && !fs::is_directory(nativePath(folder), ec)) {
+    error_ = "folder not found";
     return false;
   }
-  return true;
+  const bool replacing = fs::exists(nativePath(finalPath_), ec);
+  if (replacing && !mayWrite(finalPath_, error_)) return false;
+
+  // A short name of fixed length beside the file, free at the moment it is
+  // created (exclusively, so no other writer's file is ever taken over).
+  // It is remembered before it exists, so that no signal can come between
+  // its creation and the remembering.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath_ = joinPath(folder, temporaryName());
+    remembered_ = rememberTemporaryFile(tempPath_);
+    errno = 0;
+    out_ = createExclusive(tempPath_, replacing ? finalPath_ : std::string());
+    if (out_) {
+      std::setvbuf(out_, nullptr, _IOFBF, std::size_t(1) << 16);
+      return true;
+    }
+    const int error = errno;
+    forgetTemporaryFile(remembered_);
+    remembered_ = -1;
+    tempPath_.clear();
+    if (error != EEXIST) {
+      fail(error);
+      return false;
+    }
+  }
+  fail(EEXIST);
+  return false;
 }
 
 bool AtomicFile::write(std::string_view bytes) {
   if (!out_) return false;
   errno = 0;
-  out_->write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!*out_) {
-    error_ = lastSystemReason();
+  if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) {
+    fail(errno);
     return false;
   }
   return true;
@@ -255,15 +484,15 @@ bool AtomicFile::write(std::string_view bytes) {
 bool AtomicFile::commit() {
   if (!out_) return false;
   errno = 0;
-  out_->flush();
-  bool ok = static_cast<bool>(*out_);
-  if (!ok) error_ = lastSystemReason();
-  out_->close();
-  if (ok && out_->fail()) {
-    error_ = lastSystemReason();
+  bool ok = std::fflush(out_) == 0;
+  if (!ok) fail(errno);
+  errno = 0;
+  const bool closed = std::fclose(out_) == 0;
+  out_ = nullptr;
+  if (ok && !closed) {
+    fail(errno);
     ok = false;
   }
-  out_.reset();
   if (!ok) {
     cancel();
     return false;
@@ -273,24 +502,31 @@ bool AtomicFile::commit() {
     return true;
   }
   std::error_code ec;
-  fs::rename(nativePath(tempPath_), nativePath(path_), ec);
+  fs::rename(nativePath(tempPath_), nativePath(finalPath_), ec);
   if (ec) {
     error_ = ec.message();
     cancel();
     return false;
   }
+  forgetTemporaryFile(remembered_);
+  remembered_ = -1;
   committed_ = true;
   tempPath_.clear();
   return true;
 }
 
 void AtomicFile::cancel() {
-  out_.reset();
+  if (out_) {
+    std::fclose(out_);
+    out_ = nullptr;
+  }
   if (!tempPath_.empty()) {
     std::error_code ec;
     fs::remove(nativePath(tempPath_), ec);
     tempPath_.clear();
   }
+  forgetTemporaryFile(remembered_);
+  remembered_ = -1;
 }
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes, std::string* reason,

@@ -1,5 +1,6 @@
 #pragma once
-// Hints to the operating system about large blocks of memory.
+// Hints to the operating system about large blocks of memory, and how much
+// memory this process may fill with data.
 
 #include <cstddef>
 
@@ -11,5 +12,10 @@ namespace vestrane {
 /// megabytes instead of one per four kilobytes. Only a hint: where the
 /// system has no such pages, or the block is small, nothing happens.
 void adviseLargePages(void* data, std::size_t size);
+
+/// The memory this process may fill: the computer's physical memory, or
+/// less where a limit on the process's address space or data is set (as
+/// `ulimit -v` sets one). 0 when the system does not tell.
+std::size_t memoryForData();
 
 }  // namespace vestrane

@@ -8,8 +8,8 @@ std::string cannotWriteMessage(const std::string& what, const std::string& reaso
   return "Error: can not write " + what + (reason.empty() ? "" : " (" + reason + ")");
 }
 
-std::string cannotWriteFileMessage(const std::string& path) {
-  return "Error: can not write file " + path;
+std::string cannotWriteFileMessage(const std::string& path, const std::string& reason) {
+  return cannotWriteMessage("file " + path, reason);
 }
 
 std::string cannotReadMessage(const std::string& what, const std::string& reason) {
@@ -19,6 +19,14 @@ std::string cannotReadMessage(const std::string& what, const std::string& reason
 std::string cannotReadFileMessage(const std::string& path, const std::string& reason) {
   return cannotReadMessage("file " + path, reason);
 }
+
+std::string tooLargeReason(std::size_t limit) {
+  constexpr std::size_t kMiB = std::size_t(1) << 20;
+  if (limit < kMiB) return "larger than " + std::to_string(limit >> 10) + " KiB";
+  return "larger than " + std::to_string(limit / kMiB) + " MiB";
+}
+
+std::string outOfMemoryReason() { return "out of memory"; }
 
 std::string systemReason(int error) {
   return error != 0 ? std::generic_category().message(error) : std::string("input/output error");

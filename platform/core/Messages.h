@@ -3,6 +3,7 @@
 // The window, the settings file and the batch tool all report these
 // failures, each through the one function that builds its text here.
 
+#include <cstddef>
 #include <string>
 
 namespace vestrane {
@@ -11,15 +12,22 @@ namespace vestrane {
 /// when there is a reason.
 std::string cannotWriteMessage(const std::string& what, const std::string& reason = std::string());
 
-/// "Error: can not write file " + @p path: the single point's file could
-/// not be created.
-std::string cannotWriteFileMessage(const std::string& path);
+/// "Error: can not write file " + @p path, followed by " (" + @p reason +
+/// ")" when there is a reason: the single point's file could not be created.
+std::string cannotWriteFileMessage(const std::string& path, const std::string& reason = std::string());
 
 /// "Error: can not read " + @p what + " (" + @p reason + ")".
 std::string cannotReadMessage(const std::string& what, const std::string& reason);
 
 /// "Error: can not read file " + @p path + " (" + @p reason + ")".
 std::string cannotReadFileMessage(const std::string& path, const std::string& reason);
+
+/// The reason given when an input is larger than the @p limit bytes it may
+/// have: "larger than N MiB" (or KiB, for a limit below a MiB).
+std::string tooLargeReason(std::size_t limit);
+
+/// The reason given when memory ran out: "out of memory".
+std::string outOfMemoryReason();
 
 /// The system's reason for the error number @p error; "input/output error"
 /// when the system gave none (0).

@@ -317,7 +317,7 @@ TEST_F(CombineTest, SeparateFilesThatCannotBeWrittenFailTheRun) {
   Result blocked = tool({"--separate", "points", "worked.tab", "second.tab"});
   EXPECT_EQ(blocked.status, 1);
   EXPECT_EQ(blocked.out, "S2.tab\n");
-  EXPECT_EQ(blocked.err, "Error: can not write " + stdPath("points/S1_r1.tab") + "\n");
+  EXPECT_EQ(blocked.err, "Error: can not write " + stdPath("points/S1_r1.tab") + " (is a folder)\n");
   EXPECT_EQ(readFile(path("points/S2.tab")),
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n" + std::string(kSecondLines));
 }
@@ -346,12 +346,20 @@ TEST_F(CombineTest, SaveWritesTheLoadedTable) {
             "1\tMP-12B\t-\tBiotite\t-\t35.20\t9.10\r\n");
 }
 
-TEST_F(CombineTest, SaveOfATableWithoutRowsWritesNothing) {
+TEST_F(CombineTest, SaveOfATableWithoutRowsFailsAndWritesNothing) {
   writeFile(path("norows.tab"), "Sample\tMineral\tSiO2\r\n\r\n");
   Result r = tool({"--save", "saved.tab", "norows.tab"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Error: can not write " + stdPath("saved.tab") + " (the table has no rows)\n");
   EXPECT_FALSE(QFileInfo::exists(path("saved.tab")));
+  // A file of that name stays as it was; standard output gets nothing.
+  writeFile(path("saved.tab"), "previous");
+  EXPECT_EQ(tool({"--save", "saved.tab", "norows.tab"}).status, 1);
+  EXPECT_EQ(readFile(path("saved.tab")), "previous");
+  Result toStdout = tool({"--save", "-", "norows.tab"});
+  EXPECT_EQ(toStdout.status, 1);
+  EXPECT_EQ(toStdout.out, "");
+  EXPECT_EQ(toStdout.err, "Error: can not write standard output (the table has no rows)\n");
   // Combinations of no rows: an empty combined file, as the window writes it.
   Result combined = tool({"-o", "comb.tab", "norows.tab"});
   EXPECT_EQ(combined.status, 0);
@@ -461,7 +469,7 @@ TEST_F(CombineTest, AnOutputThatCannotBeWrittenExitsWithOne) {
 
   Result saved = tool({"--save", "no-such-folder/saved.tab", "worked.tab"});
   EXPECT_EQ(saved.status, 1);
-  EXPECT_EQ(saved.err, "Error: can not write " + stdPath("no-such-folder/saved.tab") + "\n");
+  EXPECT_EQ(saved.err, "Error: can not write " + stdPath("no-such-folder/saved.tab") + " (folder not found)\n");
 
   // A folder in place of the output file.
   QDir(root).mkdir("taken.tab");
@@ -479,6 +487,119 @@ TEST_F(CombineTest, AFullStandardOutputExitsWithOne) {
     EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
     EXPECT_EQ(r.err, "Error: can not write standard output (No space left on device)\n");
   }
+}
+
+// ------------------------------------------------- totals and the points list
+
+// The worked example with a Total column, one total with a decimal comma.
+const char* kTotals =
+    "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
+    "1\tS1\tr1\tGrt\tg1\t37.5\t100.46\r\n"
+    "1\tS1\tr1\tBt\tb1\t35.0\t95,0\r\n"
+    "1\tS1\tr1\tGrt\tg2\t37.8\tn.a.\r\n"
+    "1\tS1\tr1\tBt\tb2\t35.2\t99.1\r\n";
+
+TEST_F(CombineTest, TotalRangeUnchecksAnalysesBeforeAnythingIsWritten) {
+  writeFile(path("totals.tab"), kTotals);
+  // b1 lies below the range; g2 has no number and stays.
+  Result r = tool({"--total-range", "98.5:101.5", "totals.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "1 analysis unchecked, 1 without a number\n");
+  EXPECT_EQ(r.out,
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
+            "1\tS1\tr1_00\tGrt\tg1\t37.5\t100.46\r\n"
+            "1\tS1\tr1_00\tBt\tb2\t35.2\t99.1\r\n"
+            "1\tS1\tr1_01\tGrt\tg2\t37.8\tn.a.\r\n"
+            "1\tS1\tr1_01\tBt\tb2\t35.2\t99.1\r\n");
+
+  // --save writes the flags as filtered; bounds are kept, "," reads as ".".
+  Result saved = tool({"--total-range=95,0:100.46", "--save", "-", "totals.tab"});
+  EXPECT_EQ(saved.status, 0);
+  EXPECT_EQ(saved.err, "0 analyses unchecked, 1 without a number\n");
+  EXPECT_EQ(saved.out, kTotals);
+
+  // Another column by its name in any letter case; --exclude goes first.
+  Result column = tool({"--exclude", "grt", "--total-column", "sIo2", "--total-range", "35.1:40", "totals.tab"});
+  EXPECT_EQ(column.status, 0);
+  EXPECT_EQ(column.err, "1 analysis unchecked, 0 without a number\n");
+  EXPECT_EQ(column.out,
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
+            "1\tS1\tr1\tBt\tb2\t35.2\t99.1\r\n");
+
+  // Without a Total column the sum of the columns after Analysis counts.
+  Result sum = tool({"--total-range", "37:38", "worked.tab"});
+  EXPECT_EQ(sum.err, "1 analysis unchecked, 0 without a number\n");
+  EXPECT_EQ(sum.out,
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
+            "1\tS1\tr1_00\tGrt\tg1\t37.5\r\n"
+            "1\tS1\tr1_01\tGrt\tg2\t37.8\r\n");
+}
+
+TEST_F(CombineTest, PointsListsTheRunInsteadOfWritingIt) {
+  writeFile(path("second.tab"), kSecond);
+  writeFile(path("totals.tab"), kTotals);
+  // Bytes: the sizes of the files --separate and -o write.
+  const std::size_t header = std::string("Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n").size();
+  Result r = tool({"--points", "worked.tab", "second.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "Sample\tArea\tMinerals\tCombinations\tLines\tBytes\n"
+            "S1\tr1\tGrt:2 Bt:1\t2\t4\t" + std::to_string(std::string(kWorkedOut).size()) + "\n"
+            "S2\t-\tGarnet:2\t2\t2\t" + std::to_string(header + std::string(kSecondLines).size()) + "\n");
+  EXPECT_EQ(r.err, "2 points, 4 combinations, 6 lines, " +
+                       std::to_string(std::string(kWorkedOut).size() + std::string(kSecondLines).size()) +
+                       " bytes in one combined file\n");
+  EXPECT_EQ(entries(root), QStringList({"second.tab", "test.ini", "totals.tab", "worked.tab"}));
+
+  // After the total range; no point at all.
+  Result filtered = tool({"--points", "--total-range", "98.5:101.5", "totals.tab"});
+  const std::size_t written = tool({"--total-range", "98.5:101.5", "totals.tab"}).out.size();
+  EXPECT_EQ(filtered.err, "1 analysis unchecked, 1 without a number\n1 points, 2 combinations, 4 lines, " +
+                              std::to_string(written) + " bytes in one combined file\n");
+  Result none = tool({"--points", "--exclude", "grt", "--exclude", "bt", "worked.tab"});
+  EXPECT_EQ(none.status, 0);
+  EXPECT_EQ(none.out, "Sample\tArea\tMinerals\tCombinations\tLines\tBytes\n");
+  EXPECT_EQ(none.err, "0 points, 0 combinations, 0 lines, 0 bytes in one combined file\n");
+
+  // A table that can not be read: the usual message and status.
+  Result bad = tool({"--points", "missing.tab"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_EQ(bad.err, "Error: can not open file " + stdPath("missing.tab") + "\n");
+}
+
+TEST_F(CombineTest, WrongUsageOfPointsAndTotals) {
+  writeFile(path("totals.tab"), kTotals);
+  const std::string synopsisAndHint =
+      "Usage: vestrane-combine [--settings FILE] [--exclude MINERAL]...\n"
+      "                        [-o FILE | --separate DIR | --save FILE] TABLE...\n"
+      "       vestrane-combine [--settings FILE] --print-settings\n"
+      "       vestrane-combine --help | --version\n"
+      "Try 'vestrane-combine --help' for more information.\n";
+  const std::vector<std::pair<QStringList, std::string>> cases = {
+      {{"--total-range", "101.5:98.5", "totals.tab"},
+       "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not 101.5:98.5"},
+      {{"--total-range", "98.5", "totals.tab"}, "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not 98.5"},
+      {{"--total-range=n.a.:101", "totals.tab"},
+       "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not n.a.:101"},
+      {{"--total-column", "Total", "totals.tab"}, "--total-column needs --total-range"},
+      {{"--points", "-o", "out.tab", "totals.tab"}, "--points writes nothing: give no -o, --separate or --save"},
+      {{"--points", "--print-settings"}, "--print-settings takes no tables and no other option but --settings"},
+      // Known only once the tables are read.
+      {{"--total-range", "1:2", "--total-column", "Totals", "-o", "out.tab", "totals.tab"},
+       "--total-column Totals: the tables have no such column"},
+  };
+  for (const auto& [args, problem] : cases) {
+    Result r = tool(args);
+    EXPECT_EQ(r.status, 2) << problem;
+    EXPECT_EQ(r.out, "") << problem;
+    EXPECT_EQ(r.err, "vestrane-combine: " + problem + "\n" + synopsisAndHint);
+  }
+  EXPECT_EQ(entries(root), QStringList({"test.ini", "totals.tab", "worked.tab"}));
+
+  Result help = run({"--help"});
+  for (const char* option : {"--points", "--total-range MIN:MAX", "--total-column NAME"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
 // ------------------------------------------------- shipped defaults, examples
@@ -546,6 +667,34 @@ TEST_F(ShippedTest, ExamplesGiveTheWalkThroughOutput) {
   EXPECT_EQ(both.out.find("\tMs\t"), std::string::npos);
   EXPECT_EQ(std::count(both.out.begin(), both.out.end(), '\n'),
             1 + 3 * (12 + 4 + 4 + 2 + 1) + 3 * 2);
+}
+
+TEST_F(ShippedTest, PointsListTheExamplesWithTheSizesOfTheFilesARunWrites) {
+  const QString first = kSourceDir + "/examples/metapelite.tab";
+  Result r = shipped({"--points", first});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "Sample\tArea\tMinerals\tCombinations\tLines\tBytes\n"
+            "MP-12A\tA1\tGrt:3 Bt:2 Pl:2 Ms:1\t12\t48\t4220\n"
+            "MP-12A\tA2\tGrt:2 Bt:2 Pl:1 Ms:1\t4\t16\t1444\n"
+            "MP-12B\tB1\tGrt:2 Bt:1 Pl:2 Ms:1\t4\t16\t1428\n"
+            "MP-17\tC1\tGrt:1 Bt:2 Pl:1 Ms:1\t2\t8\t756\n"
+            "MP-17\tC2\tGrt:1 Bt:1 Pl:1 Ms:1\t1\t4\t409\n");
+  EXPECT_EQ(r.err,
+            "Warning! Ignored lines with mineral analyses:\n"
+            "18: Mineral is not specified\n"
+            "26: Sample ID is not specified\n"
+            "5 points, 23 combinations, 92 lines, 7905 bytes in one combined file\n");
+
+  // The files the run writes have exactly those sizes.
+  QDir(root).mkdir("points");
+  ASSERT_EQ(shipped({"--separate", "points", first}).status, 0);
+  ASSERT_EQ(shipped({"-o", "all.tab", first}).status, 0);
+  const std::vector<std::pair<QString, qint64>> sizes = {
+      {"MP-12A_A1.tab", 4220}, {"MP-12A_A2.tab", 1444}, {"MP-12B_B1.tab", 1428},
+      {"MP-17_C1.tab", 756},   {"MP-17_C2.tab", 409},   {"../all.tab", 7905}};
+  for (const auto& [name, size] : sizes)
+    EXPECT_EQ(QFileInfo(path("points/" + name)).size(), size) << name.toStdString();
 }
 
 }  // namespace

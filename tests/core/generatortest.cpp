@@ -18,6 +18,7 @@ using namespace vestrane;
 using vestrane::testing::FakeServices;
 using vestrane::testing::readBytes;
 using vestrane::testing::TempDir;
+using vestrane::testing::writeBytes;
 
 namespace {
 
@@ -107,7 +108,7 @@ TEST_F(GeneratorTest, SinglePointRefusals) {
   std::string bad = dir.file("no-such-folder/out.tab");
   services.saveAnswers.push_back(bad);
   bench.generateCombinations(false, false);
-  EXPECT_EQ(services.messages.back(), "Error: can not write file " + bad);
+  EXPECT_EQ(services.messages.back(), "Error: can not write file " + bad + " (folder not found)");
   EXPECT_TRUE(files().empty());
 }
 
@@ -163,16 +164,25 @@ TEST_F(GeneratorTest, AllAtOnceSeparateFiles) {
        "S1\ta-b\tGrt\tg2 analysis\r\n"
        "S2\tr1\tGrt\tg3 analysis\r\n"
        "S2\tr1\tGrt\tg4 analysis\r\n"
-       "s1\tr1\tGrt\tg5 analysis\r\n");
+       "s1\tr1\tGrt\tg5 analysis\r\n"
+       "S1\tA B\tGrt\tg6 analysis\r\n");
+  // A file of the first name from an earlier run is replaced.
+  writeBytes(dir.file("S1_a-b.tab"), "from an earlier run\r\n");
   bench.setRowSelected(3, true);
   bench.generateCombinations(true, true);
   ASSERT_EQ(services.messages.size(), 1u);
-  // "a b" and "a-b" collide: the later overwrites, both are listed. The
-  // lower-case sample s1 is a point of its own.
-  EXPECT_EQ(services.messages[0], "Files written:\r\nS1_a-b.tab\r\nS1_a-b.tab\r\nS2_r1.tab\r\ns1_r1.tab");
-  EXPECT_EQ(files(), (std::vector<std::string>{"S1_a-b.tab", "S2_r1.tab", "s1_r1.tab"}));
+  // "a b", "a-b" and "A B" give one name, the last ignoring letter case:
+  // the first point keeps it, the later ones are numbered, and the list
+  // has the names written. The lower-case sample s1 is a point of its own.
+  EXPECT_EQ(services.messages[0],
+            "Files written:\r\nS1_a-b.tab\r\nS1_a-b (2).tab\r\nS1_A-B (3).tab\r\nS2_r1.tab\r\ns1_r1.tab");
+  EXPECT_EQ(files(), (std::vector<std::string>{"S1_A-B (3).tab", "S1_a-b (2).tab", "S1_a-b.tab",
+                                               "S2_r1.tab", "s1_r1.tab"}));
   const std::string header = "Select\tSample\tArea\tMineral\tAnalysis\r\n";
-  EXPECT_EQ(readBytes(dir.file("S1_a-b.tab")), header + "1\tS1\ta-b\tGrt\tg2 analysis\r\n");
+  EXPECT_EQ(readBytes(dir.file("S1_a-b.tab")),
+            header + "1\tS1\ta b\tGrt\tg1 analysis\r\n1\tS1\ta b\tBt\tb1 analysis\r\n");
+  EXPECT_EQ(readBytes(dir.file("S1_a-b (2).tab")), header + "1\tS1\ta-b\tGrt\tg2 analysis\r\n");
+  EXPECT_EQ(readBytes(dir.file("S1_A-B (3).tab")), header + "1\tS1\tA B\tGrt\tg6 analysis\r\n");
   EXPECT_EQ(readBytes(dir.file("S2_r1.tab")),
             header + "1\tS2\tr1_00\tGrt\tg3 analysis\r\n1\tS2\tr1_01\tGrt\tg4 analysis\r\n");
   // The selected row's point is current again.
@@ -250,7 +260,7 @@ TEST_F(GeneratorTest, CancelRemovesThePartialFile) {
   for (int i = 0; i < 300; ++i) text += "S1\tr1\tBt\tanalysis " + std::to_string(i) + "\r\n";
   load(text);
   std::string out = dir.file("big.tab");
-  vestrane::testing::writeBytes(out, "previous content");
+  writeBytes(out, "previous content");
   services.saveAnswers.push_back(out);
   CancelAtOnce cancel;
   bench.generateCombinations(false, false, &cancel);

@@ -37,10 +37,11 @@ class PointsOverviewTest : public vestrane::testing::WorkbenchTest {
     const GenerateResult separate = bench.generateSeparate(out.path());
     ASSERT_TRUE(separate.ok);
     ASSERT_EQ(separate.filesWritten.size(), overview.points.size());
+    RunFileNames names;
     EXPECT_EQ(overview.lines.toDecimal(), std::to_string(separate.lines));
     for (std::size_t i = 0; i < overview.points.size(); ++i) {
       const PointOverview& p = overview.points[i];
-      ASSERT_EQ(separate.filesWritten[i], PointFileName(p.sample, p.area)) << "point " << i;
+      ASSERT_EQ(separate.filesWritten[i], names.take(PointFileName(p.sample, p.area))) << "point " << i;
       const std::string file = readBytes(out.file(separate.filesWritten[i]));
       long long lines = -1;  // the header line is not counted
       for (std::size_t at = 0; (at = file.find("\r\n", at)) != std::string::npos; at += 2) ++lines;

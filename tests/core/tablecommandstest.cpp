@@ -92,7 +92,7 @@ TEST_F(TableCommandsTest, SaveFailuresKeepThePreviousFile) {
   std::filesystem::create_directory(folderPath);
   services.saveAnswers.push_back(folderPath);
   bench.SaveTableFile();
-  EXPECT_EQ(services.messages.back(), "Error: can not write " + folderPath);
+  EXPECT_EQ(services.messages.back(), "Error: can not write " + folderPath + " (is a folder)");
   services.saveAnswers.push_back(std::nullopt);  // cancelled: nothing happens
   bench.SaveTableFile();
   EXPECT_EQ(services.messages.size(), 1u);

@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,21 @@ class RecordingServices : public FakeServices {
     FakeServices::showMessage(text);
   }
 };
+
+/// Runs @p inspect on the first modal window of type Dialog that opens (a
+/// message box, a file dialog, a dialog of the program), which must close it.
+template <typename Dialog, typename F>
+void whenModalOpens(F inspect) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    timer->stop();
+    timer->deleteLater();
+    inspect(dialog);
+  });
+  timer->start(10);
+}
 
 /// Alias lists that recognise the test tables' headers.
 inline const char* const kAliasLines =

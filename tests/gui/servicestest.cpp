@@ -49,20 +49,6 @@ TEST(QtServicesClipboard, TextGoesOutReadableAndComesBackAsUtf8WithCrLf) {
   EXPECT_FALSE(services.clipboardText(text));
 }
 
-/// Runs @p inspect on the first modal window that opens, then closes it.
-template <typename Dialog, typename F>
-void whenModalOpens(F inspect) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    timer->stop();
-    timer->deleteLater();
-    inspect(dialog);
-  });
-  timer->start(10);
-}
-
 TEST(QtServicesDialogs, AMessageBoxHasTheProgramTitleAndOneOkButton) {
   QtServices services;
   bool seen = false;

@@ -137,12 +137,17 @@ TEST_F(StartupTest, ControlsSitWhereTheWindowPutsThem) {
   for (const char* name : {"ListView1", "CheckListBox1", "Panel1", "Button1", "Button3", "CheckBox1",
                            "CheckBox2", "Label1", "Label2", "Label3", "Label4", "PopupMenu1"})
     EXPECT_NE(form->findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
-  // The popup menu's items, in order.
+  // The popup menu's items, in order: the five of the table's commands, then
+  // the points, the total filter, undo and redo.
   std::vector<std::string> items;
   for (QAction* action : form->PopupMenu1->actions())
     items.push_back(action->objectName().toStdString() + ":" + action->text().toStdString());
   EXPECT_EQ(items, (std::vector<std::string>{"Clear1:Clear", "Pastethetable1:Paste", "Copy1:Copy",
-                                             "Save1:Save", "Uncheckmineral1:(Un)check mineral"}));
+                                             "Save1:Save", "Uncheckmineral1:(Un)check mineral",
+                                             "pointsItem:Points", "uncheckByTotalItem:Uncheck by total...",
+                                             "undoItem:Undo", "redoItem:Redo"}));
+  EXPECT_FALSE(form->undoItem->isEnabled());
+  EXPECT_FALSE(form->redoItem->isEnabled());
 }
 
 TEST_F(StartupTest, AtTheMinimumWidthCountsShowWholeAndCheckBoxesFitTheirRows) {

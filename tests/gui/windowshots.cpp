@@ -1,21 +1,26 @@
-// Renders the About window and the Updates window to PNG files, for the
+// Renders the About, Updates and Points windows to PNG files, for the
 // documentation:
 //
-//   vestrane-window-screenshots OUT_FOLDER
+//   vestrane-window-screenshots OUT_FOLDER [SETTINGS.ini TABLE.tab...]
 //
 // writes OUT_FOLDER/about-window.png (with the program's version in its
-// title) and OUT_FOLDER/updates-window.png (after a check that found a newer
-// version with two download links). Nothing goes to the network: the
-// version file is handed to the window as a check would.
+// title), OUT_FOLDER/updates-window.png (after a check that found a newer
+// version with two download links) and, when tables are given,
+// OUT_FOLDER/points-window.png (the points of the tables, read with the alias
+// lists of SETTINGS.ini). Nothing goes to the network: the version file is
+// handed to the window as a check would.
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "about/AboutInfo.h"
 #include "about/FAbout.h"
 #include "ShotSupport.h"
+#include "app/PointsWindow.h"
+#include "app/Unit1.h"
 #include "platform/qt/QtServices.h"
 #include "settings/Settings.h"
 #include "update/core/UpdateCheck.h"
@@ -49,7 +54,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationDisplayName(QString::fromUtf8(vestrane::kAppTitle));
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUT_FOLDER\n", argv[0]);
+    std::fprintf(stderr, "usage: %s OUT_FOLDER [SETTINGS.ini TABLE.tab...]\n", argv[0]);
     return 2;
   }
   QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -84,5 +89,20 @@ int main(int argc, char* argv[]) {
       "Click a link under \"Download from:\" to open it in the web browser.\r\n",
       true);
   settle(100);
-  return save(update, folder, "updates-window.png") ? 0 : 1;
+  if (!save(update, folder, "updates-window.png")) return 1;
+  update.hide();
+  if (argc < 4) return 0;
+
+  // The main window reads its settings file from beside the executable and
+  // opens the Points window as "Points" does.
+  const QFileInfo ini(QString::fromLocal8Bit(argv[2]));
+  vestrane::TForm1 form(services, vestrane::textToBytes(ini.absoluteDir().filePath(ini.completeBaseName())));
+  for (int i = 3; i < argc; ++i)
+    if (!form.workbench().LoadTableFile(vestrane::textToBytes(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath())))
+      return 1;
+  form.pointsItem->trigger();
+  vestrane::PointsWindow* points = form.pointsWindow();
+  points->resize(560, 180);
+  settle(100);
+  return save(*points, folder, "points-window.png") ? 0 : 1;
 }

@@ -1,0 +1,28 @@
+#pragma once
+// The temporary files this process is writing, and their removal when the
+// process is ended by a signal. A file being written goes to a temporary
+// file beside its target first (see AtomicFile); should the user or the
+// system end the program in the middle, that file must not stay behind.
+
+#include <string>
+
+namespace vestrane {
+
+/// Remembers @p path as a temporary file of this process. @return the
+/// handle for forgetTemporaryFile, or -1 when too many are remembered at
+/// once (the file is then not removed by a signal).
+int rememberTemporaryFile(const std::string& path);
+
+/// Forgets the file remembered under @p handle (-1: nothing); call it after
+/// the file was renamed or removed.
+void forgetTemporaryFile(int handle);
+
+/// From now on SIGINT, SIGTERM and SIGHUP (each unless it is ignored, as
+/// nohup or a background job leave it) remove the remembered temporary
+/// files and then end the process as the signal would have. SIGXFSZ is
+/// ignored, so that a write past the file-size limit fails with its reason
+/// ("File too large") instead of ending the process. On Windows nothing
+/// changes.
+void removeTemporaryFilesOnSignals();
+
+}  // namespace vestrane

@@ -1,0 +1,473 @@
+// vestrane-combine against a hostile or unlucky file system: colliding point
+// names, protected files and their modes, links, FIFOs and devices, signals
+// and a file-size limit in the middle of a write, long names, inputs that
+// never end and paths through linked folders. Each run starts the tool
+// through /bin/sh (for ulimit and setpriv), is bounded by a time-out, and
+// its exit status, signal, standard output and standard error are compared.
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+
+// POSIX: spawning with default signals, FIFOs, devices and file modes.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTool = VESTRANE_COMBINE_EXE;
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNoGroup = 65534;
+
+#ifdef VESTRANE_SANITIZED_BUILD
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+const char* kIni = "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n";
+const char* kHeader = "Select\tSample\tArea\tMineral\tAnalysis\r\n";
+const std::string kPrevious = "The file that was here before\r\n";
+
+/// A table of one point S1/r1 with @p minerals minerals of @p analyses
+/// analyses each: analyses to the power of minerals combinations.
+std::string tableOfOnePoint(int minerals, int analyses) {
+  std::string text = kHeader;
+  for (int m = 0; m < minerals; ++m)
+    for (int a = 0; a < analyses; ++a)
+      text += "1\tS1\tr1\tPhase" + std::to_string(m) + "\tanalysis " + std::to_string(a) + "\r\n";
+  return text;
+}
+
+// Two points, S1/r1 and S2/r1, of two combinations each.
+const std::string kTwoPoints = std::string(kHeader) +
+                               "1\tS1\tr1\tGrt\tfirst garnet\r\n1\tS1\tr1\tGrt\tsecond garnet\r\n"
+                               "1\tS2\tr1\tBt\tfirst biotite\r\n1\tS2\tr1\tBt\tsecond biotite\r\n";
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing " + path + ">";
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+mode_t modeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+std::vector<std::string> names(const std::string& folder) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+struct Outcome {
+  int status = -1;  ///< exit status, or -1 when the tool did not exit
+  int signal = 0;   ///< the signal that ended the tool, or 0
+  std::string out;
+  std::string err;
+};
+
+/// How a run is launched beyond its arguments.
+struct Launch {
+  std::string shell;                 ///< shell commands before the tool (ulimit ...)
+  std::vector<std::string> wrapper;  ///< a command the tool runs under (setpriv ...)
+  std::string input = "/dev/null";   ///< standard input
+  std::string output;                ///< standard output, when not a file of the run's own
+  /// Called again and again while the tool runs, with its process id.
+  std::function<void(pid_t)> whileRunning;
+};
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char folder[] = "/tmp/vestrane-files-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    base_ = folder;
+    ::chmod(folder, 0755);  // open to a user the tool may run as
+    root = base_ + "/work";
+    fs::create_directory(root);
+    fs::create_directory(base_ + "/streams");
+    writeFile(path("test.ini"), kIni);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(base_, ec);
+  }
+
+  std::string path(const std::string& name) const { return root + "/" + name; }
+
+  /// Runs the tool in @p folder (the work folder by default) with the test
+  /// settings, within 30 seconds.
+  Outcome run(const std::vector<std::string>& args, const Launch& setup = Launch(),
+              const std::string& folder = std::string()) const {
+    std::vector<std::string> words = {"/bin/sh", "-c",
+                                      "cd \"$1\" || exit 125; shift; " + setup.shell + "\nexec \"$@\"",
+                                      "sh", folder.empty() ? root : folder};
+    words.insert(words.end(), setup.wrapper.begin(), setup.wrapper.end());
+    words.push_back(kTool);
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    const std::string outFile = setup.output.empty() ? base_ + "/streams/out" : setup.output;
+    const std::string errFile = base_ + "/streams/err";
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, setup.input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, outFile.c_str(),
+                                     setup.output.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, 0644);
+    posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // The tool starts with the signals it may meet at their defaults, as
+    // from a terminal, whatever this test program inherited.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) sigaddset(&defaults, s);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    pid_t pid = -1;
+    Outcome o;
+    const int spawned = posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
+      o.err = "<did not start>";
+      return o;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        o.err = "<timed out>";
+        return o;
+      }
+      if (setup.whileRunning)
+        setup.whileRunning(pid);
+      else
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (WIFEXITED(status)) o.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) o.signal = WTERMSIG(status);
+    if (setup.output.empty()) o.out = readFile(outFile);
+    o.err = readFile(errFile);
+    return o;
+  }
+
+  Outcome tool(std::vector<std::string> args, const Launch& setup = Launch(),
+               const std::string& folder = std::string()) const {
+    args.insert(args.begin(), {"--settings", path("test.ini")});
+    return run(args, setup, folder);
+  }
+
+  /// A FIFO, opened for reading without waiting: a writer's open does not
+  /// block, and what it writes stays here to be read.
+  int fifoWithReader(const std::string& at) const {
+    if (::mkfifo(at.c_str(), 0666) != 0) return -1;
+    return ::open(at.c_str(), O_RDONLY | O_NONBLOCK);
+  }
+
+  static std::string drain(int fd) {
+    std::string bytes;
+    char buffer[65536];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+      bytes.append(buffer, static_cast<std::size_t>(got));
+    return bytes;
+  }
+
+  std::string root;
+
+ private:
+  std::string base_;
+};
+
+}  // namespace
+
+// ------------------------------------------------------ colliding names
+
+TEST_F(FileSystemTest, CollidingPointNamesAreNumberedAndListedAsWritten) {
+  // (A/B, 1), (A-B, 1) and (a-b, 1) give one name, the last ignoring letter
+  // case; (A_B, C) and (A, B_C) another.
+  writeFile(path("t.tab"), std::string(kHeader) +
+                               "1\tA/B\t1\tGrt\tfirst analysis\r\n"
+                               "1\tA/B\t1\tGrt\tsecond analysis\r\n"
+                               "1\tA-B\t1\tBt\tthird analysis\r\n"
+                               "1\tA_B\tC\tPl\tfourth analysis\r\n"
+                               "1\tA\tB_C\tQz\tfifth analysis\r\n"
+                               "1\ta-b\t1\tKy\tsixth analysis\r\n");
+  fs::create_directory(path("out"));
+  writeFile(path("out/A-B_1.tab"), kPrevious);  // from an earlier run: replaced
+  Outcome r = tool({"t.tab", "--separate", "out"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "A-B_1.tab\nA-B_1 (2).tab\nA_B_C.tab\nA_B_C (2).tab\na-b_1 (3).tab\n");
+  EXPECT_EQ(names(path("out")), (std::vector<std::string>{"A-B_1 (2).tab", "A-B_1.tab", "A_B_C (2).tab",
+                                                          "A_B_C.tab", "a-b_1 (3).tab"}));
+  EXPECT_EQ(readFile(path("out/A-B_1.tab")), std::string(kHeader) +
+                                                 "1\tA/B\t1_00\tGrt\tfirst analysis\r\n"
+                                                 "1\tA/B\t1_01\tGrt\tsecond analysis\r\n");
+  EXPECT_EQ(readFile(path("out/A-B_1 (2).tab")), std::string(kHeader) + "1\tA-B\t1\tBt\tthird analysis\r\n");
+  EXPECT_EQ(readFile(path("out/A_B_C.tab")), std::string(kHeader) + "1\tA_B\tC\tPl\tfourth analysis\r\n");
+  EXPECT_EQ(readFile(path("out/A_B_C (2).tab")), std::string(kHeader) + "1\tA\tB_C\tQz\tfifth analysis\r\n");
+  EXPECT_EQ(readFile(path("out/a-b_1 (3).tab")), std::string(kHeader) + "1\ta-b\t1\tKy\tsixth analysis\r\n");
+}
+
+// --------------------------------------------------------- protection
+
+TEST_F(FileSystemTest, ProtectedTargetsAreNotReplaced) {
+  // Root may write any file: the tool runs as nobody then, in a folder of
+  // nobody's.
+  Launch asUser;
+  if (::geteuid() == 0) {
+    if (::access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv to drop to nobody";
+    asUser.wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  }
+  writeFile(path("t.tab"), kTwoPoints);
+  for (const char* name : {"ro.tab", "S1_r1.tab"}) {
+    writeFile(path(name), kPrevious);
+    ::chmod(path(name).c_str(), 0444);
+  }
+  if (!asUser.wrapper.empty()) {
+    for (const std::string& p : {root, path("ro.tab"), path("S1_r1.tab")})
+      ASSERT_EQ(::chown(p.c_str(), kNobody, kNoGroup), 0) << p;
+  }
+  const std::string denied = "Error: can not write " + path("ro.tab") + " (Permission denied)\n";
+  Outcome combined = tool({"t.tab", "-o", "ro.tab"}, asUser);
+  EXPECT_EQ(combined.status, 1);
+  EXPECT_EQ(combined.err, denied);
+  Outcome saved = tool({"t.tab", "--save", "ro.tab"}, asUser);
+  EXPECT_EQ(saved.status, 1);
+  EXPECT_EQ(saved.err, denied);
+  // In a folder of point files the other point is still written.
+  Outcome separate = tool({"t.tab", "--separate", "."}, asUser);
+  EXPECT_EQ(separate.status, 1);
+  EXPECT_EQ(separate.out, "S2_r1.tab\n");
+  EXPECT_EQ(separate.err, "Error: can not write " + path("S1_r1.tab") + " (Permission denied)\n");
+  for (const char* name : {"ro.tab", "S1_r1.tab"}) {
+    EXPECT_EQ(readFile(path(name)), kPrevious) << name;
+    EXPECT_EQ(modeOf(path(name)), 0444u) << name;
+  }
+  EXPECT_EQ(names(root), (std::vector<std::string>{"S1_r1.tab", "S2_r1.tab", "ro.tab", "t.tab", "test.ini"}));
+}
+
+// ------------------------------------------------- links, FIFOs, devices
+
+TEST_F(FileSystemTest, NamedTargetsAreWrittenThroughLinksAndDevices) {
+  writeFile(path("t.tab"), kTwoPoints);
+  fs::create_directories(path("real"));
+  fs::create_directories(path("out"));
+  writeFile(path("real/out.tab"), kPrevious);
+  writeFile(path("real/saved.tab"), kPrevious);
+  fs::create_symlink("../real/out.tab", path("out/link.tab"));  // relative to the link's folder
+  fs::create_symlink("real/saved.tab", path("saved-link.tab"));
+  Outcome combined = tool({"t.tab", "-o", "out/link.tab"});
+  Outcome saved = tool({"t.tab", "--save", "saved-link.tab"});
+  EXPECT_EQ(combined.status, 0);
+  EXPECT_EQ(combined.err, "");
+  EXPECT_EQ(saved.status, 0);
+  EXPECT_EQ(saved.err, "");
+  EXPECT_TRUE(fs::is_symlink(path("out/link.tab")));
+  EXPECT_TRUE(fs::is_symlink(path("saved-link.tab")));
+  EXPECT_EQ(readFile(path("real/saved.tab")), kTwoPoints);
+  const std::string start = std::string(kHeader) + "1\tS1\tr1_00\tGrt";
+  EXPECT_EQ(readFile(path("real/out.tab")).substr(0, start.size()), start);
+  EXPECT_EQ(names(path("real")), (std::vector<std::string>{"out.tab", "saved.tab"}));
+
+  // /dev/stdout on a FIFO, and /dev/null: fed, not replaced.
+  const int fifo = fifoWithReader(path("stdout.fifo"));
+  ASSERT_GE(fifo, 0);
+  Launch toFifo;
+  toFifo.output = path("stdout.fifo");
+  Outcome devStdout = tool({"t.tab", "--save", "/dev/stdout"}, toFifo);
+  EXPECT_EQ(devStdout.status, 0);
+  EXPECT_EQ(devStdout.err, "");
+  EXPECT_EQ(drain(fifo), kTwoPoints);
+  ::close(fifo);
+  EXPECT_EQ(tool({"t.tab", "-o", "/dev/null"}).status, 0);
+  struct stat st {};
+  ASSERT_EQ(::stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST_F(FileSystemTest, PointFilesAreNeverWrittenThroughLinksFifosOrDevices) {
+  // Three points; the first's name is a link to a file outside the folder,
+  // the second's a FIFO, the third's a device (where this user may make
+  // one). None is written through, each is reported, the run fails.
+  writeFile(path("t.tab"), kTwoPoints + "1\tS3\tr1\tPl\tfirst plagioclase\r\n");
+  writeFile(path("outside.tab"), kPrevious);
+  fs::create_directory(path("points"));
+  fs::create_symlink(path("outside.tab"), path("points/S1_r1.tab"));
+  const int fifo = fifoWithReader(path("points/S2_r1.tab"));
+  ASSERT_GE(fifo, 0);
+  const bool device = ::mknod(path("points/S3_r1.tab").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  if (!device) std::cout << "[   NOTE   ] no device node: mknod is not permitted here\n";
+
+  Outcome r = tool({"t.tab", "--separate", "points"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, device ? "" : "S3_r1.tab\n");
+  std::string expected;
+  for (const char* name : {"S1_r1.tab", "S2_r1.tab", "S3_r1.tab"})
+    if (device || std::string(name) != "S3_r1.tab")
+      expected += "Error: can not write " + path("points/") + name + " (not a regular file)\n";
+  EXPECT_EQ(r.err, expected);
+  EXPECT_EQ(readFile(path("outside.tab")), kPrevious);
+  EXPECT_TRUE(fs::is_symlink(path("points/S1_r1.tab")));
+  EXPECT_EQ(drain(fifo), "");
+  ::close(fifo);
+  if (device) {
+    struct stat st {};
+    ASSERT_EQ(::lstat(path("points/S3_r1.tab").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+  }
+}
+
+// -------------------------------------- signals and limits during a write
+
+TEST_F(FileSystemTest, SignalsDuringAWriteLeaveNoTemporaryFile) {
+  // A million combinations of six lines, about 200 MB: the signal comes as
+  // soon as the temporary file is there, long before the end.
+  writeFile(path("t.tab"), tableOfOnePoint(6, 10));
+  writeFile(path("out.tab"), kPrevious);
+  const std::vector<std::string> before = names(root);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    bool sent = false;
+    Launch interrupted;
+    interrupted.whileRunning = [&](pid_t pid) {
+      if (!sent && names(root).size() > before.size()) {
+        ::kill(pid, signal);
+        sent = true;
+      }
+    };
+    Outcome r = tool({"t.tab", "-o", "out.tab"}, interrupted);
+    EXPECT_TRUE(sent) << "no temporary file seen, signal " << signal;
+    EXPECT_EQ(r.signal, signal) << r.err;
+    EXPECT_EQ(names(root), before) << "signal " << signal;
+    EXPECT_EQ(readFile(path("out.tab")), kPrevious);
+  }
+}
+
+TEST_F(FileSystemTest, AFileSizeLimitEndsTheWriteWithItsMessage) {
+  // 4096 combinations of four lines, about 300 KB, under a limit of 100
+  // blocks (50 or 100 KB, as the shell counts them).
+  writeFile(path("t.tab"), tableOfOnePoint(4, 8));
+  writeFile(path("out.tab"), kPrevious);
+  Launch limited;
+  limited.shell = "ulimit -f 100 || exit 126";
+  Outcome r = tool({"t.tab", "-o", "out.tab"}, limited);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Error: can not write " + path("out.tab") + " (File too large)\n");
+  EXPECT_EQ(readFile(path("out.tab")), kPrevious);
+  EXPECT_EQ(names(root), (std::vector<std::string>{"out.tab", "t.tab", "test.ini"}));
+}
+
+TEST_F(FileSystemTest, TargetNamesOf250Bytes) {
+  // Legal names, with room for nothing more: the temporary file's name
+  // must not grow from them.
+  const std::string sample(246, 's');
+  writeFile(path("t.tab"), std::string(kHeader) + "1\t" + sample + "\t-\tGrt\tfirst garnet\r\n" +
+                               "1\t" + sample + "\t-\tGrt\tsecond garnet\r\n");
+  const std::string combined = std::string(246, 'c') + ".tab";
+  const std::string saved = std::string(246, 'v') + ".tab";
+  EXPECT_EQ(tool({"t.tab", "-o", combined}).err, "");
+  EXPECT_EQ(tool({"t.tab", "--save", saved}).err, "");
+  fs::create_directory(path("points"));
+  Outcome separate = tool({"t.tab", "--separate", "points"});
+  EXPECT_EQ(separate.status, 0);
+  EXPECT_EQ(separate.err, "");
+  EXPECT_EQ(separate.out, sample + ".tab\n");
+  EXPECT_EQ(names(root), (std::vector<std::string>{combined, "points", "t.tab", "test.ini", saved}));
+  EXPECT_EQ(readFile(path(saved)).substr(0, 6), "Select");
+  EXPECT_EQ(names(path("points")), std::vector<std::string>{sample + ".tab"});
+}
+
+// ------------------------------------------------------------- inputs
+
+TEST_F(FileSystemTest, InputsThatNeverEndStopAtTheirBound) {
+  // The settings file is read up to 16 MiB.
+  Outcome settings = run({"--settings", "/dev/zero", "--print-settings"});
+  EXPECT_EQ(settings.status, 1);
+  EXPECT_EQ(settings.out, "");
+  EXPECT_EQ(settings.err, "Error: can not read /dev/zero (larger than 16 MiB)\n");
+
+  // A table up to a quarter of the memory the tool may use: here a quarter
+  // of the address space it is given, 512 MiB.
+  if (kSanitized) GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
+  Launch limited;
+  limited.shell = "ulimit -v 524288 || exit 126";
+  Outcome file = tool({"/dev/zero", "-o", "out.tab"}, limited);
+  EXPECT_EQ(file.status, 1);
+  EXPECT_EQ(file.err, "Error: can not read file /dev/zero (larger than 128 MiB)\n");
+  limited.input = "/dev/zero";
+  Outcome input = tool({"-", "-o", "out.tab"}, limited);
+  EXPECT_EQ(input.status, 1);
+  EXPECT_EQ(input.err, "Error: can not read standard input (larger than 128 MiB)\n");
+  EXPECT_EQ(names(root), std::vector<std::string>{"test.ini"});
+}
+
+// -------------------------------------------------------- usage, paths
+
+TEST_F(FileSystemTest, AMissingSettingsFileIsWrongUsage) {
+  writeFile(path("t.tab"), kTwoPoints);
+  fs::create_directory(path("folder.ini"));
+  for (const auto& [name, problem] : {std::pair<std::string, std::string>{"missing.ini", " not found"},
+                                      {"folder.ini", " is a folder"}}) {
+    Outcome r = run({"--settings", name, "t.tab", "-o", "out.tab"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1),
+              "vestrane-combine: settings file " + path(name) + problem + "\n");
+  }
+  EXPECT_FALSE(fs::exists(path("out.tab")));
+}
+
+TEST_F(FileSystemTest, DotDotAfterALinkedFolderIsLeftToTheSystem) {
+  // linkdir is real/sub, so linkdir/.. is real, not this folder.
+  fs::create_directories(path("real/sub"));
+  fs::create_directory_symlink("real/sub", path("linkdir"));
+  writeFile(path("real/x.tab"), kTwoPoints);
+  writeFile(path("x.tab"), std::string(kHeader) + "1\tWRONG\tr1\tGrt\tnot this one\r\n");
+  Outcome r = tool({"linkdir/../x.tab", "--save", "linkdir/../saved.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(readFile(path("real/saved.tab")), kTwoPoints);
+  EXPECT_FALSE(fs::exists(path("saved.tab")));
+  // Messages name the path as given, made absolute.
+  Outcome missing = tool({"linkdir/../gone.tab"});
+  EXPECT_EQ(missing.err, "Error: can not open file " + path("linkdir/../gone.tab") + "\n");
+}
+
+#endif  // _WIN32
