@@ -28,8 +28,8 @@ QString widestOfLength(const QString& text, const QString& alphabet, const QFont
   return QString(text.size(), widest);
 }
 
-}  // namespace
-
+/// A decimal count of many digits as a power of ten with three significant
+/// digits, rounded: 13841287201 gives "1.38E+10".
 QString countAsPowerOfTen(const QString& digits) {
   if (digits.size() <= 3) return digits;
   // The first three digits, rounded by the fourth.
@@ -43,6 +43,8 @@ QString countAsPowerOfTen(const QString& digits) {
   return mantissa.left(1) + QLatin1Char('.') + mantissa.mid(1) + QStringLiteral("E+") +
          QString::number(exponent);
 }
+
+}  // namespace
 
 CountLabels::CountLabels(QLabel* countCaption, QLabel* count, QLabel* indexCaption, QLabel* index)
     : countCaption_(countCaption),

@@ -39,8 +39,4 @@ class CountLabels {
   int right_ = 0;
 };
 
-/// A decimal count of many digits as a power of ten with three significant
-/// digits, rounded: 13841287201 gives "1.38E+10".
-QString countAsPowerOfTen(const QString& digits);
-
 }  // namespace vestrane
