@@ -12,20 +12,22 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
-#include <climits>
 #include <exception>
 
 #include "about/FAbout.h"
+#include "app/CountLabels.h"
 #include "app/PointsWindow.h"
 #include "app/ProgramIcon.h"
 #include "app/RowTable.h"
@@ -126,8 +128,10 @@ QFont mainWindowFont(const QStyle* style) {
 // ------------------------------------------------------------------ progress
 
 /// Progress of "Generate Combinations": after the delay a modal dialog with a
-/// Cancel button appears; until then, and while it is open, the window keeps
-/// repainting between the engine's reports.
+/// Cancel button appears, centred over the main window; until then, and
+/// while it is open, the window keeps repainting between the engine's
+/// reports. The bar follows the lines written against the lines the run
+/// writes in all, which the engine counts before it starts.
 class GenerateProgress : public Progress {
  public:
   GenerateProgress(QWidget* window, int delayMs) : window_(window), delayMs_(delayMs) {
@@ -135,20 +139,28 @@ class GenerateProgress : public Progress {
   }
   ~GenerateProgress() override { delete dialog_; }
 
+  void begin(long long linesTotal) override { linesTotal_ = linesTotal; }
+
   bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override {
     if (!dialog_ && timer_.elapsed() >= delayMs_) open();
     const bool shown = dialog_ && dialog_->isVisible();
     if (shown) {
-      if (pointsTotal > 1) {
-        dialog_->setRange(0, static_cast<int>(std::min<long long>(pointsTotal, INT_MAX)));
-        dialog_->setValue(static_cast<int>(std::min<long long>(pointsDone, INT_MAX)));
+      const QLocale locale;
+      if (linesTotal_ > 0) {
+        // A bar of a thousand steps: the totals may pass what an int counts.
+        const double done = std::min(1.0, static_cast<double>(linesWritten) /
+                                              static_cast<double>(linesTotal_));
+        dialog_->setRange(0, kSteps);
+        dialog_->setValue(static_cast<int>(done * kSteps));
       } else {
         dialog_->setRange(0, 0);
       }
-      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 lines written")
-                                .arg(pointsDone + 1)
-                                .arg(pointsTotal)
-                                .arg(QLocale().toString(linesWritten)));
+      const QSize before = dialog_->size();
+      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 of %4 lines written")
+                                .arg(locale.toString(pointsDone + 1), locale.toString(pointsTotal),
+                                     locale.toString(linesWritten), locale.toString(linesTotal_)));
+      // A longer text widens the dialog from its left edge: centred again.
+      if (dialog_->size() != before) centre();
     }
     // Before the dialog is up the window only repaints: a click must not
     // start another command in the middle of this one.
@@ -163,6 +175,8 @@ class GenerateProgress : public Progress {
   }
 
  private:
+  static constexpr int kSteps = 1000;
+
   void open() {
     dialog_ = new QProgressDialog(window_);
     dialog_->setObjectName(QStringLiteral("ProgressDialog"));
@@ -173,11 +187,27 @@ class GenerateProgress : public Progress {
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setMinimumDuration(0);
+    dialog_->adjustSize();
+    centre();
     dialog_->show();
+  }
+
+  /// Puts the dialog's frame in the middle of the main window's, inside the
+  /// screen's work area, so that its title bar can always be reached.
+  void centre() {
+    QRect frame = dialog_->frameGeometry();
+    frame.moveCenter(window_->frameGeometry().center());
+    if (const QScreen* screen = window_->screen()) {
+      const QRect area = screen->availableGeometry();
+      frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+      frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+    }
+    dialog_->move(frame.topLeft());
   }
 
   QWidget* window_;
   int delayMs_;
+  long long linesTotal_ = 0;
   QElapsedTimer timer_;
   QPointer<QProgressDialog> dialog_;
 };
@@ -203,6 +233,9 @@ class TForm1::EngineServices : public Services {
   }
   bool openDocument(const std::string& target) override {
     return form_.services_.openDocument(target);
+  }
+  bool openWebAddress(const std::string& url) override {
+    return form_.services_.openWebAddress(url);
   }
 
  private:
@@ -260,6 +293,11 @@ void TForm1::createControls() {
   CheckListBox1 = new QListWidget(this);
   CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
   CheckListBox1->setItemDelegate(new FixedHeightDelegate(kMineralItemHeight, CheckListBox1));
+  // The style is the window's child made after the list, so it goes after
+  // the list does.
+  auto* rowStyle = new RowCheckBoxStyle(kMineralItemHeight);
+  rowStyle->setParent(this);
+  CheckListBox1->setStyle(rowStyle);
   CheckListBox1->setUniformItemSizes(true);
   connect(CheckListBox1, &QListWidget::itemChanged, this, &TForm1::CheckListBox1ClickCheck);
 
@@ -350,26 +388,20 @@ void TForm1::createControls() {
   CheckBox1 = checkBox(kAllAtOnce);
   CheckBox2 = checkBox(kSeparateFiles);
 
-  // Label1 and Label4 end at x 428; Label2 and Label3 start at x 430.
-  auto label = [this](const char* name, const char* text, int top, bool rightAligned) {
+  // Label1 and Label4 end at x 428; Label2 and Label3 start at x 430 (see
+  // CountLabels for longer values).
+  auto label = [this](const char* name, const char* text, bool rightAligned) {
     auto* l = new QLabel(QString::fromUtf8(text), Panel1);
     l->setObjectName(QString::fromUtf8(name));
     l->setAttribute(Qt::WA_TransparentForMouseEvents);
-    const int height = l->fontMetrics().height();
-    if (rightAligned) {
-      const int width = l->sizeHint().width();
-      l->setAlignment(Qt::AlignRight | Qt::AlignTop);
-      l->setGeometry(428 - width, top, width, height);
-    } else {
-      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      l->setGeometry(430, top, 200, height);
-    }
+    l->setAlignment((rightAligned ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
     return l;
   };
-  Label1 = label("Label1", "Combinations:", 4, true);
-  Label2 = label("Label2", "0", 4, false);
-  Label4 = label("Label4", "Max. index:", 20, true);
-  Label3 = label("Label3", "--", 20, false);
+  Label1 = label("Label1", "Combinations:", true);
+  Label2 = label("Label2", "0", false);
+  Label4 = label("Label4", "Max. index:", true);
+  Label3 = label("Label3", "--", false);
+  countLabels_ = std::make_unique<CountLabels>(Label1, Label2, Label4, Label3);
 
   layoutControls();
 }
@@ -380,6 +412,8 @@ void TForm1::layoutControls() {
   CheckListBox1->setGeometry(0, 0, kMineralListWidth, top);
   ListView1->setGeometry(kMineralListWidth, 0, std::max(0, w - kMineralListWidth), top);
   Panel1->setGeometry(0, top, w, kPanelHeight);
+  // The counters may take the panel from a little after "About" to its frame.
+  if (countLabels_) countLabels_->setRoom(kAboutButton.bounds.right() + 1 + 4, Panel1->contentsRect().right());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -440,14 +474,20 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) guarded([&] { FormShow(); });
 }
 
-bool TForm1::writeSettingsOnClose() {
+bool TForm1::writeSettingsOnClose(bool reportFailure) {
   settings_.winMain = {x(), y(), width(), height()};
   settings_.all = CheckBox1->isChecked();
   settings_.separate = CheckBox2->isChecked();
   std::string error;
   bool written = false;
-  guarded([&] { written = WriteSettings(settingsFile_, settings_, dateFormat_, error); });
-  if (!written && !error.empty()) services_.showMessage(error);
+  guarded([&] {
+    try {
+      written = WriteSettings(settingsFile_, settings_, dateFormat_, error);
+    } catch (...) {
+      if (reportFailure) throw;
+    }
+  });
+  if (!written && reportFailure && !error.empty()) services_.showMessage(error);
   return written;
 }
 
@@ -459,10 +499,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
   }
   // Only the user's close command (the close box, the window menu, the
   // keyboard shortcut) comes from the window system and writes the settings;
-  // a close the program starts itself does not.
-  if (event->spontaneous() && !writeSettingsOnClose()) {
-    event->ignore();
-    return;
+  // a close the program starts itself does not. When the settings file
+  // cannot be written the window stays open, once: the user has read why
+  // and may mend the file. The next close tries again without a word and
+  // ends the program whether or not the file could be written.
+  if (event->spontaneous()) {
+    const bool written = writeSettingsOnClose(!closeRefused_);
+    if (!written && !closeRefused_) {
+      closeRefused_ = true;
+      event->ignore();
+      return;
+    }
   }
   FormCloseQuery();
   event->accept();
@@ -638,8 +685,8 @@ void TForm1::pointChanged() {
   for (int i = 0; i < CheckListBox1->count(); ++i)
     CheckListBox1->item(i)->setCheckState(
         point.minerals[static_cast<std::size_t>(i)].checked ? Qt::Checked : Qt::Unchecked);
-  Label2->setText(QString::fromStdString(point.countText));
-  Label3->setText(QString::fromStdString(point.maxIndexText));
+  countLabels_->setValues(QString::fromStdString(point.countText),
+                          QString::fromStdString(point.maxIndexText));
 }
 
 void TForm1::rowSelected(int row) { selectRowInView(row); }

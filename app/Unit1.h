@@ -28,6 +28,7 @@ class QTableView;
 namespace vestrane {
 
 class TableModel;
+class CountLabels;
 class GenerateProgress;
 class PointsWindow;
 class TFAbout;
@@ -116,8 +117,9 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void FormCreate();
   void FormShow();
   void FormCloseQuery();
-  /// The close box: writes the settings file. @return false when that failed.
-  bool writeSettingsOnClose();
+  /// The close box: writes the settings file, and says why when that failed
+  /// and @p reportFailure. @return false when it failed.
+  bool writeSettingsOnClose(bool reportFailure);
 
   void Button1Click();
   void Button2Click();
@@ -172,10 +174,12 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   TotalRange lastTotalRange_;
   bool lastTotalAtPoint_ = false;
 
+  std::unique_ptr<CountLabels> countLabels_;  ///< places and fits Label1 to Label4
   std::vector<int> columnWidths_;
   GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any
   int progressDelayMs_ = 1000;
   int tableUpdateDepth_ = 0;
+  bool closeRefused_ = false;  ///< a close was refused because the settings could not be written
   bool syncingSelection_ = false;
   bool fillingMinerals_ = false;
   bool applyingWidths_ = false;

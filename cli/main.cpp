@@ -109,7 +109,7 @@ class BatchServices : public Services {
 };
 
 /// Points done and lines written, at most a few times a second. With
-/// separate files every file counts its lines anew, so only points are shown.
+/// separate files only the points are shown.
 class TerminalProgress : public Progress {
  public:
   TerminalProgress(Console& console, bool showLines) : console_(console), showLines_(showLines) {}

@@ -32,7 +32,7 @@ bool CombinationWriter::append(std::string_view bytes) {
 bool CombinationWriter::tick() {
   if (!progress_ || lines_ < nextReport_) return true;
   nextReport_ = lines_ + kReportEvery;
-  if (!progress_->report(pointsDone_, pointsTotal_, lines_)) {
+  if (!progress_->report(pointsDone_, pointsTotal_, linesBefore_ + lines_)) {
     cancelled_ = true;
     return false;
   }

@@ -23,10 +23,12 @@ class CombinationWriter {
       : table_(table), sink_(sink), progress_(progress) {}
   ~CombinationWriter() = default;
 
-  /// For progress reports: which point of how many is being written.
-  void setPointProgress(long long done, long long total) {
+  /// For progress reports: which point of how many is being written, and
+  /// how many lines the run wrote before this writer's first.
+  void setPointProgress(long long done, long long total, long long linesBefore = 0) {
     pointsDone_ = done;
     pointsTotal_ = total;
+    linesBefore_ = linesBefore;
   }
 
   /// Appends the text of the current point of @p state: the header line when
@@ -66,6 +68,7 @@ class CombinationWriter {
   long long nextReport_ = 0;
   long long pointsDone_ = 0;
   long long pointsTotal_ = 1;
+  long long linesBefore_ = 0;
   bool cancelled_ = false;
   bool failed_ = false;
 };

@@ -6,6 +6,66 @@
 
 namespace vestrane {
 
+namespace {
+
+/// The overview of the current point of @p state; @p header is the size of
+/// the header line, which the point's separate file begins with, and @p body
+/// becomes the size of the point's lines alone.
+PointOverview describePoint(const AnalysisTable& table, const PointState& state,
+                            const BigCount& header, BigCount& body, std::string& cells) {
+  PointOverview o;
+  o.sample = state.sample;
+  o.area = state.area;
+  o.point = table.findPoint(state.sample, state.area);
+
+  // A combination line is "1", TAB, Sample, TAB, the Area cell, the cells
+  // from Mineral on (each after a TAB) and CR LF. The Area cell is the
+  // same in every line of the point, so it is added at the end. Adding a
+  // group of s rows whose lines (without Area cell) have L bytes in all
+  // to c combinations of b bytes gives c * s combinations of b * s + c * L
+  // bytes: each earlier combination meets each of the s rows.
+  BigCount count(1);
+  body = BigCount();
+  std::uint64_t minerals = 0;
+  for (std::size_t i = 0; i < state.groups.size(); ++i) {
+    const std::vector<int>& group = state.groups[i];
+    if (group.empty()) continue;
+    ++minerals;
+    std::uint64_t length = 0;
+    for (int row : group) {
+      cells.clear();
+      table.appendCells(row, ColMineral, cells);
+      length += 2 + state.sample.size() + 1 + cells.size() + 2;
+    }
+    BigCount added = count;
+    added *= length;
+    body *= group.size();
+    body += added;
+    count *= group.size();
+    o.minerals.push_back({state.minerals[i].mineral, static_cast<std::uint32_t>(group.size())});
+  }
+  if (minerals == 0) count = BigCount();
+
+  // The Area cell: with two or more combinations the area (none for "-"),
+  // "_" and the index padded to the max index's width; else the area as it is.
+  o.generable = state.count.fitsInt32();
+  const bool indexed = !(o.generable && state.count.toInt32() < 2);
+  std::uint64_t areaCell = state.area.size();
+  if (indexed) areaCell = (state.area == kMissing ? 0 : state.area.size() + 1) + state.maxIndexText.size();
+
+  o.lines = count;
+  o.lines *= minerals;
+  BigCount areaBytes = o.lines;
+  areaBytes *= areaCell;
+  body += areaBytes;
+  o.combinations = std::move(count);
+  o.bytes = header;
+  o.bytes += body;
+  return o;
+}
+
+}  // namespace
+
 PointsOverview overviewOfRun(const AnalysisTable& table) {
   PointsOverview overview;
   const std::vector<RunPoint> run = runPoints(table);
@@ -14,59 +74,13 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
   if (!run.empty()) overview.combinedBytes = header;
 
   PointState state;
+  BigCount body;
   std::string cells;
   for (const RunPoint& p : run) {
     // The point's groups exactly as generating it would build them.
     MakePointCurrent(table, state, p.point);
-    PointOverview o;
-    o.sample.assign(p.sample.data(), p.sample.size());
-    o.area.assign(p.area.data(), p.area.size());
-    o.point = p.point;
+    PointOverview o = describePoint(table, state, header, body, cells);
     o.firstRow = p.firstRow;
-
-    // A combination line is "1", TAB, Sample, TAB, the Area cell, the cells
-    // from Mineral on (each after a TAB) and CR LF. The Area cell is the
-    // same in every line of the point, so it is added at the end. Adding a
-    // group of s rows whose lines (without Area cell) have L bytes in all
-    // to c combinations of b bytes gives c * s combinations of b * s + c * L
-    // bytes: each earlier combination meets each of the s rows.
-    BigCount count(1);
-    BigCount body;
-    std::uint64_t minerals = 0;
-    for (std::size_t i = 0; i < state.groups.size(); ++i) {
-      const std::vector<int>& group = state.groups[i];
-      if (group.empty()) continue;
-      ++minerals;
-      std::uint64_t length = 0;
-      for (int row : group) {
-        cells.clear();
-        table.appendCells(row, ColMineral, cells);
-        length += 2 + p.sample.size() + 1 + cells.size() + 2;
-      }
-      BigCount added = count;
-      added *= length;
-      body *= group.size();
-      body += added;
-      count *= group.size();
-      o.minerals.push_back({state.minerals[i].mineral, static_cast<std::uint32_t>(group.size())});
-    }
-
-    // The Area cell: with two or more combinations the area (none for "-"),
-    // "_" and the index padded to the max index's width; else the area as it is.
-    o.generable = state.count.fitsInt32();
-    const bool indexed = !(o.generable && state.count.toInt32() < 2);
-    std::uint64_t areaCell = p.area.size();
-    if (indexed) areaCell = (p.area == kMissing ? 0 : p.area.size() + 1) + state.maxIndexText.size();
-
-    o.lines = count;
-    o.lines *= minerals;
-    BigCount areaBytes = o.lines;
-    areaBytes *= areaCell;
-    body += areaBytes;
-    o.combinations = std::move(count);
-    o.bytes = header;
-    o.bytes += body;
-
     overview.combinations += o.combinations;
     overview.lines += o.lines;
     overview.combinedBytes += body;
@@ -74,6 +88,12 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
     overview.points.push_back(std::move(o));
   }
   return overview;
+}
+
+PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& state) {
+  BigCount body;
+  std::string cells;
+  return describePoint(table, state, BigCount(HeaderLine(table).size()), body, cells);
 }
 
 std::string mineralsText(const PointOverview& point) {

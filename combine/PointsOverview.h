@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "combine/BigCount.h"
+#include "combine/Points.h"
 #include "table/AnalysisTable.h"
 
 namespace vestrane {
@@ -46,6 +47,10 @@ struct PointsOverview {
 
 /// The overview of the points of an "All at once" run over @p table.
 PointsOverview overviewOfRun(const AnalysisTable& table);
+
+/// The overview of the current point of @p state, with the groups it holds:
+/// what generating that point alone writes.
+PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& state);
 
 /// The minerals of a point as name:count, separated by single spaces.
 std::string mineralsText(const PointOverview& point);

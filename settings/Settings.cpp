@@ -7,6 +7,7 @@
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Services.h"
+#include "settings/CollectedMessages.h"
 #include "settings/Text.h"
 
 namespace vestrane {
@@ -57,16 +58,8 @@ bool readIntegerDigits(std::string_view s, std::size_t pos, bool negative, std::
   const long long limit = negative ? 2147483648LL : 2147483647LL;
   long long magnitude = 0;
   for (; pos < s.size(); ++pos) {
-    const char c = s[pos];
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
+    const int digit = digitValue(s[pos], base);
+    if (digit < 0) return false;
     magnitude = magnitude * base + digit;
     if (magnitude > limit) return false;
   }
@@ -110,7 +103,9 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
 
 void ReadSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
                       const DateSettings& format, Services& services) {
-  std::string messages;
+  CollectedMessages messages;
+  // A missing work directory is reported at once, but once only.
+  bool workDirectoryReported = false;
   std::size_t lineStart = 0;
   while (lineStart < bytes.size()) {
     // A line ends at LF, CR LF or a lone CR.
@@ -138,23 +133,25 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
       }
     }
     if (!entry) {
-      messages += "\rUnknown variable: " + key;
+      messages.add("\rUnknown variable: " + key);
       continue;
     }
 
     switch (entry->key) {
       case Key::Path:
-        if (directoryExists(value))
+        if (directoryExists(value)) {
           settings.path = value;
-        else
+        } else if (!workDirectoryReported) {
+          workDirectoryReported = true;
           services.showMessage("Work directory changed to " + settings.path);
+        }
         break;
       case Key::WinMain: {
         std::string rest = value;
         for (std::int32_t& bound : settings.winMain) {
           const std::string token = SplitToken(rest, ' ');
           if (!ParseSettingsInteger(token, bound))
-            messages += std::string("\rIncorrect ") + entry->name + " value: " + token;
+            messages.add(std::string("\rIncorrect ") + entry->name + " value: " + token);
         }
         break;
       }
@@ -190,7 +187,7 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
         if (ParseSettingsInteger(value, period))
           settings.cuPeriod = static_cast<std::uint8_t>(static_cast<std::uint32_t>(period) & 0xFFu);
         else
-          messages += std::string("\rIncorrect ") + entry->name + " value: " + value;
+          messages.add(std::string("\rIncorrect ") + entry->name + " value: " + value);
         break;
       }
       case Key::LastUpdate:
@@ -201,7 +198,7 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
     }
   }
 
-  if (!messages.empty()) services.showMessage("Errors in " + fileName + ":\r" + messages);
+  if (!messages.empty()) services.showMessage("Errors in " + fileName + ":\r" + messages.text());
 }
 
 std::string SettingsText(const Settings& settings, const DateSettings& format) {

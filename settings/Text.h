@@ -21,6 +21,10 @@ std::string upperAscii(std::string_view text);
 /// First character upper-cased, the rest lower-cased (QUARTZ, qUARTZ -> Quartz).
 std::string capitalizeFirst(std::string_view text);
 
+/// The value of @p c as a digit of @p base (10, or 16 with a to f in
+/// either case), or -1 when it is none.
+int digitValue(char c, int base);
+
 /// Removes characters of codes 0 to 32 from both ends.
 std::string_view trimControls(std::string_view text);
 

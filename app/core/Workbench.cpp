@@ -1,6 +1,8 @@
 #include "app/core/Workbench.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <new>
 #include <stdexcept>
 #include <unordered_set>
@@ -8,12 +10,22 @@
 #include "combine/BackgroundSink.h"
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
+#include "combine/PointsOverview.h"
 #include "platform/core/Files.h"
 #include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
 namespace vestrane {
+
+namespace {
+
+/// The lines a run writes, as a progress total.
+long long progressTotal(const BigCount& lines) {
+  return static_cast<long long>(std::min<std::uint64_t>(lines.toUInt64(), LLONG_MAX));
+}
+
+}  // namespace
 
 std::size_t tableSizeLimit() {
   constexpr std::size_t kLeast = std::size_t(64) << 20;
@@ -392,8 +404,9 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
   if (allAtOnce) {
     if (separateFiles) {
       GenerateResult result = generateSeparate(settings_.path, progress);
-      if (!result.ok) return;
-      std::string message = kMsgFilesWritten;
+      if (!result.ok && !result.cancelled) return;
+      // A cancelled run says which files it finished: they stay.
+      std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
       for (const std::string& name : result.filesWritten) message += "\r\n" + name;
       services_.showMessage(message);
       return;
@@ -457,6 +470,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
   FileSink sink(file);
   BackgroundSink background(sink);
   CombinationWriter writer(table_, background, progress);
+  if (progress) progress->begin(progressTotal(overviewOfPoint(table_, point_).lines));
   bool ok = writer.GeneratePoint(point_, true) && writer.flush() && background.finish();
   result.lines = writer.linesWritten();
   result.points = 1;
@@ -501,6 +515,7 @@ GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
     result.ok = false;
     return result;
   }
+  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
   // The file is written in the background while the points are generated.
   BackgroundSink background(sink);
   CombinationWriter writer(table_, background, progress);
@@ -530,6 +545,7 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     result.ok = false;
     return result;
   }
+  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
   const auto total = static_cast<long long>(points.size());
   RunFileNames names;
   for (std::size_t i = 0; i < points.size(); ++i) {
@@ -544,7 +560,7 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
     }
     FileSink sink(file);
     CombinationWriter writer(table_, sink, progress);
-    writer.setPointProgress(static_cast<long long>(i), total);
+    writer.setPointProgress(static_cast<long long>(i), total, result.lines);
     bool ok = writer.GeneratePoint(point_, true) && writer.flush();
     result.lines += writer.linesWritten();
     if (writer.cancelled()) {

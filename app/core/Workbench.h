@@ -30,6 +30,7 @@ inline constexpr const char* kCaptionNotSaved = "Vestrane - <Not saved>";
 inline constexpr const char* kCombinedFileName = "AllComb.tab";
 inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
+inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
 
 /// The most bytes a table file or stream is read up to: a quarter of the
 /// memory this process may fill (memoryForData), at least 64 MiB. A table

@@ -50,13 +50,23 @@ class Services {
   /// Opens a document or a link with the user's default handler.
   /// @return false when nothing could be opened.
   virtual bool openDocument(const std::string& target) = 0;
+
+  /// Opens @p url, an http or https address that came from the network, in
+  /// the user's browser; it is never taken for a local file, whatever files
+  /// exist. @return false when it could not be opened (by default nothing
+  /// opens web addresses).
+  virtual bool openWebAddress(const std::string& /*url*/) { return false; }
 };
 
 /// Long runs report here; returning false asks the run to stop.
 class Progress {
  public:
   virtual ~Progress() = default;
-  /// @p pointsDone of @p pointsTotal points finished, @p linesWritten lines so far.
+  /// A run starts that writes @p linesTotal combination lines in all,
+  /// counted before anything is written.
+  virtual void begin(long long /*linesTotal*/) {}
+  /// @p pointsDone of @p pointsTotal points finished, @p linesWritten lines
+  /// of the whole run so far.
   virtual bool report(long long pointsDone, long long pointsTotal, long long linesWritten) = 0;
 };
 

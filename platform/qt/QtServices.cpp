@@ -150,4 +150,14 @@ bool QtServices::openDocument(const std::string& target) {
   return url.isValid() && QDesktopServices::openUrl(url);
 }
 
+bool QtServices::openWebAddress(const std::string& url) {
+  const QUrl address(QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size())),
+                     QUrl::StrictMode);
+  const QString scheme = address.scheme();
+  if (!address.isValid() || address.host().isEmpty() ||
+      (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    return false;
+  return QDesktopServices::openUrl(address);
+}
+
 }  // namespace vestrane

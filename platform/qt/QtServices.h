@@ -41,6 +41,7 @@ class QtServices : public Services {
   bool clipboardText(std::string& text) override;
   bool setClipboardText(const std::string& text) override;
   bool openDocument(const std::string& target) override;
+  bool openWebAddress(const std::string& url) override;
 
  private:
   QWidget* dialogParent() const;

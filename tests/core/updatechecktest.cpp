@@ -12,6 +12,7 @@
 
 #include "fakes/FakeServices.h"
 #include "settings/Settings.h"
+#include "update/core/HttpResponse.h"
 #include "update/core/UpdateCheck.h"
 
 using namespace vestrane;
@@ -379,6 +380,75 @@ TEST_F(CheckTest, OpenLinkPassesOnlyWebAddresses) {
   checker.OpenLink("file:///etc/passwd");
   checker.OpenLink("/usr/bin/xterm");
   EXPECT_EQ(services.opened, Lines{"https://a.example/x.zip"});
+  // As a web address, never as a document that may be a local file.
+  EXPECT_EQ(services.webAddresses, Lines{"https://a.example/x.zip"});
+}
+
+// ------------------------------------------------------- the HTTP response
+
+/// @p bytes fed to a response in pieces of @p piece bytes.
+HttpResponse readInPieces(const std::string& bytes, std::size_t piece, std::size_t maxBody,
+                          bool close = false) {
+  HttpResponse response(maxBody);
+  for (std::size_t at = 0; at < bytes.size(); at += piece) response.feed(std::string_view(bytes).substr(at, piece));
+  if (close) response.closed();
+  return response;
+}
+
+TEST(HttpResponseTest, BodiesFramedEveryWayAreReadWhateverThePieces) {
+  const std::string chunked =
+      "HTTP/1.1 100 Continue\r\n\r\n"
+      "HTTP/1.1 200 OK\r\nSet-Cookie: visit=7; Path=/\r\nTransfer-Encoding: chunked\r\n\r\n"
+      "5;ext=1\r\n1.0.0\r\n4\r\n.4\r\n\r\n0\r\nX-Trailer: t\r\n\r\n";
+  const std::string lengthTold = "HTTP/1.0 203 Fine\nContent-Length: 9\n\n1.0.0.4\r\nignored";
+  const std::string toTheEnd = "HTTP/1.1 200 OK\r\n\r\n1.0.0.4\r\n";
+  for (std::size_t piece : {1u, 2u, 3u, 7u, 4096u}) {
+    HttpResponse r = readInPieces(chunked, piece, 100);
+    ASSERT_EQ(r.state(), HttpResponse::State::Complete) << piece;
+    EXPECT_EQ(r.status(), 200);
+    EXPECT_EQ(r.body(), "1.0.0.4\r\n");
+    EXPECT_EQ(r.cookies(), Lines{"visit=7; Path=/"});
+    r = readInPieces(lengthTold, piece, 100);
+    ASSERT_EQ(r.state(), HttpResponse::State::Complete) << piece;
+    EXPECT_EQ(r.status(), 203);
+    EXPECT_EQ(r.body(), "1.0.0.4\r\n");
+    r = readInPieces(toTheEnd, piece, 100);
+    EXPECT_EQ(r.state(), HttpResponse::State::Reading);
+    EXPECT_EQ(r.closed(), HttpResponse::State::Complete);
+    EXPECT_EQ(r.body(), "1.0.0.4\r\n");
+  }
+  // Cut short: a body of told length or in chunks is incomplete.
+  EXPECT_EQ(readInPieces(lengthTold.substr(0, 40), 5, 100, true).state(), HttpResponse::State::Failed);
+  EXPECT_EQ(readInPieces(chunked.substr(0, 120), 5, 100, true).state(), HttpResponse::State::Failed);
+  EXPECT_EQ(readInPieces("<html>\r\n\r\n", 5, 100).state(), HttpResponse::State::Failed);
+}
+
+TEST(HttpResponseTest, ReadingEndsAtTheFirstByteOverTheLimits) {
+  // The body limit: the body of exactly the limit is fine, one byte more is not.
+  const std::string head = "HTTP/1.1 200 OK\r\n\r\n";
+  EXPECT_EQ(readInPieces(head + std::string(10, 'b'), 3, 10, true).state(), HttpResponse::State::Complete);
+  HttpResponse over(10);
+  EXPECT_EQ(over.feed(head + std::string(10, 'b')), HttpResponse::State::Reading);
+  EXPECT_EQ(over.feed("b"), HttpResponse::State::Failed);
+  // A told length or a chunk over the limit fails before any of it comes.
+  EXPECT_EQ(readInPieces("HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\n", 64, 10).state(),
+            HttpResponse::State::Failed);
+  EXPECT_EQ(readInPieces("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nB\r\n", 64, 10).state(),
+            HttpResponse::State::Failed);
+  // The head limit: header lines without end, or one endless chunk line.
+  HttpResponse flood(10);
+  flood.feed("HTTP/1.1 200 OK\r\n");
+  HttpResponse::State state = HttpResponse::State::Reading;
+  std::size_t fed = 0;
+  while (state == HttpResponse::State::Reading && fed < 10 * kMaxResponseHeadBytes) {
+    state = flood.feed("X-Flood: fffffffffffffffff\r\n");
+    fed += 28;
+  }
+  EXPECT_EQ(state, HttpResponse::State::Failed);
+  EXPECT_LE(fed, kMaxResponseHeadBytes + 28);
+  const std::string endlessChunkLine = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1;" +
+                                       std::string(kMaxResponseHeadBytes, 'e');
+  EXPECT_EQ(readInPieces(endlessChunkLine, 4096, 10).state(), HttpResponse::State::Failed);
 }
 
 }  // namespace

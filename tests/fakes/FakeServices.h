@@ -22,6 +22,7 @@ class FakeServices : public Services {
   std::optional<std::string> clipboard;      ///< nullopt = no text
   bool clipboardWritable = true;
   std::vector<std::string> opened;             ///< every document or link asked for, in order
+  std::vector<std::string> webAddresses;       ///< of those, the ones asked for as web addresses
   std::set<std::string> cannotOpen;            ///< targets the desktop has no program for
 
   void showMessage(const std::string& text) override { messages.push_back(text); }
@@ -47,6 +48,10 @@ class FakeServices : public Services {
   bool openDocument(const std::string& target) override {
     opened.push_back(target);
     return cannotOpen.count(target) == 0;
+  }
+  bool openWebAddress(const std::string& url) override {
+    webAddresses.push_back(url);
+    return openDocument(url);
   }
 
  private:

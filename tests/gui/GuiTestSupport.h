@@ -156,16 +156,21 @@ class MainWindowTest : public ::testing::Test {
     }
     return entries;
   }
-  /// Clicks the check mark of mineral list entry @p entry.
-  void clickMineralCheck(int entry) {
+  /// The check box of mineral list entry @p entry, as the list draws it,
+  /// and the rectangle of the entry's row.
+  QRect mineralCheckRect(int entry, QRect* row = nullptr) const {
     QListWidget* list = form->CheckListBox1;
     QStyleOptionViewItem option;
     option.initFrom(list);
     option.rect = list->visualItemRect(list->item(entry));
     option.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
     option.text = list->item(entry)->text();
-    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+    if (row) *row = option.rect;
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+  }
+  /// Clicks the check mark of mineral list entry @p entry.
+  void clickMineralCheck(int entry) {
+    QTest::mouseClick(form->CheckListBox1->viewport(), Qt::LeftButton, {}, mineralCheckRect(entry).center());
   }
 
   std::string count() const { return form->Label2->text().toStdString(); }

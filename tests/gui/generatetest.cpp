@@ -3,6 +3,8 @@
 // its progress dialog and Cancel button.
 
 #include <QProgressDialog>
+#include <algorithm>
+#include <functional>
 #include <QPushButton>
 #include <QTimer>
 
@@ -103,7 +105,6 @@ std::string bigPoint(const std::string& sample) {
 class LongRunTest : public MainWindowTest {
  protected:
   QProgressDialog* seenDialog = nullptr;
-  int cancelAtValue = 0;
 
   void SetUp() override {
     start();
@@ -112,14 +113,13 @@ class LongRunTest : public MainWindowTest {
     form->setProgressDelay(0);
   }
 
-  /// Presses Cancel once the progress dialog has reached @p value points.
-  void cancelWhenProgressReaches(int value, QTimer& watcher) {
-    cancelAtValue = value;
-    QObject::connect(&watcher, &QTimer::timeout, [this] {
+  /// Presses Cancel in the progress dialog once @p when says so.
+  void cancelWhen(std::function<bool()> when, QTimer& watcher) {
+    QObject::connect(&watcher, &QTimer::timeout, [this, when] {
       auto* dialog = form->findChild<QProgressDialog*>(QStringLiteral("ProgressDialog"));
       if (!dialog || !dialog->isVisible()) return;
       seenDialog = dialog;
-      if (dialog->value() >= cancelAtValue || dialog->maximum() == 0) {
+      if (when()) {
         QPushButton* cancel = dialog->findChild<QPushButton*>();
         if (cancel) QTest::mouseClick(cancel, Qt::LeftButton);
       }
@@ -134,7 +134,7 @@ TEST_F(LongRunTest, CancellingOnePointWritesNothing) {
   const std::string out = dir.file("big-out.tab");
   services.saveAnswers.push_back(out);
   QTimer watcher;
-  cancelWhenProgressReaches(0, watcher);
+  cancelWhen([] { return true; }, watcher);
   QTest::mouseClick(form->Button2, Qt::LeftButton);
   watcher.stop();
 
@@ -147,11 +147,12 @@ TEST_F(LongRunTest, CancellingOnePointWritesNothing) {
   EXPECT_EQ(count(), "2");
 }
 
-TEST_F(LongRunTest, CancellingSeparateFilesKeepsTheFilesFinishedBefore) {
+TEST_F(LongRunTest, CancellingSeparateFilesNamesTheFilesFinishedBefore) {
   QTest::mouseClick(form->CheckBox1, Qt::LeftButton);
   QTest::mouseClick(form->CheckBox2, Qt::LeftButton);
   QTimer watcher;
-  cancelWhenProgressReaches(3, watcher);  // points S1/r1, S2/r2 and B1/r done
+  // Points S1/r1, S2/r2 and B1/r are done, B2/r is being written.
+  cancelWhen([this] { return fileExists(dir.file("B1_r.tab")); }, watcher);
   QTest::mouseClick(form->Button2, Qt::LeftButton);
   watcher.stop();
 
@@ -159,7 +160,8 @@ TEST_F(LongRunTest, CancellingSeparateFilesKeepsTheFilesFinishedBefore) {
   EXPECT_EQ(readBytes(dir.file("S1_r1.tab")), kHeader + kS1Lines);
   EXPECT_TRUE(fileExists(dir.file("B1_r.tab")));
   EXPECT_FALSE(fileExists(dir.file("B2_r.tab")));
-  EXPECT_TRUE(services.messages.empty()) << services.messages.front();
+  EXPECT_EQ(services.messages,
+            (std::vector<std::string>{"Cancelled. Files written:\r\nS1_r1.tab\r\nS2_r2.tab\r\nB1_r.tab"}));
 }
 
 TEST_F(LongRunTest, AnUninterruptedRunReportsAsUsual) {
@@ -170,6 +172,71 @@ TEST_F(LongRunTest, AnUninterruptedRunReportsAsUsual) {
   EXPECT_EQ(services.messages,
             (std::vector<std::string>{"Files written:\r\nS1_r1.tab\r\nS2_r2.tab\r\nB1_r.tab\r\nB2_r.tab"}));
   EXPECT_EQ(form->findChild<QProgressDialog*>(QStringLiteral("ProgressDialog")), nullptr);
+}
+
+/// What the progress dialog showed at each of the run's reports.
+struct ProgressSeen {
+  std::vector<int> percents;  ///< -1 for a busy bar without a percentage
+  std::vector<QPoint> offsets;  ///< the dialog's centre from the main window's
+};
+
+class ProgressDialogTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    start();
+    // One huge point (648,000 lines) before six small ones (24 lines in all).
+    std::string table = kHeader + bigPoint("B1");
+    for (int i = 3; i <= 6; ++i) {
+      const std::string sample = "S" + std::to_string(i);
+      table += "1\t" + sample + "\tr\tGrt\tg\t1\t2\r\n1\t" + sample + "\tr\tBt\tb\t1\t2\r\n";
+    }
+    loadTable("big.tab", table + std::string(kTable).substr(kHeader.size()));
+    form->setProgressDelay(0);
+    form->move(230, 170);
+    form->resize(620, 380);
+  }
+
+  /// Generates, noting what the dialog shows whenever the run lets it.
+  ProgressSeen generate() {
+    ProgressSeen seen;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      auto* dialog = form->findChild<QProgressDialog*>(QStringLiteral("ProgressDialog"));
+      if (!dialog || !dialog->isVisible()) return;
+      seen.percents.push_back(dialog->maximum() > 0 ? dialog->value() * 100 / dialog->maximum() : -1);
+      seen.offsets.push_back(dialog->frameGeometry().center() - form->frameGeometry().center());
+    });
+    watcher.start(0);
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    return seen;
+  }
+};
+
+TEST_F(ProgressDialogTest, TheDialogSitsOverTheWindowAndCountsLinesNotPoints) {
+  // All points into one file: the huge point comes first, and while it is
+  // written the bar moves from 0 to nearly 100 %.
+  QTest::mouseClick(form->CheckBox1, Qt::LeftButton);
+  services.saveAnswers.push_back(dir.file("all.tab"));
+  ProgressSeen all = generate();
+  ASSERT_GE(all.percents.size(), 5u);
+  EXPECT_TRUE(std::is_sorted(all.percents.begin(), all.percents.end()));
+  EXPECT_EQ(all.percents.front(), 0);
+  EXPECT_GE(all.percents.back(), 85);
+  EXPECT_TRUE(std::any_of(all.percents.begin(), all.percents.end(), [](int p) { return p >= 30 && p <= 70; }));
+  for (const QPoint& offset : all.offsets) EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+
+  // The huge point alone: the same, no busy bar.
+  QTest::mouseClick(form->CheckBox1, Qt::LeftButton);
+  clickCell(0, 1);
+  ASSERT_EQ(count(), "216000");
+  services.saveAnswers.push_back(dir.file("one.tab"));
+  form->move(40, 30);
+  ProgressSeen one = generate();
+  ASSERT_GE(one.percents.size(), 5u);
+  EXPECT_TRUE(std::is_sorted(one.percents.begin(), one.percents.end()));
+  EXPECT_TRUE(std::any_of(one.percents.begin(), one.percents.end(), [](int p) { return p >= 30 && p <= 70; }));
+  for (const QPoint& offset : one.offsets) EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << "," << offset.y();
+  EXPECT_TRUE(services.messages.empty());
 }
 
 }  // namespace

@@ -2,9 +2,16 @@
 // 127.0.0.1: ten megabytes, ten thousand download links, tens of thousands
 // of version lines. The check ends with its one message or with a filled
 // Updates window, and a link is opened only when it is a web address.
+// Servers that flood, send without end or drip are cut off at once or at
+// the time limit, with little memory spent on them.
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 
+#include "HostileHttpServer.h"
+#include "platform/qt/QtServices.h"
 #include "UpdateTestSupport.h"
 #include "settings/Settings.h"
 #include "update/core/UpdateCheck.h"
@@ -14,6 +21,11 @@ namespace {
 
 constexpr double kNow = kCheckNow;
 constexpr double kLast = kLastCheck;
+#ifdef VESTRANE_SANITIZED_BUILD
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 class HostileVersionFileTest : public UpdateWindowFixture {
  protected:
@@ -90,4 +102,104 @@ TEST_F(HostileVersionFileTest, VersionLinesWithoutAVersionAreNoVersion) {
   EXPECT_EQ(settings.lastUpdate, kLast);
 }
 
+class HostileServerTest : public UpdateWindowFixture {
+ protected:
+  HostileServerTest() : UpdateWindowFixture(20000) {}
+
+  struct Outcome {
+    qint64 elapsedMs;
+    long memoryGrownKb;
+  };
+  /// One automatic check against @p hostile, which fails it.
+  Outcome checkAgainst(HostileHttpServer& hostile) {
+    checker().host = hostile.host();
+    services.messages.clear();
+    ModalWatcher watcher(update.get());
+    const long before = residentKb();
+    PeakMemory peak;
+    QElapsedTimer timer;
+    timer.start();
+    checker().CheckUpdates(false);
+    const Outcome outcome{timer.elapsed(), peak.stopped() - before};
+    hostile.waitUntilStopped();
+    EXPECT_EQ(services.messages, std::vector<std::string>{UpdateErrorMessage("Vestrane")});
+    EXPECT_EQ(settings.lastUpdate, kLast);
+    return outcome;
+  }
+};
+
+TEST_F(HostileServerTest, FloodsOfHeadersOrBodyEndAtTheFirstByteOverTheLimit) {
+  // The time limit is far away: only the limits of head and body can end
+  // these requests early. Each server gives up after ten seconds.
+  for (const auto kind : {HostileHttpServer::Kind::HeaderFlood, HostileHttpServer::Kind::EndlessBody}) {
+    const char* what = kind == HostileHttpServer::Kind::HeaderFlood ? "headers" : "body";
+    HostileHttpServer hostile(kind, 10000);
+    const Outcome outcome = checkAgainst(hostile);
+    EXPECT_LT(outcome.elapsedMs, 3000) << what;
+    EXPECT_LT(hostile.connectionMs(), 3000) << what;
+    EXPECT_GT(hostile.bytesSent(), kind == HostileHttpServer::Kind::HeaderFlood ? 64 * 1024 : kMaxVersionFileBytes)
+        << what;
+    // The body limit and a few pieces of reading, not what the server sent
+    // (a sanitizer keeps freed memory a while before it reuses it).
+    EXPECT_LT(outcome.memoryGrownKb, (kSanitized ? 48 : 12) * 1024) << what;
+  }
+}
+
+TEST_F(HostileServerTest, ADrippingServerIsCutOffAtTheTimeLimitUnderTheBusyCursor) {
+  http.setTimeout(1000);
+  HostileHttpServer hostile(HostileHttpServer::Kind::Drip, 10000);
+  std::vector<Qt::CursorShape> cursors;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    cursors.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+  });
+  probe.start(100);
+  const Outcome outcome = checkAgainst(hostile);
+  probe.stop();
+  EXPECT_GE(outcome.elapsedMs, 950);
+  EXPECT_LT(outcome.elapsedMs, 2500);
+  EXPECT_LT(hostile.connectionMs(), 2500);
+  ASSERT_GE(cursors.size(), 5u);
+  EXPECT_EQ(std::count(cursors.begin(), cursors.end(), Qt::WaitCursor), static_cast<long>(cursors.size()));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+/// Notes the addresses the desktop is asked to open.
+class OpenedUrls : public QObject {
+  Q_OBJECT
+ public:
+  std::vector<QUrl> urls;
+ public slots:
+  void open(const QUrl& url) { urls.push_back(url); }
+};
+
+TEST(HostileLinkTest, ALinkThatNamesALocalFileStillOpensAsAWebAddress) {
+  // In the working folder, "http://reldir/probe.sh" names the file
+  // http:/reldir/probe.sh.
+  TempDir dir;
+  std::filesystem::create_directories(dir.file("http:/reldir"));
+  writeBytes(dir.file("http:/reldir/probe.sh"), "#!/bin/sh\n");
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path())));
+  EXPECT_TRUE(QFileInfo::exists(QStringLiteral("http://reldir/probe.sh")));
+
+  OpenedUrls web, files;
+  QDesktopServices::setUrlHandler(QStringLiteral("http"), &web, "open");
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &files, "open");
+  QtServices desktop;
+  Settings settings;
+  QtHttpClient http;
+  TUpdate update(desktop, settings, http);
+  update.checker().OpenLink("http://reldir/probe.sh");
+  QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  QDir::setCurrent(previous);
+
+  EXPECT_EQ(web.urls, std::vector<QUrl>{QUrl(QStringLiteral("http://reldir/probe.sh"))});
+  EXPECT_TRUE(files.urls.empty());
+}
+
 }  // namespace vestrane::testing
+
+#include "hostileupdatetest.moc"

@@ -3,10 +3,14 @@
 
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 
 #include "GuiTestSupport.h"
 #include "app/ProgramIcon.h"
+#include "platform/qt/QtServices.h"
 
 namespace vestrane::testing {
 namespace {
@@ -31,6 +35,49 @@ TEST_F(StartupTest, SettingsMessagesComeFirstThenTheWindowWithTheValuesRead) {
   EXPECT_TRUE(form->CheckBox2->isChecked());
   EXPECT_EQ(form->workbench().openDialogInitialDir, dir.path());
   EXPECT_EQ(form->workbench().saveDialogInitialDir, dir.path());
+}
+
+TEST_F(StartupTest, ASettingsFileOfBadLinesGivesTwoMessagesThatFitTheScreen) {
+  // 100,000 bad lines: missing work directories, unknown keys, numbers that
+  // are none (one of them 100,000 characters long) and bounds without height.
+  const std::string missing = dir.file("no-such-folder");
+  std::string text = kAliasLines;
+  for (int i = 0; i < 25000; ++i)
+    text += "Path=" + missing + "\r\nFoo" + std::to_string(i) + "=1\r\nCUPeriod=" +
+            (i == 0 ? std::string(100000, '9') : std::string("abc")) + "\r\nWinMain=1 2 3\r\n";
+  start(text);
+
+  ASSERT_EQ(services.messages.size(), 2u);
+  EXPECT_EQ(services.messages[0], "Work directory changed to " + dir.path());
+  const QStringList lines = QString::fromStdString(services.messages[1]).split(QLatin1Char('\r'));
+  // The heading, the empty line, 20 problems and the count of the others.
+  ASSERT_EQ(lines.size(), 23);
+  EXPECT_EQ(lines[0].toStdString(), "Errors in " + iniPath() + ":");
+  EXPECT_EQ(lines[2], QStringLiteral("Unknown variable: FOO0"));
+  // A piece is cut after 80 bytes, its line break included.
+  EXPECT_EQ(lines[3].toStdString(), "Incorrect CUPeriod value: " + std::string(53, '9') + "...");
+  EXPECT_EQ(lines[4], QStringLiteral("Incorrect WinMain value: "));
+  EXPECT_EQ(lines[5], QStringLiteral("Unknown variable: FOO1"));
+  EXPECT_EQ(lines[6], QStringLiteral("Incorrect CUPeriod value: abc"));
+  EXPECT_EQ(lines[22], QStringLiteral("... and 74980 more"));
+  EXPECT_TRUE(form->isVisible());
+
+  // The program's own message box of that text fits the screen.
+  QtServices desktop;
+  QSize box;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box = shown->frameGeometry().size();
+      shown->done(0);
+    }
+  });
+  closer.start(10);
+  desktop.showMessage(services.messages[1]);
+  const QSize screen = form->screen()->availableGeometry().size();
+  EXPECT_FALSE(box.isEmpty());
+  EXPECT_LE(box.width(), screen.width());
+  EXPECT_LE(box.height(), screen.height());
 }
 
 TEST_F(StartupTest, WithoutSettingsTheWindowIsEmptyAtTheTopLeftAtItsMinimumSize) {
@@ -103,6 +150,61 @@ TEST_F(StartupTest, ControlsSitWhereTheWindowPutsThem) {
   EXPECT_FALSE(form->redoItem->isEnabled());
 }
 
+TEST_F(StartupTest, AtTheMinimumWidthCountsShowWholeAndCheckBoxesFitTheirRows) {
+  // Three minerals of 1290 analyses: 2,146,689,000 combinations, ten digits
+  // as the largest count that can be generated. Seven more minerals of 1000
+  // analyses, unchecked for now.
+  std::string table = "Select\tSample\tArea\tMineral\tAnalysis\r\n";
+  for (int m = 0; m < 10; ++m)
+    for (int i = 0; i < (m < 3 ? 1290 : 1000); ++i)
+      table += std::string(m < 3 ? "1" : "0") + "\tS\tr\tPhase" + std::to_string(m) + "\tanalysis " +
+               std::to_string(i) + "\r\n";
+  start();
+  loadTable("big.tab", table);
+  ASSERT_EQ(form->size(), QSize(470, 145));
+
+  // Within the panel, right of "About", captions before values, texts whole.
+  auto expectShownWhole = [&](const std::string& what) {
+    const QRect room = form->Panel1->contentsRect();
+    for (QLabel* label : {form->Label1, form->Label2, form->Label3, form->Label4}) {
+      EXPECT_TRUE(room.contains(label->geometry())) << what << label->objectName().toStdString();
+      EXPECT_GT(label->geometry().left(), form->Button3->geometry().right()) << what;
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+          << what << label->objectName().toStdString();
+    }
+    EXPECT_LT(form->Label1->geometry().right(), form->Label2->geometry().left()) << what;
+    EXPECT_LT(form->Label4->geometry().right(), form->Label3->geometry().left()) << what;
+    EXPECT_EQ(form->Label1->text(), QStringLiteral("Combinations:"));
+    EXPECT_EQ(form->Label4->text(), QStringLiteral("Max. index:"));
+  };
+  ASSERT_EQ(count(), "2146689000");
+  EXPECT_EQ(maxIndex(), "ZI2ZTZ");
+  expectShownWhole("2146689000 ");
+
+  // All ten minerals: 2,146,689,000 times 10^21, far more than can be
+  // generated, and shortened visibly.
+  for (int m = 3; m < 10; ++m) clickMineralCheck(m);
+  EXPECT_EQ(count(), "2.15E+30");
+  EXPECT_EQ(form->workbench().point().countText.size(), 31u);
+  EXPECT_NE(maxIndex().find("\xE2\x80\xA6"), std::string::npos) << maxIndex();  // an ellipsis
+  expectShownWhole("2.15E+30 ");
+
+  // A small count stands where the window was drawn with it.
+  for (int m = 0; m < 9; ++m) clickMineralCheck(m);
+  EXPECT_EQ(count(), "1000");
+  EXPECT_EQ(form->Label2->geometry().topLeft(), QPoint(430, 4));
+  EXPECT_EQ(form->Label1->geometry().right() + 1, 428);
+  expectShownWhole("1000 ");
+
+  // Every check box of the mineral list inside its row of 13 pixels.
+  for (int i = 0; i < form->CheckListBox1->count(); ++i) {
+    QRect row;
+    const QRect box = mineralCheckRect(i, &row);
+    EXPECT_EQ(row.height(), 13);
+    EXPECT_TRUE(row.contains(box)) << i;
+  }
+}
+
 TEST_F(StartupTest, TheCloseBoxWritesTheSettingsThenClearsTheTable) {
   start(std::string(kAliasLines) + "WinMain=30 40 500 300\r\nLastUpdate=01.02.2020\r\n");
   loadTable();
@@ -124,7 +226,7 @@ TEST_F(StartupTest, TheCloseBoxWritesTheSettingsThenClearsTheTable) {
   EXPECT_TRUE(services.messages.empty());
 }
 
-TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpen) {
+TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpenOnce) {
   // The executable's folder does not exist, so its settings file cannot be written.
   form = std::make_unique<TForm1>(services, dir.file("gone/Vestrane"));
   form->show();
@@ -142,6 +244,13 @@ TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpen) {
       << services.messages[0];
   EXPECT_TRUE(form->isVisible());
   EXPECT_EQ(form->workbench().table().rowCount(), 9);
+
+  // The user has been told; closing again ends the program, without a
+  // second message and without the settings file.
+  EXPECT_TRUE(closeBox(form.get()));
+  EXPECT_EQ(services.messages.size(), 1u);
+  EXPECT_EQ(form->workbench().table().rowCount(), 0);
+  EXPECT_FALSE(fileExists(dir.file("gone/Vestrane.ini")));
 }
 
 TEST_F(StartupTest, ACloseByTheProgramItselfDoesNotWriteTheSettings) {

@@ -245,9 +245,7 @@ TEST_F(UpdateWindowTest, EveryFailedRequestGivesTheOneMessageAndThenTheWindow) {
     EXPECT_EQ(watcher.shown, shownBefore + 1) << c.what;
     EXPECT_EQ(memo, c.memo) << c.what;
     EXPECT_EQ(settings.lastUpdate, kLast) << c.what;
-    // Only the version file was asked for: redirects are not followed. (Qt
-    // may send the GET a second time when the server closes the connection
-    // the moment it has answered.)
+    // Only the version file was asked for: redirects are not followed.
     ASSERT_FALSE(server.requests.empty()) << c.what;
     for (const HttpRequestSeen& request : server.requests)
       EXPECT_EQ(request.path, kVersionFilePath) << c.what;

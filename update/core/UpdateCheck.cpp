@@ -184,10 +184,10 @@ void UpdateChecker::AutoCheckUpdates() {
 }
 
 void UpdateChecker::OpenLink(const std::string& url) {
-  // Links come from the network: only web addresses go to the shell, never
-  // a file or a program it would start.
+  // Links come from the network: only web addresses go to the browser,
+  // never a file or a program the shell would start.
   if (!IsWebLink(url)) return;
-  services_.openDocument(std::string(trimControls(url)));
+  services_.openWebAddress(std::string(trimControls(url)));
 }
 
 }  // namespace vestrane
