@@ -263,7 +263,7 @@ TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
       services_(services),
       engineServices_(std::make_unique<EngineServices>(*this)),
       exePath_(exePath),
-      settingsFile_(settingsFileInUse(SettingsFileName(exePath), services)),
+      settingsFile_(settingsFileInUse(settingsFileBesideProgram(exePath), services)),
       dateFormat_(DateSettings::fromSystemLocale()),
       workbench_(settings_, *engineServices_) {
   setObjectName(QStringLiteral("Form1"));

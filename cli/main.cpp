@@ -452,7 +452,7 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
     console.message(cannotWriteMessage(what, "the table has no rows"));
     return kExitFailed;
   }
-  if (o.target != kStandardStream) return bench.SaveTableTo(o.target) ? kExitOk : kExitFailed;
+  if (o.target != kStandardStream) return bench.saveTableTo(o.target) ? kExitOk : kExitFailed;
   StandardOutputSink sink;
   errno = 0;
   bool ok = SerializeTable(bench.table(), sink) && std::fflush(stdout) == 0;
@@ -530,7 +530,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   if (!ReadSettings(settingsFile, settings, format, services)) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {
-    if (!writeAll(stdout, SettingsText(settings, format)) || std::fflush(stdout) != 0) {
+    if (!writeAll(stdout, settingsFileText(settings, format)) || std::fflush(stdout) != 0) {
       console.message(cannotWriteMessage("standard output", systemReason(errno)));
       return kExitFailed;
     }

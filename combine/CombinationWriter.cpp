@@ -42,7 +42,7 @@ bool CombinationWriter::tick() {
 bool CombinationWriter::GeneratePoint(const PointState& state, bool withHeader) {
   if (failed_ || cancelled_) return false;
   if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize + 4096);
-  if (withHeader && !append(HeaderLine(table_))) return false;
+  if (withHeader && !append(headerLine(table_))) return false;
   return EmitCombinations(state);
 }
 

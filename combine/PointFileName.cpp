@@ -17,7 +17,7 @@ bool replacedInFileName(unsigned char c) {
 }
 }  // namespace
 
-std::string PointFileName(std::string_view sample, std::string_view area) {
+std::string pointFileName(std::string_view sample, std::string_view area) {
   std::string name;
   if (sample != kMissing) name.assign(sample.data(), sample.size());
   if (area != kMissing) {

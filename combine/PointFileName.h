@@ -10,7 +10,7 @@ namespace vestrane {
 /// The file name of a point: Sample and Area joined by "_" ("-" values left
 /// out), with space, double quote, * , / : ; < > ? backslash | and control
 /// characters replaced by "-", and ".tab" appended.
-std::string PointFileName(std::string_view sample, std::string_view area);
+std::string pointFileName(std::string_view sample, std::string_view area);
 
 /// The file names of one run that writes every point into a file of its
 /// own. Two points may have one name (A/B and A-B give A-B); a point never
@@ -18,10 +18,10 @@ std::string PointFileName(std::string_view sample, std::string_view area);
 /// the case of the letters A to Z, so that a table gives the same files on
 /// every system, those whose file names ignore case included. The later
 /// point gets "<name> (2).tab", then "(3)", and so on: the space cannot
-/// come out of PointFileName, so no point has such a name of its own.
+/// come out of pointFileName, so no point has such a name of its own.
 class RunFileNames {
  public:
-  /// The name for a point whose own name is @p name (a PointFileName).
+  /// The name for a point whose own name is @p name (a pointFileName).
   std::string take(const std::string& name);
 
  private:

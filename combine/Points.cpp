@@ -191,7 +191,7 @@ void RebuildGroups(const AnalysisTable& table, PointState& state) {
   rebuildGroupsAt(table, state, table.findPoint(state.sample, state.area));
 }
 
-ComboCount PointComboCount(const AnalysisTable& table, int point) {
+ComboCount pointComboCount(const AnalysisTable& table, int point) {
   // The count of a point made current afresh: the product of the numbers
   // of checked rows of each mineral that has any. Unchecked rows only add
   // empty groups, which the product leaves out, so they are not looked at.
@@ -215,7 +215,7 @@ ComboCount PointComboCount(const AnalysisTable& table, int point) {
   return count;
 }
 
-void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
+void makePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
                       std::string_view area) {
   state.minerals.clear();
   state.groups.clear();
@@ -224,7 +224,7 @@ void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string
   RebuildGroups(table, state);
 }
 
-void MakePointCurrent(const AnalysisTable& table, PointState& state, int point) {
+void makePointCurrent(const AnalysisTable& table, PointState& state, int point) {
   state.minerals.clear();
   state.groups.clear();
   int row = table.pointRows(point).front();
@@ -238,7 +238,7 @@ void MakePointCurrent(const AnalysisTable& table, PointState& state, int point) 
 void SelectPoint(const AnalysisTable& table, PointState& state, int row) {
   if (row < 0 || row >= table.rowCount()) return;
   if (state.belongs(table, row)) return;
-  MakePointCurrent(table, state, table.cell(row, ColSample), table.cell(row, ColArea));
+  makePointCurrent(table, state, table.cell(row, ColSample), table.cell(row, ColArea));
 }
 
 void ClearPoint(PointState& state) {
@@ -251,7 +251,7 @@ void ClearPoint(PointState& state) {
   state.maxIndexText = "--";
 }
 
-bool SetRowChecked(AnalysisTable& table, PointState& state, int row, bool checked) {
+bool setRowCheckFlag(AnalysisTable& table, PointState& state, int row, bool checked) {
   if (row < 0 || row >= table.rowCount()) return false;
   table.setChecked(row, checked);
   if (!state.belongs(table, row)) return false;
@@ -259,7 +259,7 @@ bool SetRowChecked(AnalysisTable& table, PointState& state, int row, bool checke
   return true;
 }
 
-void CheckMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked) {
+void checkMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked) {
   if (entry < 0 || entry >= static_cast<int>(state.minerals.size())) return;
   state.minerals[static_cast<std::size_t>(entry)].checked = checked;
   const std::string& mineral = state.minerals[static_cast<std::size_t>(entry)].mineral;
@@ -271,7 +271,7 @@ void CheckMineralAtPoint(AnalysisTable& table, PointState& state, int entry, boo
   RebuildGroups(table, state);
 }
 
-void ToggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow) {
+void toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow) {
   if (selectedRow < 0 || selectedRow >= table.rowCount()) return;
   std::string mineral(table.cell(selectedRow, ColMineral));
   bool newState = !table.isChecked(selectedRow);

@@ -72,32 +72,32 @@ void RebuildGroups(const AnalysisTable& table, PointState& state);
 
 /// The combination count that making the table's point @p point current
 /// afresh would give, found without building its mineral list and groups.
-ComboCount PointComboCount(const AnalysisTable& table, int point);
+ComboCount pointComboCount(const AnalysisTable& table, int point);
 
 /// Makes @p row's point current (nothing happens when it already is).
 void SelectPoint(const AnalysisTable& table, PointState& state, int row);
 
 /// Empties the mineral list and its groups and makes (sample, area) current, then rebuilds.
-void MakePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
+void makePointCurrent(const AnalysisTable& table, PointState& state, std::string_view sample,
                       std::string_view area);
 
-/// MakePointCurrent for the table's point @p point (0 to pointCount() - 1),
+/// makePointCurrent for the table's point @p point (0 to pointCount() - 1),
 /// without looking it up by its Sample and Area.
-void MakePointCurrent(const AnalysisTable& table, PointState& state, int point);
+void makePointCurrent(const AnalysisTable& table, PointState& state, int point);
 
 /// Empties the point state: no point, no minerals, count 0, labels "0" and "--".
 void ClearPoint(PointState& state);
 
 /// A row's check box was toggled to @p checked; rebuilds when the row is at the current point.
 /// @return true when the groups were rebuilt.
-bool SetRowChecked(AnalysisTable& table, PointState& state, int row, bool checked);
+bool setRowCheckFlag(AnalysisTable& table, PointState& state, int row, bool checked);
 
 /// The mineral list entry @p entry got the check mark @p checked: every row of
 /// that mineral at the current point follows it.
-void CheckMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked);
+void checkMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked);
 
 /// "(Un)check mineral": every row of the selected row's mineral, in the whole
 /// table, takes the opposite of the selected row's checked flag.
-void ToggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow);
+void toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow);
 
 }  // namespace vestrane

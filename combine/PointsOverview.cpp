@@ -70,7 +70,7 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
   PointsOverview overview;
   const std::vector<RunPoint> run = runPoints(table);
   overview.points.reserve(run.size());
-  const BigCount header(HeaderLine(table).size());
+  const BigCount header(headerLine(table).size());
   if (!run.empty()) overview.combinedBytes = header;
 
   PointState state;
@@ -78,7 +78,7 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
   std::string cells;
   for (const RunPoint& p : run) {
     // The point's groups exactly as generating it would build them.
-    MakePointCurrent(table, state, p.point);
+    makePointCurrent(table, state, p.point);
     PointOverview o = describePoint(table, state, header, body, cells);
     o.firstRow = p.firstRow;
     overview.combinations += o.combinations;
@@ -93,7 +93,7 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
 PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& state) {
   BigCount body;
   std::string cells;
-  return describePoint(table, state, BigCount(HeaderLine(table).size()), body, cells);
+  return describePoint(table, state, BigCount(headerLine(table).size()), body, cells);
 }
 
 std::string mineralsText(const PointOverview& point) {

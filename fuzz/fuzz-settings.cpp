@@ -19,13 +19,13 @@ void roundTrip(std::string_view input, const DateSettings& format) {
   testing::FakeServices services;
   Settings read;
   read.path = fuzz::scratchFolder();
-  ReadSettingsText("fuzz.ini", input, read, format, services);
-  const std::string written = SettingsText(read, format);
+  readSettingsText("fuzz.ini", input, read, format, services);
+  const std::string written = settingsFileText(read, format);
 
   testing::FakeServices again;
   Settings back;
   back.path = fuzz::scratchFolder();
-  ReadSettingsText("fuzz.ini", written, back, format, again);
+  readSettingsText("fuzz.ini", written, back, format, again);
   if (!again.messages.empty()) std::fprintf(stderr, "%s\n", again.messages.front().c_str());
   FUZZ_CHECK(again.messages.empty());
   FUZZ_CHECK(back.path == read.path);
@@ -37,7 +37,7 @@ void roundTrip(std::string_view input, const DateSettings& format) {
   FUZZ_CHECK(back.aliases.select == read.aliases.select);
   FUZZ_CHECK(back.all == read.all && back.separate == read.separate);
   FUZZ_CHECK(back.chkUpdates == read.chkUpdates && back.cuPeriod == read.cuPeriod);
-  FUZZ_CHECK(SettingsText(back, format) == written);
+  FUZZ_CHECK(settingsFileText(back, format) == written);
 }
 
 }  // namespace

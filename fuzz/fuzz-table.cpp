@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeServices services;
   Settings settings;
   settings.path = folder;
-  ReadSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings(), services);
+  readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings(), services);
   Workbench bench(settings, services);
   std::string before(kBefore);
   FUZZ_CHECK(bench.ParseTableText(before));
@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // From here on the aliases are the input's.
   Settings fuzzed;
   fuzzed.path = folder;
-  ReadSettingsText("fuzz.ini", settingsText, fuzzed, DateSettings(), services);
+  readSettingsText("fuzz.ini", settingsText, fuzzed, DateSettings(), services);
   settings.aliases = fuzzed.aliases;
 
   const std::string path = folder + "/input.tab";
@@ -202,7 +202,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A point writes at most its count times its rows' number of lines.
   std::uint64_t total = 0;
   for (int p = 0; p < table.pointCount() && total <= 20000; ++p) {
-    const std::uint64_t count = PointComboCount(table, p).toUInt64();
+    const std::uint64_t count = pointComboCount(table, p).toUInt64();
     total += count > 20000 ? 20001 : count * table.pointRows(p).size();
   }
   if (total <= 20000) {

@@ -1,12 +1,12 @@
 // Fuzz target: the version file as the update server sends it, read by
-// ParseVersionFile and by a whole check (CheckUpdates with a client that
+// parseVersionFile and by a whole check (CheckUpdates with a client that
 // returns the input, an Updates window that records what it is given).
 //
 // Checked besides the sanitizers: every caption has its URL; CR, LF and CR LF
 // end lines alike; a last line without a line end changes nothing; a check
 // shows the one error message exactly when a version line was out of range,
 // moves LastUpdate exactly when a version was found, and shows the window as
-// WindowActionFor says; only web links reach the shell.
+// windowActionFor says; only web links reach the shell.
 
 #include <algorithm>
 #include <cstdint>
@@ -40,7 +40,7 @@ bool sameReport(const VersionFileReport& a, const VersionFileReport& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const VersionFileReport report = ParseVersionFile(text, "Vestrane", kOwn);
+  const VersionFileReport report = parseVersionFile(text, "Vestrane", kOwn);
   FUZZ_CHECK(report.captions.size() == report.urls.size());
   FUZZ_CHECK(report.versionFound() == (report.published.Major > 0));
   std::size_t lines = 0;
@@ -51,10 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Any line end is as good as another.
   std::string lf = text;
   std::replace(lf.begin(), lf.end(), '\r', '\n');
-  FUZZ_CHECK(sameReport(report, ParseVersionFile(lf, "Vestrane", kOwn)));
+  FUZZ_CHECK(sameReport(report, parseVersionFile(lf, "Vestrane", kOwn)));
   // A last line that no line end closes is dropped.
   if (text.empty() || text.back() == '\r' || text.back() == '\n')
-    FUZZ_CHECK(sameReport(report, ParseVersionFile(text + "URL=x;http://x.example/", "Vestrane", kOwn)));
+    FUZZ_CHECK(sameReport(report, parseVersionFile(text + "URL=x;http://x.example/", "Vestrane", kOwn)));
 
   for (bool manual : {false, true}) {
     Settings settings;
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checker.now = [] { return kNow; };
     checker.CheckUpdates(manual);
     if (report.rangeError) {
-      FUZZ_CHECK(services.messages == std::vector<std::string>{UpdateErrorMessage("Vestrane")});
+      FUZZ_CHECK(services.messages == std::vector<std::string>{updateErrorMessage("Vestrane")});
       FUZZ_CHECK(settings.lastUpdate == kLast);
       FUZZ_CHECK(view.shown == 1);
       continue;
@@ -78,12 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(settings.lastUpdate == (report.versionFound() ? kNow : kLast));
     FUZZ_CHECK(view.lines == report.messageLines && view.captions == report.captions);
     FUZZ_CHECK(checker.LinkList == report.urls);
-    const UpdateWindowAction action = WindowActionFor(report, manual);
+    const UpdateWindowAction action = windowActionFor(report, manual);
     FUZZ_CHECK(view.shown == (action == UpdateWindowAction::None ? 0 : 1));
     FUZZ_CHECK(view.broughtToFront == (action == UpdateWindowAction::ForegroundAndShow ? 1 : 0));
 
     for (const std::string& url : checker.LinkList) checker.OpenLink(url);
-    for (const std::string& opened : services.opened) FUZZ_CHECK(IsWebLink(opened));
+    for (const std::string& opened : services.opened) FUZZ_CHECK(isWebLink(opened));
   }
   return 0;
 }

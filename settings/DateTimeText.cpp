@@ -302,7 +302,7 @@ DateSettings DateSettings::fromSystemLocale() {
   return result;
 }
 
-std::string DateTimeToText(double dateTime, const DateSettings& format) {
+std::string dateTimeToText(double dateTime, const DateSettings& format) {
   if (!std::isfinite(dateTime) || std::fabs(dateTime) > kMaxDays) dateTime = 0.0;
   const double dayPart = std::trunc(dateTime);
   long long day = static_cast<long long>(dayPart);
@@ -322,7 +322,7 @@ std::string DateTimeToText(double dateTime, const DateSettings& format) {
   return text;
 }
 
-bool TextToDateTime(const std::string& text, const DateSettings& format, double& dateTime) {
+bool textToDateTime(const std::string& text, const DateSettings& format, double& dateTime) {
   std::string_view s(text);
   std::size_t pos = 0;
   int day = 0, month = 0, year = 0;
@@ -348,7 +348,7 @@ bool TextToDateTime(const std::string& text, const DateSettings& format, double&
   return true;
 }
 
-double CurrentDateTime() {
+double currentDateTime() {
   const QDateTime now = QDateTime::currentDateTime();
   return static_cast<double>(dayZero().daysTo(now.date())) +
          now.time().msecsSinceStartOfDay() / 86400000.0;

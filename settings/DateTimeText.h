@@ -22,12 +22,12 @@ struct DateSettings {
 };
 
 /// @p dateTime as text: the date, then the time of day unless it is midnight.
-std::string DateTimeToText(double dateTime, const DateSettings& format);
-/// Reads what DateTimeToText writes, and a time of day with or without
+std::string dateTimeToText(double dateTime, const DateSettings& format);
+/// Reads what dateTimeToText writes, and a time of day with or without
 /// seconds or an AM/PM designator. @return false for any other text.
-bool TextToDateTime(const std::string& text, const DateSettings& format, double& dateTime);
+bool textToDateTime(const std::string& text, const DateSettings& format, double& dateTime);
 
 /// Now, as days since 30 December 1899 in local time.
-double CurrentDateTime();
+double currentDateTime();
 
 }  // namespace vestrane

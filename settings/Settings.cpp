@@ -71,11 +71,11 @@ bool readIntegerDigits(std::string_view s, std::size_t pos, bool negative, std::
 
 // ---------------------------------------------------------------------------
 
-std::string SettingsFileName(const std::string& exePath) {
+std::string settingsFileBesideProgram(const std::string& exePath) {
   return replaceExtension(exePath, ".ini");
 }
 
-bool ParseSettingsInteger(const std::string& text, std::int32_t& value) {
+bool parseSettingsInteger(const std::string& text, std::int32_t& value) {
   std::string_view s(text);
   std::size_t pos = 0;
   while (pos < s.size() && s[pos] == ' ') ++pos;
@@ -97,11 +97,11 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
       return false;
     case ReadResult::Ok: break;
   }
-  ReadSettingsText(fileName, bytes, settings, format, services);
+  readSettingsText(fileName, bytes, settings, format, services);
   return true;
 }
 
-void ReadSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
+void readSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
                       const DateSettings& format, Services& services) {
   CollectedMessages messages;
   // A missing work directory is reported at once, but once only.
@@ -150,7 +150,7 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
         std::string rest = value;
         for (std::int32_t& bound : settings.winMain) {
           const std::string token = SplitToken(rest, ' ');
-          if (!ParseSettingsInteger(token, bound))
+          if (!parseSettingsInteger(token, bound))
             messages.add(std::string("\rIncorrect ") + entry->name + " value: " + token);
         }
         break;
@@ -184,7 +184,7 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
       }
       case Key::CUPeriod: {
         std::int32_t period = 0;
-        if (ParseSettingsInteger(value, period))
+        if (parseSettingsInteger(value, period))
           settings.cuPeriod = static_cast<std::uint8_t>(static_cast<std::uint32_t>(period) & 0xFFu);
         else
           messages.add(std::string("\rIncorrect ") + entry->name + " value: " + value);
@@ -192,8 +192,8 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
       }
       case Key::LastUpdate:
         // An unreadable date counts as a check made just now.
-        if (!TextToDateTime(value, format, settings.lastUpdate))
-          settings.lastUpdate = CurrentDateTime();
+        if (!textToDateTime(value, format, settings.lastUpdate))
+          settings.lastUpdate = currentDateTime();
         break;
     }
   }
@@ -201,7 +201,7 @@ void ReadSettingsText(const std::string& fileName, std::string_view bytes, Setti
   if (!messages.empty()) services.showMessage("Errors in " + fileName + ":\r" + messages.text());
 }
 
-std::string SettingsText(const Settings& settings, const DateSettings& format) {
+std::string settingsFileText(const Settings& settings, const DateSettings& format) {
   auto joined = [](const AliasList& list) {
     std::string out;
     for (std::size_t i = 0; i < list.size(); ++i) {
@@ -226,7 +226,7 @@ std::string SettingsText(const Settings& settings, const DateSettings& format) {
       flag(settings.separate),
       flag(settings.chkUpdates),
       std::to_string(static_cast<unsigned>(settings.cuPeriod)),
-      DateTimeToText(settings.lastUpdate, format),
+      dateTimeToText(settings.lastUpdate, format),
   };
   std::string text;
   for (std::size_t i = 0; i < std::size(kKeys); ++i)
@@ -237,7 +237,7 @@ std::string SettingsText(const Settings& settings, const DateSettings& format) {
 bool WriteSettings(const std::string& fileName, const Settings& settings,
                    const DateSettings& format, std::string& error) {
   std::string reason;
-  if (!writeFileAtomically(fileName, SettingsText(settings, format), &reason)) {
+  if (!writeFileAtomically(fileName, settingsFileText(settings, format), &reason)) {
     error = cannotWriteMessage(fileName, reason);
     return false;
   }

@@ -45,12 +45,12 @@ struct Settings {
 inline constexpr std::size_t kSettingsFileLimit = std::size_t(16) << 20;
 
 /// The settings file of an executable: its path with the extension replaced by ".ini".
-std::string SettingsFileName(const std::string& exePath);
+std::string settingsFileBesideProgram(const std::string& exePath);
 
 /// Parses the integer text form: optional blanks, optional sign, decimal
 /// digits or hexadecimal ones after "$", "x", "X", "0x" or "0X"; nothing after
 /// the digits, and within the signed 32-bit range.
-bool ParseSettingsInteger(const std::string& text, std::int32_t& value);
+bool parseSettingsInteger(const std::string& text, std::int32_t& value);
 
 /// Reads @p fileName into @p settings; messages go to @p services. A file that
 /// cannot be opened leaves the values alone, silently. @return false only
@@ -60,11 +60,11 @@ bool ReadSettings(const std::string& fileName, Settings& settings, const DateSet
 
 /// ReadSettings on the bytes of a settings file already read; @p fileName
 /// names the file in the "Errors in " message.
-void ReadSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
+void readSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
                       const DateSettings& format, Services& services);
 
 /// The text of a settings file for @p settings: exactly twelve CR LF lines.
-std::string SettingsText(const Settings& settings, const DateSettings& format);
+std::string settingsFileText(const Settings& settings, const DateSettings& format);
 
 /// Writes the settings file atomically. @return false with @p error set when
 /// it could not be written; the old file is then unchanged.

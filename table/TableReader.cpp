@@ -93,7 +93,7 @@ bool TableReader::ParseTableText(std::string& text) {
   return ok;
 }
 
-bool TableReader::ParseTableView(std::string_view text, const RowCapacity* capacity) {
+bool TableReader::parseTableView(std::string_view text, const RowCapacity* capacity) {
   std::size_t consumed = 0;
   return parse(text, consumed, capacity);
 }

@@ -44,8 +44,8 @@ class TableReader {
   bool ParseTableText(std::string& text);
   /// The same for table text that stays where it is (a mapped file), which
   /// must be empty or end with CR LF; the text is left unchanged.
-  /// @p capacity: as IsTableText counted it, when it did.
-  bool ParseTableView(std::string_view text, const RowCapacity* capacity = nullptr);
+  /// @p capacity: as isTableText counted it, when it did.
+  bool parseTableView(std::string_view text, const RowCapacity* capacity = nullptr);
 
   /// Rebuilds the column map from @p header; may append extra columns and set captions.
   void BuildColumnMap(std::string_view header);

@@ -256,7 +256,7 @@ bool isTableTextPart(std::string_view bytes, RowCapacity* capacity) {
 
 }  // namespace
 
-bool IsTableText(std::string_view bytes, RowCapacity* capacity) {
+bool isTableText(std::string_view bytes, RowCapacity* capacity) {
   // A large text is checked in two parts at once, the second in a thread of
   // its own: reading the bytes from memory is what takes the time. The
   // first part ends with the LF of a line end, so the text is table text
@@ -287,8 +287,8 @@ bool IsTableText(std::string_view bytes, RowCapacity* capacity) {
   return isTableTextPart(bytes, capacity);
 }
 
-void TableTextInPlace(std::string& bytes) {
-  if (IsTableText(bytes)) {
+void tableTextInPlace(std::string& bytes) {
+  if (isTableText(bytes)) {
     const std::size_t size = bytes.size();
     if (size > 0 && bytes[size - 1] != '\n') bytes += "\r\n";
     return;
@@ -310,7 +310,7 @@ void TableTextInPlace(std::string& bytes) {
   bytes.resize(static_cast<std::size_t>(end - bytes.data()));
 }
 
-std::string TableTextFromBytes(std::string_view bytes) {
+std::string tableTextFromBytes(std::string_view bytes) {
   TableTextBuilder b;
   b.reserve(bytes.size() + bytes.size() / 16 + 2);
   b.feed(bytes.data(), bytes.size());

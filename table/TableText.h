@@ -32,7 +32,7 @@ class TableTextBuilder {
   std::string finish();
 
  private:
-  friend void TableTextInPlace(std::string& bytes);
+  friend void tableTextInPlace(std::string& bytes);
   /// Converts @p size bytes at @p in to @p out, which may lie at or below
   /// @p in in the same buffer. @return the end of the output.
   char* run(const char* in, std::size_t size, char* out);
@@ -48,10 +48,10 @@ class TableTextBuilder {
 
 /// Converts whole file bytes to table text in their own buffer, by the
 /// rules of TableTextBuilder, without a second copy of a large file.
-void TableTextInPlace(std::string& bytes);
+void tableTextInPlace(std::string& bytes);
 
 /// Table text of whole file bytes, by the rules of TableTextBuilder.
-std::string TableTextFromBytes(std::string_view bytes);
+std::string tableTextFromBytes(std::string_view bytes);
 
 /// The capacity to reserve for the rows a table text can give: only a line
 /// longer than kShortLineLength can become a row, so blank and short lines
@@ -78,7 +78,7 @@ struct RowCapacity {
 /// (but maybe the last), with no other CR, no bare LF and no Ctrl-Z, as most
 /// files from a Windows machine are. With @p capacity, the same sweep counts
 /// the capacity for the rows of text that is table text.
-bool IsTableText(std::string_view bytes, RowCapacity* capacity = nullptr);
+bool isTableText(std::string_view bytes, RowCapacity* capacity = nullptr);
 
 /// The capacity for the rows of table text, its lines cut as LineScanner
 /// cuts them; counted whole, never in two parts.

@@ -4,7 +4,7 @@
 
 namespace vestrane {
 
-std::string HeaderLine(const AnalysisTable& table) {
+std::string headerLine(const AnalysisTable& table) {
   std::string line = table.caption(0);
   for (int c = 1; c < table.columnCount(); ++c) {
     line += '\t';
@@ -16,7 +16,7 @@ std::string HeaderLine(const AnalysisTable& table) {
 
 bool SerializeTable(const AnalysisTable& table, ByteSink& sink) {
   constexpr std::size_t kChunk = 1 << 20;
-  std::string buffer = HeaderLine(table);
+  std::string buffer = headerLine(table);
   buffer.reserve(kChunk + 4096);
   for (int row = 0, n = table.rowCount(); row < n; ++row) {
     buffer += table.isChecked(row) ? '1' : '0';

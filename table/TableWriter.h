@@ -19,6 +19,6 @@ bool SerializeTable(const AnalysisTable& table, ByteSink& sink);
 std::string SerializeTable(const AnalysisTable& table);
 
 /// The captions of all columns joined by TAB, followed by CR LF.
-std::string HeaderLine(const AnalysisTable& table);
+std::string headerLine(const AnalysisTable& table);
 
 }  // namespace vestrane

@@ -112,13 +112,13 @@ bool Workbench::readTableFile(const std::string& path) {
   std::string_view bytes = file.bytes();
   bool parsed;
   RowCapacity capacity;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && IsTableText(bytes, &capacity)) {
-    parsed = reader_->ParseTableView(bytes, &capacity);
+  if (bytes.size() >= 2 && bytes.back() == '\n' && isTableText(bytes, &capacity)) {
+    parsed = reader_->parseTableView(bytes, &capacity);
     file.close();
     selectFirstRow();
   } else {
     std::string text = file.takeString();
-    TableTextInPlace(text);
+    tableTextInPlace(text);
     parsed = parseText(text);
   }
   if (!parsed) return false;
@@ -190,10 +190,10 @@ void Workbench::SaveTableFile() {
   request.overwritePrompt = true;
   std::string path;
   if (!services_.askSaveFile(request, path)) return;
-  SaveTableTo(path);
+  saveTableTo(path);
 }
 
-bool Workbench::SaveTableTo(const std::string& path) {
+bool Workbench::saveTableTo(const std::string& path) {
   AtomicFile file(path);
   if (!file.open()) {
     reportWriteError(path, file.error());
@@ -266,7 +266,7 @@ void Workbench::setRowChecked(int row, bool checked) {
   if (row < 0 || row >= table_.rowCount()) return;
   const bool flips = table_.isChecked(row) != checked;
   UndoView view = currentView();
-  if (SetRowChecked(table_, point_, row, checked)) notifyPoint();
+  if (setRowCheckFlag(table_, point_, row, checked)) notifyPoint();
   // One row: the step keeps just that row, without a look at the others.
   if (flips && keepUndoSteps_ &&
       history_.recordRowFlip(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, row, std::move(view)) &&
@@ -280,7 +280,7 @@ void Workbench::setMineralChecked(int entry, bool checked) {
   UndoView view = currentView();
   const std::string name =
       (checked ? "Check " : "Uncheck ") + point_.minerals[static_cast<std::size_t>(entry)].mineral;
-  CheckMineralAtPoint(table_, point_, entry, checked);
+  checkMineralAtPoint(table_, point_, entry, checked);
   if (observer_) observer_->checksChanged();
   notifyPoint();
   recordChecks(name, before, std::move(view));
@@ -290,7 +290,7 @@ void Workbench::toggleSelectedMineralEverywhere() {
   if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
   auto before = checksBefore();
   UndoView view = currentView();
-  ToggleMineralEverywhere(table_, point_, selectedRow_);
+  toggleMineralEverywhere(table_, point_, selectedRow_);
   if (observer_) observer_->checksChanged();
   notifyPoint();
   recordChecks(kStepUncheckMineral, before, std::move(view));
@@ -392,7 +392,7 @@ void Workbench::takeStep(bool back) {
   if (view.sample.empty() && view.area.empty())
     ClearPoint(point_);
   else
-    MakePointCurrent(table_, point_, view.sample, view.area);
+    makePointCurrent(table_, point_, view.sample, view.area);
   notifyPoint();
   setCaption(view.caption);
   if (observer_) observer_->tableEdited();
@@ -451,7 +451,7 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
   }
   FileDialogRequest request;
   request.initialDir = saveDialogInitialDir;
-  request.proposedName = PointFileName(point_.sample, point_.area);
+  request.proposedName = pointFileName(point_.sample, point_.area);
   request.overwritePrompt = true;
   std::string path;
   if (!services_.askSaveFile(request, path)) return;
@@ -489,7 +489,7 @@ GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress*
 
 bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
   for (const RunPoint& p : points) {
-    ComboCount count = PointComboCount(table_, p.point);
+    ComboCount count = pointComboCount(table_, p.point);
     if (!count.fitsInt32()) {
       services_.showMessage("Error: too many combinations (" + count.toDecimal() + ") at sample " +
                             std::string(p.sample) + ", area " + std::string(p.area) + "!");
@@ -499,11 +499,11 @@ bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
   return true;
 }
 
-void Workbench::enterPoint(const RunPoint& p) { MakePointCurrent(table_, point_, p.point); }
+void Workbench::enterPoint(const RunPoint& p) { makePointCurrent(table_, point_, p.point); }
 
 void Workbench::finishRun() {
   if (selectedRow_ >= 0 && selectedRow_ < table_.rowCount() && !point_.belongs(table_, selectedRow_))
-    MakePointCurrent(table_, point_, table_.cell(selectedRow_, ColSample),
+    makePointCurrent(table_, point_, table_.cell(selectedRow_, ColSample),
                      table_.cell(selectedRow_, ColArea));
   notifyPoint();
 }
@@ -550,7 +550,7 @@ GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* 
   RunFileNames names;
   for (std::size_t i = 0; i < points.size(); ++i) {
     enterPoint(points[i]);
-    std::string name = names.take(PointFileName(points[i].sample, points[i].area));
+    std::string name = names.take(pointFileName(points[i].sample, points[i].area));
     std::string path = joinPath(folder, name);
     AtomicFile file(path, AtomicFile::Target::Generated);
     if (!file.open()) {

@@ -114,7 +114,7 @@ class Workbench {
   bool ParseTableText(std::string& text, const std::string& source = "table text");
   void SaveTableFile();
   /// Writes the table to @p path without a dialog. @return true on success.
-  bool SaveTableTo(const std::string& path);
+  bool saveTableTo(const std::string& path);
   void CopyTable();
   void PasteTable();
   void ClearTable();

@@ -110,7 +110,7 @@ TEST_F(FileSystemTest, ReplacedFilesKeepTheirModeOwnerAndGroup) {
   EXPECT_EQ(services.messages, std::vector<std::string>{"Files written:\r\nS1_r1.tab\r\nS2_r1.tab"});
   EXPECT_EQ(readBytes(saved), SerializeTable(table));
   EXPECT_NE(readBytes(point), kPrevious);
-  EXPECT_EQ(readBytes(ini), SettingsText(settings, DateSettings()));
+  EXPECT_EQ(readBytes(ini), settingsFileText(settings, DateSettings()));
   EXPECT_EQ(modeOf(saved), 0600u);
   EXPECT_EQ(modeOf(point), 0640u);
   EXPECT_EQ(modeOf(ini), 0604u);
@@ -154,7 +154,7 @@ TEST_F(FileSystemTest, NamedTargetsAreWrittenThroughLinks) {
   EXPECT_TRUE(fs::is_symlink(dir.file("new.tab")));
   EXPECT_EQ(readBytes(dir.file("real/saved.tab")), SerializeTable(table));
   EXPECT_EQ(readBytes(dir.file("real/new.tab")), SerializeTable(table));
-  EXPECT_EQ(readBytes(dir.file("real/Vestrane.ini")), SettingsText(settings, DateSettings()));
+  EXPECT_EQ(readBytes(dir.file("real/Vestrane.ini")), settingsFileText(settings, DateSettings()));
   EXPECT_EQ(readBytes(dir.file("real/point.tab")).substr(0, 41), "Select\tSample\tArea\tMineral\tAnalysis\r\n1\tS1");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("real")), fs::directory_iterator()), 5);
 }

@@ -162,7 +162,7 @@ TEST_F(FullDiskTest, SettingsFileKeepsThePreviousFile) {
   EXPECT_EQ(files(), std::vector<std::string>{"Vestrane.ini"});
 
   EXPECT_TRUE(WriteSettings(path, settings, DateSettings(), error));
-  EXPECT_EQ(readBytes(path), SettingsText(settings, DateSettings()));
+  EXPECT_EQ(readBytes(path), settingsFileText(settings, DateSettings()));
 }
 
 #else

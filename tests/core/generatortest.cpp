@@ -148,13 +148,13 @@ TEST_F(GeneratorTest, CombinationOrder) {
 }
 
 TEST(PointFileNameTest, ReplacesUnsafeCharacters) {
-  EXPECT_EQ(PointFileName("A/B", "1 2"), "A-B_1-2.tab");
-  EXPECT_EQ(PointFileName("S.1", "r.2"), "S.1_r.2.tab");  // full stops stay
-  EXPECT_EQ(PointFileName("-", "r1"), "r1.tab");
-  EXPECT_EQ(PointFileName("S1", "-"), "S1.tab");
-  EXPECT_EQ(PointFileName("-", "-"), ".tab");
-  EXPECT_EQ(PointFileName(" \"*,/:;<>?\\|", "x"), "------------_x.tab");
-  EXPECT_EQ(PointFileName(std::string("a\0b\nc", 5), "\x7f"), "a-b-c_\x7f.tab");
+  EXPECT_EQ(pointFileName("A/B", "1 2"), "A-B_1-2.tab");
+  EXPECT_EQ(pointFileName("S.1", "r.2"), "S.1_r.2.tab");  // full stops stay
+  EXPECT_EQ(pointFileName("-", "r1"), "r1.tab");
+  EXPECT_EQ(pointFileName("S1", "-"), "S1.tab");
+  EXPECT_EQ(pointFileName("-", "-"), ".tab");
+  EXPECT_EQ(pointFileName(" \"*,/:;<>?\\|", "x"), "------------_x.tab");
+  EXPECT_EQ(pointFileName(std::string("a\0b\nc", 5), "\x7f"), "a-b-c_\x7f.tab");
 }
 
 TEST_F(GeneratorTest, AllAtOnceSeparateFiles) {

@@ -395,7 +395,7 @@ TEST(HostileSettingsTest, OneLineOfHundredThousandAliases) {
   text += "\r\nSample=id\r\n";
   Settings settings;
   FakeServices services;
-  ReadSettingsText("Vestrane.ini", text, settings, DateSettings(), services);
+  readSettingsText("Vestrane.ini", text, settings, DateSettings(), services);
   EXPECT_TRUE(services.messages.empty());
   ASSERT_EQ(settings.aliases.mineral.size(), 100000u);
   EXPECT_EQ(settings.aliases.mineral[0], "PHASE0");
@@ -430,7 +430,7 @@ TEST(HostileSettingsTest, HundredThousandLinesWithLongAliasLists) {
   }
   Settings settings;
   FakeServices services;
-  ReadSettingsText("Vestrane.ini", text, settings, DateSettings(), services);
+  readSettingsText("Vestrane.ini", text, settings, DateSettings(), services);
   // All unknown keys in one message: the first 20 named, the others counted.
   ASSERT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(std::count(services.messages[0].begin(), services.messages[0].end(), '\r'), 1 + 20 + 1);
@@ -444,10 +444,10 @@ TEST(HostileSettingsTest, HundredThousandLinesWithLongAliasLists) {
   EXPECT_EQ(settings.cuPeriod, static_cast<std::uint8_t>(99996 & 0xFF));
 
   // Written back whole: twelve lines, every alias in its place.
-  const std::string written = SettingsText(settings, DateSettings());
+  const std::string written = settingsFileText(settings, DateSettings());
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 12);
   Settings back;
-  ReadSettingsText("Vestrane.ini", written, back, DateSettings(), services);
+  readSettingsText("Vestrane.ini", written, back, DateSettings(), services);
   EXPECT_EQ(back.aliases.mineral, settings.aliases.mineral);
 
   // A table is still read with 60,000 aliases in each list: its header
@@ -485,7 +485,7 @@ TEST(HostileVersionFileTest, TenMegabytesAreReadWholeAndKeptInTheirOwnSize) {
     if (notes % 1000 == 0) text += "URL=Mirror " + std::to_string(notes) + ";http://m.example/" + std::to_string(notes) + "\r";
   }
   text += "URL=Last;http://last.example/\r\nno line end at the end";
-  const VersionFileReport r = ParseVersionFile(text, "Vestrane", TVersion{1, 0, 0, 3});
+  const VersionFileReport r = parseVersionFile(text, "Vestrane", TVersion{1, 0, 0, 3});
   EXPECT_FALSE(r.rangeError);
   EXPECT_TRUE(r.versionFound());
   EXPECT_FALSE(r.upToDate);

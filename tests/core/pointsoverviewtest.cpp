@@ -41,13 +41,13 @@ class PointsOverviewTest : public vestrane::testing::WorkbenchTest {
     EXPECT_EQ(overview.lines.toDecimal(), std::to_string(separate.lines));
     for (std::size_t i = 0; i < overview.points.size(); ++i) {
       const PointOverview& p = overview.points[i];
-      ASSERT_EQ(separate.filesWritten[i], names.take(PointFileName(p.sample, p.area))) << "point " << i;
+      ASSERT_EQ(separate.filesWritten[i], names.take(pointFileName(p.sample, p.area))) << "point " << i;
       const std::string file = readBytes(out.file(separate.filesWritten[i]));
       long long lines = -1;  // the header line is not counted
       for (std::size_t at = 0; (at = file.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
       EXPECT_EQ(p.bytes.toDecimal(), std::to_string(file.size())) << p.sample << " " << p.area;
       EXPECT_EQ(p.lines.toDecimal(), std::to_string(lines)) << p.sample << " " << p.area;
-      EXPECT_EQ(p.combinations.toDecimal(), PointComboCount(table, p.point).toDecimal());
+      EXPECT_EQ(p.combinations.toDecimal(), pointComboCount(table, p.point).toDecimal());
       EXPECT_TRUE(p.generable);
       EXPECT_TRUE(table.isChecked(p.firstRow));
       EXPECT_EQ(table.pointOf(p.firstRow), p.point);
@@ -169,7 +169,7 @@ TEST_F(PointsOverviewTest, CountsBeyondWhatCanBeGenerated) {
 
   const PointsOverview overview = overviewOfRun(table);
   ASSERT_EQ(overview.points.size(), 2u);
-  const std::uint64_t header = HeaderLine(table).size();
+  const std::uint64_t header = headerLine(table).size();
   // Every line of a point has the same length: the index is 7 (13) digits wide.
   const std::uint64_t lineS = std::string("1\tS\tA_0000000\tMa\ta00\r\n").size();
   const std::uint64_t lineT = std::string("1\tT\t0000000000000\tNa\tb0\r\n").size();

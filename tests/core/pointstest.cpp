@@ -205,10 +205,10 @@ TEST_F(PointsTest, CountWithoutGroupsAgreesWithMakingThePointCurrent) {
   for (int p = 0; p < table.pointCount(); ++p) {
     int row = table.pointRows(p).front();
     PointState byName;
-    MakePointCurrent(table, byName, table.cell(row, ColSample), table.cell(row, ColArea));
+    makePointCurrent(table, byName, table.cell(row, ColSample), table.cell(row, ColArea));
     PointState byIndex;
-    MakePointCurrent(table, byIndex, p);
-    EXPECT_EQ(PointComboCount(table, p), byName.count) << p;
+    makePointCurrent(table, byIndex, p);
+    EXPECT_EQ(pointComboCount(table, p), byName.count) << p;
     EXPECT_EQ(byIndex.sample, byName.sample);
     EXPECT_EQ(byIndex.area, byName.area);
     EXPECT_EQ(byIndex.groups, byName.groups) << p;
@@ -220,24 +220,24 @@ TEST_F(PointsTest, CountWithoutGroupsAgreesWithMakingThePointCurrent) {
   // The counts themselves: S3 has Grt x2 and Bt x1 checked; S4 none;
   // S5 the product of each mineral's checked rows, either case.
   auto countAt = [&](const char* sample) {
-    return PointComboCount(table, table.findPoint(sample, "r1")).toDecimal();
+    return pointComboCount(table, table.findPoint(sample, "r1")).toDecimal();
   };
   EXPECT_EQ(countAt("S3"), "2");
-  EXPECT_TRUE(PointComboCount(table, table.findPoint("S4", "r1")).isZero());
+  EXPECT_TRUE(pointComboCount(table, table.findPoint("S4", "r1")).isZero());
   ComboCount expected(1);
   for (int i = 0; i < 40; ++i) expected.multiply(1u + (i % 3 == 0) + (i % 5 == 0));
   EXPECT_EQ(countAt("S5"), expected.toDecimal());
   PointState s5;
-  MakePointCurrent(table, s5, table.findPoint("S5", "r1"));
+  makePointCurrent(table, s5, table.findPoint("S5", "r1"));
   EXPECT_EQ(s5.minerals.size(), 40u);  // "m5" joined "M5", "m0" joined "M0"
   PointState s6;
-  MakePointCurrent(table, s6, table.findPoint("S6", "r1"));
+  makePointCurrent(table, s6, table.findPoint("S6", "r1"));
   ASSERT_EQ(s6.minerals.size(), 2u);
   EXPECT_EQ(s6.minerals[0].mineral, "Bi");
   EXPECT_EQ(s6.groups[0].size(), 2u);
   EXPECT_EQ(countAt("S6"), "2");
   PointState s7;
-  MakePointCurrent(table, s7, table.findPoint("S7", "r1"));
+  makePointCurrent(table, s7, table.findPoint("S7", "r1"));
   ASSERT_EQ(s7.minerals.size(), 1u);
   EXPECT_EQ(s7.minerals[0].mineral, "B\xC4\xB1");
   EXPECT_EQ(countAt("S7"), "3");

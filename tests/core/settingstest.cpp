@@ -57,14 +57,14 @@ TEST_F(SettingsTest, MissingOrUnopenableFileKeepsDefaultsSilently) {
   EXPECT_TRUE(ReadSettings((dir_ / "none.ini").string(), s, kClock24, services_));
   EXPECT_TRUE(ReadSettings(dir_.string(), s, kClock24, services_));  // a folder
   EXPECT_TRUE(services_.messages.empty());
-  EXPECT_EQ(SettingsText(s, kClock24), SettingsText(defaults_, kClock24));
+  EXPECT_EQ(settingsFileText(s, kClock24), settingsFileText(defaults_, kClock24));
   EXPECT_TRUE(s.chkUpdates);
   EXPECT_TRUE(s.aliases.sample.empty());
 }
 
 TEST_F(SettingsTest, FileNameReplacesTheExtension) {
-  EXPECT_EQ(SettingsFileName("/opt/v.d/Vestrane.exe"), "/opt/v.d/Vestrane.ini");
-  EXPECT_EQ(SettingsFileName("/opt/v.d/Vestrane"), "/opt/v.d/Vestrane.ini");
+  EXPECT_EQ(settingsFileBesideProgram("/opt/v.d/Vestrane.exe"), "/opt/v.d/Vestrane.ini");
+  EXPECT_EQ(settingsFileBesideProgram("/opt/v.d/Vestrane"), "/opt/v.d/Vestrane.ini");
 }
 
 TEST_F(SettingsTest, KeysAndValuesAreTrimmedAndFlagsTakeTheFirstLetter) {
@@ -110,15 +110,15 @@ TEST_F(SettingsTest, WinMainAndCuPeriodUseTheIntegerForm) {
   EXPECT_TRUE(services_.messages.empty());
 
   std::int32_t v = 7;
-  EXPECT_TRUE(ParseSettingsInteger("  -2147483648", v));
+  EXPECT_TRUE(parseSettingsInteger("  -2147483648", v));
   EXPECT_EQ(v, std::numeric_limits<std::int32_t>::min());
-  EXPECT_TRUE(ParseSettingsInteger("+X7fffFFFF", v));
+  EXPECT_TRUE(parseSettingsInteger("+X7fffFFFF", v));
   EXPECT_EQ(v, std::numeric_limits<std::int32_t>::max());
-  EXPECT_TRUE(ParseSettingsInteger("-0Xa", v));
+  EXPECT_TRUE(parseSettingsInteger("-0Xa", v));
   EXPECT_EQ(v, -10);
   for (const char* bad : {"", "   ", "-", "$", "0x", "12a", "1 2", "2147483648", "$80000000",
                           "-2147483649", "--1", "0x-1"}) {
-    EXPECT_FALSE(ParseSettingsInteger(bad, v)) << bad;
+    EXPECT_FALSE(parseSettingsInteger(bad, v)) << bad;
   }
   EXPECT_EQ(v, -10);
 }
@@ -150,34 +150,34 @@ TEST_F(SettingsTest, LastUpdateIsReadOrBecomesNow) {
   EXPECT_NEAR(read("LastUpdate=15.03.2024 12:30:45\r\n").lastUpdate, 45366 + 45045 * kSecond,
               1e-9);
   EXPECT_EQ(read("LastUpdate=15.03.2024\r\n").lastUpdate, 45366.0);
-  const double before = CurrentDateTime();
+  const double before = currentDateTime();
   const double now = read("LastUpdate=yesterday\r\n").lastUpdate;
   EXPECT_LE(before, now);
-  EXPECT_LE(now, CurrentDateTime());
+  EXPECT_LE(now, currentDateTime());
   EXPECT_TRUE(services_.messages.empty());
 }
 
 TEST(DateTimeTextTest, WritesAndReadsTheTextForm) {
-  EXPECT_EQ(DateTimeToText(0.0, kClock24), "30.12.1899");
-  EXPECT_EQ(DateTimeToText(36526.0, kClock24), "01.01.2000");
-  EXPECT_EQ(DateTimeToText(45366 + 45045 * kSecond, kClock24), "15.03.2024 12:30:45");
-  EXPECT_EQ(DateTimeToText(45366 + 3723 * kSecond, kClock12), "15.03.2024 1.02.03 VORM.");
-  EXPECT_EQ(DateTimeToText(45366 + 0.5, kClock12), "15.03.2024 12.00.00 NACHM.");
-  EXPECT_EQ(DateTimeToText(-1.25, kClock24), "29.12.1899 06:00:00");
-  EXPECT_EQ(DateTimeToText(1.0 - 0.0001 * kSecond, kClock24), "31.12.1899");
+  EXPECT_EQ(dateTimeToText(0.0, kClock24), "30.12.1899");
+  EXPECT_EQ(dateTimeToText(36526.0, kClock24), "01.01.2000");
+  EXPECT_EQ(dateTimeToText(45366 + 45045 * kSecond, kClock24), "15.03.2024 12:30:45");
+  EXPECT_EQ(dateTimeToText(45366 + 3723 * kSecond, kClock12), "15.03.2024 1.02.03 VORM.");
+  EXPECT_EQ(dateTimeToText(45366 + 0.5, kClock12), "15.03.2024 12.00.00 NACHM.");
+  EXPECT_EQ(dateTimeToText(-1.25, kClock24), "29.12.1899 06:00:00");
+  EXPECT_EQ(dateTimeToText(1.0 - 0.0001 * kSecond, kClock24), "31.12.1899");
 
   double t = -7;
-  EXPECT_TRUE(TextToDateTime("29.12.1899 06:00:00", kClock24, t));
+  EXPECT_TRUE(textToDateTime("29.12.1899 06:00:00", kClock24, t));
   EXPECT_DOUBLE_EQ(t, -1.25);
-  EXPECT_TRUE(TextToDateTime("15.03.2024 1.02.03 vorm.", kClock12, t));
+  EXPECT_TRUE(textToDateTime("15.03.2024 1.02.03 vorm.", kClock12, t));
   EXPECT_NEAR(t, 45366 + 3723 * kSecond, 1e-9);
-  EXPECT_TRUE(TextToDateTime("15.03.2024 12:00 nachm.", kClock12, t));  // ':' and no seconds
+  EXPECT_TRUE(textToDateTime("15.03.2024 12:00 nachm.", kClock12, t));  // ':' and no seconds
   EXPECT_NEAR(t, 45366.5, 1e-9);
-  EXPECT_TRUE(TextToDateTime("15.03.2024 PM 1:05", kClock24, t));
+  EXPECT_TRUE(textToDateTime("15.03.2024 PM 1:05", kClock24, t));
   EXPECT_NEAR(t, 45366 + (13 * 3600 + 300) * kSecond, 1e-9);
   for (const char* bad : {"", "15.03.24", "31.02.2024", "15.03.2024x", "15.03.2024 ",
                           "15.03.2024 25:00", "15.03.2024 13:00 PM", "15.03.2024 12", "1/2/2024"}) {
-    EXPECT_FALSE(TextToDateTime(bad, kClock24, t)) << bad;
+    EXPECT_FALSE(textToDateTime(bad, kClock24, t)) << bad;
   }
 }
 
@@ -185,10 +185,10 @@ TEST(DateTimeTextTest, SystemLocaleFormatReadsBackWhatItWrites) {
   const DateSettings system = DateSettings::fromSystemLocale();
   EXPECT_FALSE(system.longTimeFormat.empty());
   const double value = 45366 + 45045 * kSecond;
-  const std::string text = DateTimeToText(value, system);
+  const std::string text = dateTimeToText(value, system);
   EXPECT_NE(text.back(), ' ') << text;
   double back = 0;
-  ASSERT_TRUE(TextToDateTime(text, system, back)) << text;
+  ASSERT_TRUE(textToDateTime(text, system, back)) << text;
   EXPECT_NEAR(back, value, 1e-9);
 }
 
@@ -201,7 +201,7 @@ TEST_F(SettingsTest, SettingsTextIsTwelveLinesInKeyOrder) {
   s.separate = true;
   s.cuPeriod = 255;
   s.lastUpdate = 45366 + 45045 * kSecond;
-  EXPECT_EQ(SettingsText(s, kClock24),
+  EXPECT_EQ(settingsFileText(s, kClock24),
             "Path=C:\\Data\r\nWinMain=-8 20 470 145\r\nSample=SAMPLE  ID\r\nArea=\r\n"
             "Mineral=MIN\r\nAnalysis=\r\nSelect=\r\nAll=N\r\nSeparate=Y\r\nChkUpdates=Y\r\n"
             "CUPeriod=255\r\nLastUpdate=15.03.2024 12:30:45\r\n");
@@ -221,7 +221,7 @@ TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
 
   std::ifstream in(file_, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(written, SettingsText(s, kClock12));
+  EXPECT_EQ(written, settingsFileText(s, kClock12));
 
   Settings back;
   back.path = "elsewhere";
@@ -229,7 +229,7 @@ TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
   EXPECT_TRUE(services_.messages.empty());
   EXPECT_EQ(back.aliases.select, s.aliases.select);
   EXPECT_EQ(back.aliases.analysis, s.aliases.analysis);
-  EXPECT_EQ(SettingsText(back, kClock12), written);
+  EXPECT_EQ(settingsFileText(back, kClock12), written);
 }
 
 TEST_F(SettingsTest, AliasesThatAreNotUtf8ReadBackAsWritten) {
@@ -238,20 +238,20 @@ TEST_F(SettingsTest, AliasesThatAreNotUtf8ReadBackAsWritten) {
   // then read back upper-cased by Unicode rules, and the first alias changed
   // from one run to the next.
   Settings s = read("Select=\xC3\xA9l\xEE\xA8ve\r\nMineral=\xEE\xA8 x\r\n");
-  const std::string written = SettingsText(s, kClock24);
+  const std::string written = settingsFileText(s, kClock24);
   std::ofstream(file_, std::ios::binary | std::ios::trunc) << written;
   Settings back = defaults_;
   ASSERT_TRUE(ReadSettings(file_, back, kClock24, services_));
   EXPECT_EQ(back.aliases.select, s.aliases.select);
   EXPECT_EQ(back.aliases.mineral, s.aliases.mineral);
-  EXPECT_EQ(SettingsText(back, kClock24), written);
+  EXPECT_EQ(settingsFileText(back, kClock24), written);
   EXPECT_EQ(s.aliases.select, AliasList{"\xC3\x89L\xCE\xA8VE"});  // ÉLΨVE
 
   // One line in UTF-8 and one not: written on one line, the first line's
   // alias was upper-cased again as Windows-1252 (0xE0 became 0xC0).
   s = read("Analysis=ana\xE0\xBC\xB0x\r\nAnalysis=\xE0\xBC\xB0\xB0y\r\n");
   EXPECT_EQ(s.aliases.analysis, (AliasList{"ANA\xE0\xBC\xB0X", "\xC0\xBC\xB0\xB0Y"}));
-  std::ofstream(file_, std::ios::binary | std::ios::trunc) << SettingsText(s, kClock24);
+  std::ofstream(file_, std::ios::binary | std::ios::trunc) << settingsFileText(s, kClock24);
   back = defaults_;
   ASSERT_TRUE(ReadSettings(file_, back, kClock24, services_));
   EXPECT_EQ(back.aliases.analysis, s.aliases.analysis);

@@ -316,7 +316,7 @@ TEST_F(TableReaderTest, FileLoadAgreesWithParsedText) {
     Settings textSettings = simpleSettings();
     FakeServices textServices;
     Workbench fromText(textSettings, textServices);
-    std::string text = TableTextFromBytes(bytes);
+    std::string text = tableTextFromBytes(bytes);
     bool loaded = fromFile.LoadTableFile(file);
     ASSERT_EQ(loaded, fromText.ParseTableText(text)) << round;
     EXPECT_EQ(fileServices.messages, textServices.messages) << round;
@@ -514,14 +514,14 @@ TEST_F(TableReaderTest, LargeFileReadInTwoPartsAsCheckedInTwo) {
                std::to_string(line % 3) + "\tGrt\tanalysis " + std::to_string(line) + "\t37.25\r\n";
     }
     RowCapacity capacity;
-    ASSERT_TRUE(IsTableText(bytes, &capacity));
+    ASSERT_TRUE(isTableText(bytes, &capacity));
     ASSERT_GT(capacity.secondFrom, 0u);  // the check went in two parts
 
     AnalysisTable lineByLine;
     FakeServices lineServices;
     TableReader reader(lineByLine, settings.aliases, lineServices);
     reader.splitFrom = static_cast<std::size_t>(-1);
-    ASSERT_TRUE(reader.ParseTableView(bytes));
+    ASSERT_TRUE(reader.parseTableView(bytes));
     EXPECT_EQ(lineServices.messages.size(), 1u);  // the dropped lines
 
     const std::string file = dir.file("large.tab");

@@ -33,12 +33,12 @@ RowCapacity capacityOfLines(const std::string& bytes) {
 
 TEST(TableTextTest, FileReadingRules) {
   // LF, CR LF, a lone CR dropped inside a line, a last line without line end.
-  EXPECT_EQ(TableTextFromBytes("a\nb\r\nc\rd\ne"), "a\r\nb\r\ncd\r\ne\r\n");
-  EXPECT_EQ(TableTextFromBytes("a\n"), "a\r\n");
-  EXPECT_EQ(TableTextFromBytes(""), "");
-  EXPECT_EQ(TableTextFromBytes("\n"), "\r\n");
+  EXPECT_EQ(tableTextFromBytes("a\nb\r\nc\rd\ne"), "a\r\nb\r\ncd\r\ne\r\n");
+  EXPECT_EQ(tableTextFromBytes("a\n"), "a\r\n");
+  EXPECT_EQ(tableTextFromBytes(""), "");
+  EXPECT_EQ(tableTextFromBytes("\n"), "\r\n");
   // Ctrl-Z inside a line ends the line; at the start of a line it ends the input.
-  EXPECT_EQ(TableTextFromBytes("ab\x1a" "cd\nef\n\x1agh\nij"), "ab\r\nef\r\n");
+  EXPECT_EQ(tableTextFromBytes("ab\x1a" "cd\nef\n\x1agh\nij"), "ab\r\nef\r\n");
   // Text fed in pieces gives the same result, even with CR LF split apart.
   TableTextBuilder b;
   b.feed("x\r", 2);
@@ -54,9 +54,9 @@ TEST(TableTextTest, InPlaceAndChunkedAgree) {
   for (int round = 0; round < 2000; ++round) {
     std::string bytes;
     for (int n = static_cast<int>(random() % 40); n > 0; --n) bytes += alphabet[random() % 6];
-    std::string whole = TableTextFromBytes(bytes);
+    std::string whole = tableTextFromBytes(bytes);
     std::string inPlace = bytes;
-    TableTextInPlace(inPlace);
+    tableTextInPlace(inPlace);
     TableTextBuilder chunked;
     for (std::size_t i = 0; i < bytes.size();) {
       std::size_t n = std::min<std::size_t>(1 + random() % 5, bytes.size() - i);
@@ -81,9 +81,9 @@ TEST(TableTextTest, TableTextIsRecognisedAsTheBuilderSeesIt) {
     for (int n = static_cast<int>(random() % 120); n > 0; --n)
       bytes += tokens[random() % 100 < 97 ? random() % 5 : 5 + random() % 3];
     std::string closed = bytes.empty() || bytes.back() == '\n' ? bytes : bytes + "\r\n";
-    bool expected = TableTextFromBytes(bytes) == closed;
+    bool expected = tableTextFromBytes(bytes) == closed;
     RowCapacity capacity;
-    ASSERT_EQ(IsTableText(bytes, &capacity), expected) << ::testing::PrintToString(bytes);
+    ASSERT_EQ(isTableText(bytes, &capacity), expected) << ::testing::PrintToString(bytes);
     (expected ? yes : no) += 1;
     if (!expected) continue;
     // The capacity counted on the way: the lines longer than kShortLineLength.
@@ -106,7 +106,7 @@ TEST(TableTextTest, LargeTextsAreRecognisedInPartsAsAWhole) {
     text += "S" + std::to_string(line % 97) + "\tr1\tGrt\tanalysis " + std::to_string(line) +
             (line % 5 ? "\t37.25\t12.5" : "") + "\r\n";
   RowCapacity capacity;
-  ASSERT_TRUE(IsTableText(text, &capacity));
+  ASSERT_TRUE(isTableText(text, &capacity));
   const RowCapacity expected = capacityOfLines(text);
   EXPECT_EQ(capacity.rows, expected.rows);
   EXPECT_EQ(capacity.bytes, expected.bytes);
@@ -120,9 +120,9 @@ TEST(TableTextTest, LargeTextsAreRecognisedInPartsAsAWhole) {
     for (char c : {'\n', '\r', '\x1a', 'x'}) {
       std::string bytes = text;
       bytes[at] = c;
-      const bool expectedOk = TableTextFromBytes(bytes) == bytes;
+      const bool expectedOk = tableTextFromBytes(bytes) == bytes;
       RowCapacity inParts;
-      ASSERT_EQ(IsTableText(bytes, &inParts), expectedOk) << at << " " << int(c);
+      ASSERT_EQ(isTableText(bytes, &inParts), expectedOk) << at << " " << int(c);
       if (expectedOk) {
         const RowCapacity whole = capacityOfLines(bytes);
         EXPECT_EQ(inParts.rows, whole.rows) << at;

@@ -24,18 +24,18 @@ const TVersion kOwn{1, 0, 0, 3};
 using Lines = std::vector<std::string>;
 
 VersionFileReport parse(const std::string& text, const TVersion& own = kOwn) {
-  return ParseVersionFile(text, "Vestrane.exe", own);
+  return parseVersionFile(text, "Vestrane.exe", own);
 }
 
 TEST(VersionFileTest, NameAndAddressFollowTheProgramFile) {
-  EXPECT_EQ(VersionFileName("Vestrane.exe"), "vestrane.vrs");
-  EXPECT_EQ(VersionFileName("Vestrane"), "vestrane.vrs");
-  EXPECT_EQ(VersionFileName("My.Tool.EXE"), "my.tool.vrs");
+  EXPECT_EQ(versionFileName("Vestrane.exe"), "vestrane.vrs");
+  EXPECT_EQ(versionFileName("Vestrane"), "vestrane.vrs");
+  EXPECT_EQ(versionFileName("My.Tool.EXE"), "my.tool.vrs");
   // Only A to Z change case.
-  EXPECT_EQ(VersionFileName("\xC3\x84RGER.exe"), "\xC3\x84rger.vrs");
-  EXPECT_EQ(VersionFileUrl("127.0.0.1:8080", "Vestrane.exe"),
+  EXPECT_EQ(versionFileName("\xC3\x84RGER.exe"), "\xC3\x84rger.vrs");
+  EXPECT_EQ(versionFileUrl("127.0.0.1:8080", "Vestrane.exe"),
             "http://127.0.0.1:8080/sites/default/files/versions/vestrane.vrs");
-  EXPECT_EQ(UpdateErrorMessage("Vestrane.exe"),
+  EXPECT_EQ(updateErrorMessage("Vestrane.exe"),
             "Error occured while checking updates for Vestrane.exe!");
   EXPECT_STRNE(kUpdateHost, "");
 }
@@ -49,8 +49,8 @@ TEST(VersionFileTest, UpToDateFileGivesOneMessageLineTheLinksAndTheNotes) {
                                    "Faster loading"}));
   EXPECT_EQ(r.captions, Lines{"Mirror"});
   EXPECT_EQ(r.urls, Lines{"http://mirror.example/v.zip"});
-  EXPECT_EQ(WindowActionFor(r, false), UpdateWindowAction::None);
-  EXPECT_EQ(WindowActionFor(r, true), UpdateWindowAction::Show);
+  EXPECT_EQ(windowActionFor(r, false), UpdateWindowAction::None);
+  EXPECT_EQ(windowActionFor(r, true), UpdateWindowAction::Show);
 }
 
 TEST(VersionFileTest, NewerVersionIsReportedWithTheLineAsReceived) {
@@ -60,8 +60,8 @@ TEST(VersionFileTest, NewerVersionIsReportedWithTheLineAsReceived) {
   EXPECT_EQ(VersionToStr(r.published), "1.0.0.4");
   EXPECT_EQ(r.messageLines, (Lines{"New version of Vestrane.exe released: 1.0.0.4 ",
                                    "Your version is 1.0.0.3", "", "Note one"}));
-  EXPECT_EQ(WindowActionFor(r, false), UpdateWindowAction::ForegroundAndShow);
-  EXPECT_EQ(WindowActionFor(r, true), UpdateWindowAction::ForegroundAndShow);
+  EXPECT_EQ(windowActionFor(r, false), UpdateWindowAction::ForegroundAndShow);
+  EXPECT_EQ(windowActionFor(r, true), UpdateWindowAction::ForegroundAndShow);
 
   // A part-by-part comparison: 1.5.0.0 counts as new against 2.0.0.0.
   EXPECT_FALSE(parse("1.5.0.0\n", TVersion{2, 0, 0, 0}).upToDate);
@@ -107,7 +107,7 @@ TEST(VersionFileTest, LineEndsOfAnyKindGiveTheSameResultAndAnOpenLastLineIsDropp
   EXPECT_TRUE(open.messageLines.empty());
   EXPECT_FALSE(open.versionFound());
   EXPECT_FALSE(open.upToDate);
-  EXPECT_EQ(WindowActionFor(open, false), UpdateWindowAction::ForegroundAndShow);
+  EXPECT_EQ(windowActionFor(open, false), UpdateWindowAction::ForegroundAndShow);
 }
 
 TEST(VersionFileTest, LinesAreVersionLinesUntilTheFirstPartIsAtLeastOne) {
@@ -120,8 +120,8 @@ TEST(VersionFileTest, LinesAreVersionLinesUntilTheFirstPartIsAtLeastOne) {
   EXPECT_TRUE(page.upToDate);
   EXPECT_EQ(page.messageLines.size(), 6u);
   EXPECT_EQ(page.messageLines[4], "Your version of Vestrane.exe (1.0.0.3) is actual");
-  EXPECT_EQ(WindowActionFor(page, false), UpdateWindowAction::None);
-  EXPECT_EQ(WindowActionFor(page, true), UpdateWindowAction::Show);
+  EXPECT_EQ(windowActionFor(page, false), UpdateWindowAction::None);
+  EXPECT_EQ(windowActionFor(page, true), UpdateWindowAction::Show);
 
   // Parts an earlier version line gave are kept: 0.5, then 2, give 2.5.0.0.
   const auto twoLines = parse("0.5\r\n2\r\nnote\r\n");
@@ -166,16 +166,16 @@ TEST(AutoCheckTest, ACheckIsDueOnlyAfterMoreWholeDaysThanThePeriod) {
   // Never checked (LastUpdate 0) is due at once; switched off never is.
   EXPECT_TRUE(AutoCheckDue(true, 2, 0.0, now));
   EXPECT_FALSE(AutoCheckDue(false, 0, 0.0, now));
-  EXPECT_EQ(UpdatePeriodDays(1), 7);
-  EXPECT_EQ(UpdatePeriodDays(3), -1);
+  EXPECT_EQ(updatePeriodDays(1), 7);
+  EXPECT_EQ(updatePeriodDays(3), -1);
 }
 
 TEST(OpenLinkTest, OnlyWebAddressesAreHandedToTheShell) {
   for (const char* url : {"http://a.example/x.zip", "HTTPS://a.example", " https://a.example/ "})
-    EXPECT_TRUE(IsWebLink(url)) << url;
+    EXPECT_TRUE(isWebLink(url)) << url;
   for (const char* url : {"file:///etc/passwd", "C:\\Windows\\system32\\calc.exe", "calc.exe",
                           "javascript:alert(1)", "mailto:a@b.example", "httpx://a", "http:/a", ""})
-    EXPECT_FALSE(IsWebLink(url)) << url;
+    EXPECT_FALSE(isWebLink(url)) << url;
 }
 
 // ------------------------------------------------------------------ checks

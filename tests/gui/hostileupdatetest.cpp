@@ -41,7 +41,7 @@ TEST_F(HostileVersionFileTest, TenMegabytesAreRefusedWithTheOneMessage) {
   server.serve(body);
   ModalWatcher watcher(update.get());
   checker().CheckUpdates(false);
-  EXPECT_EQ(services.messages, std::vector<std::string>{UpdateErrorMessage("Vestrane")});
+  EXPECT_EQ(services.messages, std::vector<std::string>{updateErrorMessage("Vestrane")});
   EXPECT_EQ(watcher.shown, 1);
   EXPECT_EQ(update->ListBox1->count(), 0);
   EXPECT_EQ(settings.lastUpdate, kLast);
@@ -122,7 +122,7 @@ class HostileServerTest : public UpdateWindowFixture {
     checker().CheckUpdates(false);
     const Outcome outcome{timer.elapsed(), peak.stopped() - before};
     hostile.waitUntilStopped();
-    EXPECT_EQ(services.messages, std::vector<std::string>{UpdateErrorMessage("Vestrane")});
+    EXPECT_EQ(services.messages, std::vector<std::string>{updateErrorMessage("Vestrane")});
     EXPECT_EQ(settings.lastUpdate, kLast);
     return outcome;
   }

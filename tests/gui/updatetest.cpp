@@ -360,7 +360,7 @@ TEST_F(StartupCheckTest, ADueCheckRunsWhenTheWindowIsShownAndItsTimeIsWrittenBac
 
   ASSERT_TRUE(closeBox());
   EXPECT_EQ(writtenLastUpdate(),
-            "LastUpdate=" + DateTimeToText(kNow, DateSettings::fromSystemLocale()));
+            "LastUpdate=" + dateTimeToText(kNow, DateSettings::fromSystemLocale()));
 }
 
 TEST_F(StartupCheckTest, AFailedCheckAtStartShowsItsMessageAndKeepsLastUpdate) {
@@ -385,7 +385,7 @@ TEST_F(StartupCheckTest, NoCheckWhenSwitchedOffOrNotDue) {
 
   // One day and a few hours ago, daily: not yet.
   startProgram(settingsWith("ChkUpdates=Y\r\nCUPeriod=0\r\nLastUpdate=" +
-                            DateTimeToText(kNow - 1.2, DateSettings::fromSystemLocale()) + "\r\n"));
+                            dateTimeToText(kNow - 1.2, DateSettings::fromSystemLocale()) + "\r\n"));
   EXPECT_TRUE(server.requests.empty());
 }
 

@@ -32,22 +32,22 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-std::string UpdateErrorMessage(const std::string& progName) {
+std::string updateErrorMessage(const std::string& progName) {
   return "Error occured while checking updates for " + progName + "!";
 }
 
-std::string VersionFileName(const std::string& progName) {
+std::string versionFileName(const std::string& progName) {
   std::string name = replaceExtension(progName, ".vrs");
   for (char& c : name)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return name;
 }
 
-std::string VersionFileUrl(const std::string& host, const std::string& progName) {
-  return "http://" + host + kVersionsPath + VersionFileName(progName);
+std::string versionFileUrl(const std::string& host, const std::string& progName) {
+  return "http://" + host + kVersionsPath + versionFileName(progName);
 }
 
-VersionFileReport ParseVersionFile(std::string_view text, const std::string& progName,
+VersionFileReport parseVersionFile(std::string_view text, const std::string& progName,
                                    const TVersion& progVersion) {
   VersionFileReport report;
   auto handleLine = [&](const std::string& line) {
@@ -98,12 +98,12 @@ VersionFileReport ParseVersionFile(std::string_view text, const std::string& pro
   return report;
 }
 
-UpdateWindowAction WindowActionFor(const VersionFileReport& report, bool manual) {
+UpdateWindowAction windowActionFor(const VersionFileReport& report, bool manual) {
   if (report.upToDate) return manual ? UpdateWindowAction::Show : UpdateWindowAction::None;
   return UpdateWindowAction::ForegroundAndShow;
 }
 
-int UpdatePeriodDays(std::uint8_t cuPeriod) {
+int updatePeriodDays(std::uint8_t cuPeriod) {
   switch (cuPeriod) {
     case 0: return 1;
     case 1: return 7;
@@ -114,13 +114,13 @@ int UpdatePeriodDays(std::uint8_t cuPeriod) {
 
 bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now) {
   if (!chkUpdates) return false;
-  const int limit = UpdatePeriodDays(cuPeriod);
+  const int limit = updatePeriodDays(cuPeriod);
   if (limit < 0) return false;
   const double wholeDays = std::trunc(std::fabs(now - lastUpdate));
   return wholeDays > limit;
 }
 
-bool IsWebLink(std::string_view url) {
+bool isWebLink(std::string_view url) {
   url = trimControls(url);
   return startsWithNoCase(url, "http://") || startsWithNoCase(url, "https://");
 }
@@ -129,7 +129,7 @@ bool IsWebLink(std::string_view url) {
 
 UpdateChecker::UpdateChecker(Settings& settings, HttpClient& http, Services& services,
                              UpdateView& view)
-    : now(CurrentDateTime), settings_(settings), http_(http), services_(services), view_(view) {}
+    : now(currentDateTime), settings_(settings), http_(http), services_(services), view_(view) {}
 
 bool& UpdateChecker::ChkUpdates() { return settings_.chkUpdates; }
 std::uint8_t& UpdateChecker::CUPeriod() { return settings_.cuPeriod; }
@@ -140,7 +140,7 @@ void UpdateChecker::CheckUpdates(bool manual) {
   bool failed = false;
   try {
     std::string body;
-    if (http_.get(VersionFileUrl(host, ProgName), body)) {
+    if (http_.get(versionFileUrl(host, ProgName), body)) {
       const VersionFileOutcome outcome = ShowVersionFile(body, manual);
       if (outcome == VersionFileOutcome::VersionFound) LastUpdate() = now();
       failed = outcome == VersionFileOutcome::Failed;
@@ -154,19 +154,19 @@ void UpdateChecker::CheckUpdates(bool manual) {
   if (!failed) return;
   // Whatever went wrong, the user sees one message, then the window.
   view_.bringToFront();
-  services_.showMessage(UpdateErrorMessage(ProgName));
+  services_.showMessage(updateErrorMessage(ProgName));
   if (!view_.isShown()) view_.showModal();
 }
 
 VersionFileOutcome UpdateChecker::ShowVersionFile(const std::string& text, bool manual) {
-  const VersionFileReport report = ParseVersionFile(text, ProgName, ProgVersion);
+  const VersionFileReport report = parseVersionFile(text, ProgName, ProgVersion);
   LinkList = report.urls;
   view_.setLinkCaptions(report.captions);
   view_.addMessageLines(report.messageLines);
   if (report.rangeError) return VersionFileOutcome::Failed;
 
   if (!view_.isShown()) {
-    switch (WindowActionFor(report, manual)) {
+    switch (windowActionFor(report, manual)) {
       case UpdateWindowAction::None: break;
       case UpdateWindowAction::ForegroundAndShow:
         view_.bringToFront();
@@ -186,7 +186,7 @@ void UpdateChecker::AutoCheckUpdates() {
 void UpdateChecker::OpenLink(const std::string& url) {
   // Links come from the network: only web addresses go to the browser,
   // never a file or a program the shell would start.
-  if (!IsWebLink(url)) return;
+  if (!isWebLink(url)) return;
   services_.openWebAddress(std::string(trimControls(url)));
 }
 

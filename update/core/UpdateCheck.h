@@ -21,14 +21,14 @@ struct Settings;
 extern const char* const kUpdateHost;
 
 /// The one message of a failed check, for the program named @p progName.
-std::string UpdateErrorMessage(const std::string& progName);
+std::string updateErrorMessage(const std::string& progName);
 
 /// The version file of the program file @p progName: its extension replaced
 /// by ".vrs", then A to Z lower-cased (Vestrane.exe gives vestrane.vrs).
-std::string VersionFileName(const std::string& progName);
+std::string versionFileName(const std::string& progName);
 
 /// "http://" + @p host + "/sites/default/files/versions/" + the version file name.
-std::string VersionFileUrl(const std::string& host, const std::string& progName);
+std::string versionFileUrl(const std::string& host, const std::string& progName);
 
 /// Longest a version file request may take, connecting and reading.
 inline constexpr int kUpdateTimeoutMs = 30000;
@@ -74,17 +74,17 @@ struct VersionFileReport {
 /// line without a line end is dropped. Lines are read until a version with a
 /// first part of at least 1 is found; after that, "URL=caption;url" lines are
 /// links and all other lines are notes, kept unchanged.
-VersionFileReport ParseVersionFile(std::string_view text, const std::string& progName,
+VersionFileReport parseVersionFile(std::string_view text, const std::string& progName,
                                    const TVersion& progVersion);
 
 /// What the Updates window does for @p report: an up-to-date program shows
 /// it only for a manual check; otherwise (a newer version, or none found) it
 /// always comes up, in front.
-UpdateWindowAction WindowActionFor(const VersionFileReport& report, bool manual);
+UpdateWindowAction windowActionFor(const VersionFileReport& report, bool manual);
 
 /// Days allowed between automatic checks for the period @p cuPeriod (0
 /// daily, 1 weekly, 2 monthly); -1 for any other value, which means never.
-int UpdatePeriodDays(std::uint8_t cuPeriod);
+int updatePeriodDays(std::uint8_t cuPeriod);
 
 /// Whether an automatic check is due: checks on, a known period, and more
 /// whole days between @p now and @p lastUpdate (either way round) than the
@@ -92,7 +92,7 @@ int UpdatePeriodDays(std::uint8_t cuPeriod);
 bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now);
 
 /// Whether @p url may be handed to the shell: an http or https address.
-bool IsWebLink(std::string_view url);
+bool isWebLink(std::string_view url);
 
 /// How ShowVersionFile ended.
 enum class VersionFileOutcome {
@@ -131,7 +131,7 @@ class UpdateChecker {
 
   /// Host of the update server; kUpdateHost unless changed (tests use a local one).
   std::string host = kUpdateHost;
-  /// The clock; CurrentDateTime unless changed.
+  /// The clock; currentDateTime unless changed.
   std::function<double()> now;
 
   bool& ChkUpdates();
