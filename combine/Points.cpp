@@ -259,16 +259,22 @@ bool setRowCheckFlag(AnalysisTable& table, PointState& state, int row, bool chec
   return true;
 }
 
-void checkMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked) {
-  if (entry < 0 || entry >= static_cast<int>(state.minerals.size())) return;
+std::vector<int> checkMineralAtPoint(AnalysisTable& table, PointState& state, int entry,
+                                     bool checked) {
+  std::vector<int> flipped;
+  if (entry < 0 || entry >= static_cast<int>(state.minerals.size())) return flipped;
   state.minerals[static_cast<std::size_t>(entry)].checked = checked;
   const std::string& mineral = state.minerals[static_cast<std::size_t>(entry)].mineral;
   int point = table.findPoint(state.sample, state.area);
   if (point >= 0) {
-    for (int row : table.pointRows(point))
-      if (table.cell(row, ColMineral) == mineral) table.setChecked(row, checked);
+    for (int row : table.pointRows(point)) {
+      if (table.cell(row, ColMineral) != mineral || table.isChecked(row) == checked) continue;
+      table.setChecked(row, checked);
+      flipped.push_back(row);
+    }
   }
   RebuildGroups(table, state);
+  return flipped;
 }
 
 void toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow) {

@@ -94,7 +94,8 @@ bool setRowCheckFlag(AnalysisTable& table, PointState& state, int row, bool chec
 
 /// The mineral list entry @p entry got the check mark @p checked: every row of
 /// that mineral at the current point follows it.
-void checkMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked);
+/// @return the rows whose flag it changed, in increasing order.
+std::vector<int> checkMineralAtPoint(AnalysisTable& table, PointState& state, int entry, bool checked);
 
 /// "(Un)check mineral": every row of the selected row's mineral, in the whole
 /// table, takes the opposite of the selected row's checked flag.

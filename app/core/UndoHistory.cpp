@@ -57,9 +57,11 @@ bool UndoHistory::recordChecks(std::string name, const CheckSnapshot& before, co
   return push(std::move(step));
 }
 
-bool UndoHistory::recordRowFlip(std::string name, int row, UndoView view) {
+bool UndoHistory::recordFlips(std::string name, std::vector<int> rows, UndoView view) {
+  if (rows.empty()) return false;
   Step step;
-  step.flipped.push_back(row);
+  step.flipped = std::move(rows);
+  step.flipped.shrink_to_fit();
   step.name = std::move(name);
   step.view = std::move(view);
   return push(std::move(step));

@@ -62,9 +62,10 @@ class UndoHistory {
   /// @return false when no flag changed, so there is no step.
   bool recordChecks(std::string name, const CheckSnapshot& before, const AnalysisTable& table,
                     UndoView view);
-  /// A step that flipped the checked flag of the one row @p row; @p view as
-  /// it was before it.
-  bool recordRowFlip(std::string name, int row, UndoView view);
+  /// A step that flipped the checked flags of @p rows, known to the caller,
+  /// so no snapshot of the whole table is needed; @p view as it was before
+  /// it. @return false when @p rows is empty, so there is no step.
+  bool recordFlips(std::string name, std::vector<int> rows, UndoView view);
   /// A step that changed the table (rows, columns, captions): @p before is
   /// the whole table as it was, moved in. @return false when the step is
   /// larger than the whole memory bound and was dropped.

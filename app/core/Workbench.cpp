@@ -268,22 +268,19 @@ void Workbench::setRowChecked(int row, bool checked) {
   UndoView view = currentView();
   if (setRowCheckFlag(table_, point_, row, checked)) notifyPoint();
   // One row: the step keeps just that row, without a look at the others.
-  if (flips && keepUndoSteps_ &&
-      history_.recordRowFlip(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, row, std::move(view)) &&
-      observer_)
-    observer_->tableEdited();
+  if (flips) recordFlips(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, {row}, std::move(view));
 }
 
 void Workbench::setMineralChecked(int entry, bool checked) {
   if (entry < 0 || entry >= static_cast<int>(point_.minerals.size())) return;
-  auto before = checksBefore();
   UndoView view = currentView();
   const std::string name =
       (checked ? "Check " : "Uncheck ") + point_.minerals[static_cast<std::size_t>(entry)].mineral;
-  checkMineralAtPoint(table_, point_, entry, checked);
+  // Only the point's rows can change: the step keeps those that did.
+  std::vector<int> flipped = checkMineralAtPoint(table_, point_, entry, checked);
   if (observer_) observer_->checksChanged();
   notifyPoint();
-  recordChecks(name, before, std::move(view));
+  recordFlips(name, std::move(flipped), std::move(view));
 }
 
 void Workbench::toggleSelectedMineralEverywhere() {
@@ -307,7 +304,6 @@ void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minera
 }
 
 TotalFilterResult Workbench::uncheckByTotal(const TotalRange& range, bool currentPointOnly) {
-  auto before = checksBefore();
   UndoView view = currentView();
   const TotalFilterResult result =
       currentPointOnly
@@ -317,7 +313,7 @@ TotalFilterResult Workbench::uncheckByTotal(const TotalRange& range, bool curren
     RebuildGroups(table_, point_);
     if (observer_) observer_->checksChanged();
     notifyPoint();
-    recordChecks(kStepUncheckByTotal, before, std::move(view));
+    recordFlips(kStepUncheckByTotal, result.changedRows, std::move(view));
   }
   services_.showMessage(totalFilterReport(result));
   return result;
@@ -341,6 +337,11 @@ UndoView Workbench::currentView() const {
 
 std::unique_ptr<CheckSnapshot> Workbench::checksBefore() const {
   return keepUndoSteps_ ? std::make_unique<CheckSnapshot>(table_) : nullptr;
+}
+
+void Workbench::recordFlips(const std::string& name, std::vector<int> rows, UndoView view) {
+  if (keepUndoSteps_ && history_.recordFlips(name, std::move(rows), std::move(view)) && observer_)
+    observer_->tableEdited();
 }
 
 void Workbench::recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before,

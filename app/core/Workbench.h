@@ -193,6 +193,8 @@ class Workbench {
   /// Makes the change of checked flags since @p before the step @p name;
   /// @p view is the window as it was before it.
   void recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before, UndoView view);
+  /// Makes the flags flipped on @p rows the step @p name, when changes are kept.
+  void recordFlips(const std::string& name, std::vector<int> rows, UndoView view);
   UndoView currentView() const;
   void takeStep(bool back);
   /// A new reader for a table that undo or redo put in place: the reader
