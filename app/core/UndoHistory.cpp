@@ -28,6 +28,9 @@ std::size_t UndoHistory::memoryOf(const Step& step) {
                       step.view.sample.capacity() + step.view.area.capacity() +
                       step.flipped.capacity() * sizeof(int) +
                       step.flippedBits.capacity() * sizeof(std::uint64_t);
+  if (step.appendedSince)
+    for (const std::string& caption : step.appendedSince->fixedCaptions)
+      bytes += sizeof(std::string) + caption.capacity();
   if (step.table) {
     bytes += sizeof(AnalysisTable) + step.table->memoryUsed();
     for (int c = 0; c < step.table->columnCount(); ++c)
@@ -75,6 +78,14 @@ bool UndoHistory::recordTable(std::string name, AnalysisTable before, UndoView v
   return push(std::move(step));
 }
 
+bool UndoHistory::recordAppend(std::string name, AnalysisTable::Mark before, UndoView view) {
+  Step step;
+  step.name = std::move(name);
+  step.view = std::move(view);
+  step.appendedSince = std::make_unique<AnalysisTable::Mark>(std::move(before));
+  return push(std::move(step));
+}
+
 bool UndoHistory::recordClear(AnalysisTable& table, UndoView view) {
   AnalysisTable cleared;
   for (int c = 0; c < kFixedColumns; ++c) cleared.setCaption(c, table.caption(c));
@@ -111,7 +122,16 @@ void UndoHistory::enforceBounds() {
 }
 
 void UndoHistory::apply(Step& step, AnalysisTable& table, UndoView& view) {
-  if (step.table) std::swap(*step.table, table);
+  if (step.appendedSince) {
+    // Undone for the first time: the table as the step left it is kept for
+    // redo, and the table goes back to the mark. From now on the step swaps
+    // the two sides like any table step.
+    step.table = std::make_unique<AnalysisTable>(table);
+    table.rollBack(*step.appendedSince);
+    step.appendedSince.reset();
+  } else if (step.table) {
+    std::swap(*step.table, table);
+  }
   for (int row : step.flipped)
     if (row < table.rowCount()) table.setChecked(row, !table.isChecked(row));
   for (std::size_t word = 0; word < step.flippedBits.size(); ++word) {

@@ -70,6 +70,11 @@ class UndoHistory {
   /// the whole table as it was, moved in. @return false when the step is
   /// larger than the whole memory bound and was dropped.
   bool recordTable(std::string name, AnalysisTable before, UndoView view);
+  /// A step that appended rows and columns to a table that had rows (a load
+  /// or a paste): @p before marks the table as it was. Nothing is copied
+  /// now; the table as the step left it is copied only when the step is
+  /// undone, so that it can be redone. @return as recordTable.
+  bool recordAppend(std::string name, AnalysisTable::Mark before, UndoView view);
   /// "Clear": takes over the table's rows and columns without copying them
   /// and leaves @p table without rows and extra columns, the fixed columns
   /// keeping their captions. @return as recordTable.
@@ -100,6 +105,8 @@ class UndoHistory {
     std::string name;
     UndoView view;
     std::unique_ptr<AnalysisTable> table;  ///< a table step's other side
+    /// An append step not undone yet: the table as it was before it.
+    std::unique_ptr<AnalysisTable::Mark> appendedSince;
     std::vector<int> flipped;              ///< rows a check step changed, when few
     std::vector<std::uint64_t> flippedBits;  ///< the same as a bitmap over all rows
     std::size_t memory = 0;

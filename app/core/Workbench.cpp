@@ -352,15 +352,25 @@ void Workbench::recordChecks(const std::string& name, const std::unique_ptr<Chec
 
 bool Workbench::changeTable(const char* name, const std::function<bool()>& change) {
   if (!keepUndoSteps_) return change();
-  AnalysisTable before = table_;
+  // Rows and columns are only ever appended here, and only fixed captions
+  // change, so a mark of the table tells what came and takes it back: a
+  // large table is not copied for every load. A table without rows is
+  // copied instead (it holds captions only): a load that leaves it without
+  // rows takes its extra columns away, which a mark cannot give back.
+  AnalysisTable::Mark mark = table_.mark();
+  std::unique_ptr<AnalysisTable> empty;
+  if (mark.rows == 0) empty = std::make_unique<AnalysisTable>(table_);
   UndoView view = currentView();
   const bool result = change();
-  // Rows are only ever appended here, so the count tells whether any came.
-  bool changed = before.rowCount() != table_.rowCount() || before.columnCount() != table_.columnCount();
-  for (int column = 0; !changed && column < table_.columnCount(); ++column)
-    changed = before.caption(column) != table_.caption(column);
+  bool changed = mark.rows != static_cast<std::size_t>(table_.rowCount()) ||
+                 mark.columns != static_cast<std::size_t>(table_.columnCount());
+  for (int column = 0; !changed && column < kFixedColumns; ++column)
+    changed = mark.fixedCaptions[static_cast<std::size_t>(column)] != table_.caption(column);
   if (changed) {
-    history_.recordTable(name, std::move(before), std::move(view));
+    if (empty)
+      history_.recordTable(name, std::move(*empty), std::move(view));
+    else
+      history_.recordAppend(name, std::move(mark), std::move(view));
     if (observer_) observer_->tableEdited();
   }
   return result;
