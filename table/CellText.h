@@ -1,0 +1,28 @@
+#pragma once
+// The text a spreadsheet cell or a CSV field becomes in table text. Every
+// reader of workbooks (.xlsx, .ods, .xls) and of CSV files uses these rules,
+// so the same analysis gives the same bytes whichever file it came from.
+
+#include <string>
+#include <string_view>
+
+namespace vestrane {
+
+/// Appends @p text to @p out with each TAB, CR, LF and Ctrl-Z replaced by a
+/// space: table text cannot carry them inside a field.
+void appendFieldText(std::string& out, std::string_view text);
+
+/// A stored number as text: what printf("%.15G") gives in the C locale,
+/// whatever the program's locale, except that negative zero is "0".
+/// 40.267020000000002 -> "40.26702", 0.30000000000000004 -> "0.3",
+/// 100 -> "100", 1e-7 -> "1E-07".
+std::string numberText(double value);
+
+/// A date serial number as text: "YYYY-MM-DD", or "YYYY-MM-DD hh:mm:ss" when
+/// it has a time of day (to the nearest second). @p date1904: the workbook
+/// counts days from 1 January 1904, else from the 1900 system, in which
+/// serial 60 is the 29 February 1900 that spreadsheets show. A serial that
+/// is no date (negative, or past the year 9999) gives numberText(serial).
+std::string dateText(double serial, bool date1904);
+
+}  // namespace vestrane
