@@ -168,7 +168,8 @@ bool CsvConverter::run(std::string_view bytes, std::size_t maxRecords, std::size
   end_ = out_ + text_.size();
 
   std::size_t records = 0;
-  const char* recordStart = in;  // nothing of the record read before it but dropped CRs
+  const char* record = in;       // where the record begins
+  const char* recordBody = in;   // the record past the CRs dropped at its start
   bool fieldStart = true;
   while (in < end && records < maxRecords) {
     if (fieldStart && *in == '"') {
@@ -188,26 +189,28 @@ bool CsvConverter::run(std::string_view bytes, std::size_t maxRecords, std::size
       *out_++ = '\r';
       *out_++ = '\n';
       in += c == '\n' ? 1 : 2;
-      recordStart = in;
+      record = recordBody = in;
       fieldStart = true;
       ++records;
     } else if (c == '\r') {
       // A CR alone is dropped, as if it were not there.
-      if (in == recordStart) ++recordStart;
+      if (in == recordBody) ++recordBody;
       ++in;
-    } else if (c == '\x1a' && in == recordStart) {
+    } else if (c == '\x1a' && in == recordBody) {
       break;  // the end-of-file mark of old editors
     } else {
       // A TAB that is no delimiter and a Ctrl-Z inside a record are spaces;
       // anything else here (a quote inside a field, or a plain byte the
-      // output had no room for) is itself.
-      const char kept = c == '\t' || c == '\x1a' ? ' ' : c == delimiter_ ? '\t' : c;
+      // output had no room for) is as in a run of plain bytes.
+      const char kept = c == delimiter_ ? '\t' : c == '\t' || c == '\x1a' ? ' ' : c;
       if (!put(kept)) return false;
       fieldStart = c == delimiter_;
       ++in;
     }
   }
-  if (in == end && in != recordStart && records < maxRecords) {
+  // A last record without a line end gets one (even one of dropped CRs
+  // alone, as a TAB file's last line does).
+  if (in == end && in != record && records < maxRecords) {
     if (!room(2)) return false;
     *out_++ = '\r';
     *out_++ = '\n';

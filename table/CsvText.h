@@ -18,7 +18,8 @@
 //   dropped and the record goes on, as in a TAB file. A Ctrl-Z at the start
 //   of a record ends the input, as in a TAB file. The last record needs no
 //   line end; a record that is an empty line stays an empty line, so the
-//   table text's line numbers are the record numbers.
+//   table text's line numbers are the record numbers. Text without quotes
+//   and Ctrl-Z thus gives the lines a TAB file of its bytes gives.
 // - A UTF-8 byte-order mark at the very start is dropped. All other bytes
 //   are kept as they are (UTF-8 or Windows-1252; decimal commas stay).
 

@@ -60,6 +60,8 @@ TEST(CsvTextTest, TabsAndCtrlZFollowTheTableTextRules) {
   // it separates fields, inside quotes it is a space again.
   EXPECT_EQ(csv("a\tb,c 0123456789abcdef\t,d\n", ','), "a b\tc 0123456789abcdef \td\r\n");
   EXPECT_EQ(csv("a\t\"b\tc\"\td;e\n", '\t'), "a\tb c\td;e\r\n");
+  // The same where the table text has just outgrown the room made for it.
+  EXPECT_EQ(csv("\n\n\n\t", '\t'), "\r\n\r\n\r\n\t\r\n");
   // A Ctrl-Z ends the input at the start of a record (even after a lone
   // CR), elsewhere it is a space.
   EXPECT_EQ(csv("a,b\x1a" "c\n\r\x1a" "d,e\n", ','), "a\tb c\r\n");
