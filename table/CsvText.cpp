@@ -47,6 +47,8 @@ class CsvConverter {
   /// Converts @p bytes, at most @p maxRecords records of them, starting
   /// with a buffer of @p initial bytes. @return false past the limit.
   bool run(std::string_view bytes, std::size_t maxRecords, std::size_t initial);
+  /// Records the last run ended with a line end.
+  std::size_t records() const { return records_; }
 
  private:
   /// Makes room for @p bytes more output bytes. @return false past the limit.
@@ -74,6 +76,7 @@ class CsvConverter {
   char* end_ = nullptr;
   bool stop_[256] = {};
   std::string field_;  ///< a quoted field's text, reused
+  std::size_t records_ = 0;
 };
 
 bool CsvConverter::grow(std::size_t bytes) {
@@ -216,6 +219,7 @@ bool CsvConverter::run(std::string_view bytes, std::size_t maxRecords, std::size
     *out_++ = '\n';
   }
   text_.resize(static_cast<std::size_t>(out_ - text_.data()));
+  records_ = records;
   return true;
 }
 
@@ -235,15 +239,22 @@ bool csvTableText(std::string_view bytes, char delimiter, std::size_t limit, std
 char guessCsvDelimiter(std::string_view bytes) {
   // Each candidate converts the first records as the whole text would be
   // converted; a line of the table text then has a field per TAB and one.
+  // Only the first MiB is looked at, so that a quote left open at the start
+  // of a large file does not copy all of it for every candidate; records it
+  // cuts short are not counted.
+  constexpr std::size_t kLookedAt = std::size_t{1} << 20;
+  const std::string_view start = bytes.substr(0, kLookedAt);
   char best = ',';
   int bestRecords = 0;
   std::string text;
   for (char candidate : {'\t', ';', ',', '|'}) {
     CsvConverter converter(candidate, std::numeric_limits<std::size_t>::max(), text);
-    converter.run(bytes, kCsvGuessRecords, 4096);
+    converter.run(start, kCsvGuessRecords, 4096);
+    const std::size_t lines =
+        start.size() < bytes.size() ? converter.records() : std::numeric_limits<std::size_t>::max();
     std::vector<int> fieldCounts;
     std::size_t pos = 0;
-    while (pos < text.size()) {
+    while (pos < text.size() && fieldCounts.size() < lines) {
       const std::size_t cr = text.find('\r', pos);
       fieldCounts.push_back(1 + static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(pos),
                                                             text.begin() + static_cast<std::ptrdiff_t>(cr), '\t')));

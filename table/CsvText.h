@@ -41,11 +41,11 @@ inline constexpr int kCsvGuessRecords = 50;
 
 /// The delimiter of delimited text: of TAB, ';', ',' and '|', the one that
 /// gives the same number (more than one) of fields on most of the first
-/// kCsvGuessRecords records, quotes respected. On a tie the earlier of that
-/// order wins (';' before ',': a semicolon file with a decimal comma in every
-/// value has as many fields by the comma on its data lines, but its header
-/// line usually tells). When no delimiter gives any record more than one
-/// field, ','.
+/// kCsvGuessRecords records (those within the first MiB), quotes respected.
+/// On a tie the earlier of that order wins (';' before ',': a semicolon file
+/// with a decimal comma in every value has as many fields by the comma on
+/// its data lines, but its header line usually tells). When no delimiter
+/// gives any record more than one field, ','.
 char guessCsvDelimiter(std::string_view bytes);
 
 /// Reads a delimiter as the user names it: one printable ASCII character
