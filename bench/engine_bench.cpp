@@ -172,8 +172,8 @@ const std::string& exportFile(int variant) {
     std::string path;
     explicit File(int variant) {
       static const char* const kNames[] = {"export.tab", "export.csv", "export-quoted.csv"};
-      path = (std::filesystem::temp_directory_path() / (std::string("vestrane-bench-") + kNames[variant]))
-                 .string();
+      const std::string name = std::string("vestrane-bench-") + kNames[variant];
+      path = (std::filesystem::temp_directory_path() / name).string();
       std::ofstream(path, std::ios::binary) << makeExport(variant ? ',' : '\t', variant == 2);
     }
     ~File() { std::remove(path.c_str()); }

@@ -119,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Without quotes and Ctrl-Z the lines are those of a TAB file.
   if (bytes.find('"') == std::string_view::npos && bytes.find('\x1a') == std::string_view::npos) {
-    std::string lines = tableTextFromBytes(bytes.substr(bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0));
+    const bool bom = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    std::string lines = tableTextFromBytes(bytes.substr(bom ? 3 : 0));
     for (char& c : lines) c = c == delimiter ? '\t' : c == '\t' ? ' ' : c;
     FUZZ_CHECK(text == lines);
   }

@@ -38,8 +38,8 @@ class CsvConverter {
   CsvConverter(char delimiter, std::size_t limit, std::string& text)
       : delimiter_(delimiter), limit_(limit), text_(text) {
     // The bytes that end a run of plain bytes: those with a rule of their
-    // own. The delimiter is plain (it only becomes a TAB); a quote is plain
-    // too unless it begins a field, which the slow path tells.
+    // own. The delimiter is plain (it only becomes a TAB); a quote ends the
+    // run, as it may begin a quoted field, which only the caller can tell.
     for (unsigned char c : {'"', '\r', '\n', '\x1a'}) stop_[c] = true;
     if (delimiter != '\t') stop_[static_cast<unsigned char>('\t')] = true;
   }
@@ -140,9 +140,10 @@ const char* CsvConverter::quoted(const char* in, const char* end) {
   field_.clear();
   const char* p = in + 1;
   for (;;) {
-    const char* q = static_cast<const char*>(std::memchr(p, '"', static_cast<std::size_t>(end - p)));
+    const std::size_t left = static_cast<std::size_t>(end - p);
+    const auto* q = static_cast<const char*>(std::memchr(p, '"', left));
     if (!q) {  // never closed: the rest of the input is the field
-      appendFieldText(field_, std::string_view(p, static_cast<std::size_t>(end - p)));
+      appendFieldText(field_, std::string_view(p, left));
       in = end;
       break;
     }
@@ -256,8 +257,8 @@ char guessCsvDelimiter(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < text.size() && fieldCounts.size() < lines) {
       const std::size_t cr = text.find('\r', pos);
-      fieldCounts.push_back(1 + static_cast<int>(std::count(text.begin() + static_cast<std::ptrdiff_t>(pos),
-                                                            text.begin() + static_cast<std::ptrdiff_t>(cr), '\t')));
+      const auto tabs = std::count(text.data() + pos, text.data() + cr, '\t');
+      fieldCounts.push_back(1 + static_cast<int>(tabs));
       pos = cr + 2;
     }
     std::sort(fieldCounts.begin(), fieldCounts.end());

@@ -35,7 +35,8 @@ TEST(CsvTextTest, RecordsEndAtLfOrCrLfAndBytesStayAsWritten) {
   EXPECT_EQ(csv("Sample;SiO2;Size \xB5m;Note\r\nKL-1;37,04;12,5;\xC3\xA9t\xC3\xA9\r\n", ';'),
             "Sample\tSiO2\tSize \xB5m\tNote\r\nKL-1\t37,04\t12,5\t\xC3\xA9t\xC3\xA9\r\n");
   // A byte-order mark is dropped at the start only.
-  EXPECT_EQ(csv("\xEF\xBB\xBF" "a,b\n\xEF\xBB\xBF" "c,d\n", ','), "a\tb\r\n\xEF\xBB\xBF" "c\td\r\n");
+  EXPECT_EQ(csv("\xEF\xBB\xBF" "a,b\n\xEF\xBB\xBF" "c,d\n", ','),
+            "a\tb\r\n\xEF\xBB\xBF" "c\td\r\n");
   EXPECT_EQ(csv("\xEF\xBB\xBF", ','), "");
   EXPECT_EQ(csv("", ','), "");
 }
@@ -47,11 +48,13 @@ TEST(CsvTextTest, QuotedFieldsHoldDelimitersQuotesAndLineEnds) {
             "KL-1, rim\tsay \"hi\"\ttwo  lines\ta b \r\nx\t\r\n");
   // Only a quote that begins a field quotes; text after the closing quote is
   // taken literally.
-  EXPECT_EQ(csv("5\" core,a\"b\", \"c,d\",\"e\"f,g\n", ','), "5\" core\ta\"b\"\t \"c\td\"\tef\tg\r\n");
+  EXPECT_EQ(csv("5\" core,a\"b\", \"c,d\",\"e\"f,g\n", ','),
+            "5\" core\ta\"b\"\t \"c\td\"\tef\tg\r\n");
   // A quote left open takes the rest of the input.
   EXPECT_EQ(csv("a,\"b\nc,d\n", ','), "a\tb c,d \r\n");
   // Quotes in long runs, where sixteen bytes are converted at a time.
-  EXPECT_EQ(csv("abcdefghijklmnopqr,\"stu,vwxyz\"\"0123456789ab\",cdefghijklmnopqrstuvw\"xyz\n", ','),
+  EXPECT_EQ(csv("abcdefghijklmnopqr,\"stu,vwxyz\"\"0123456789ab\",cdefghijklmnopqrstuvw\"xyz\n",
+                ','),
             "abcdefghijklmnopqr\tstu,vwxyz\"0123456789ab\tcdefghijklmnopqrstuvw\"xyz\r\n");
 }
 
@@ -111,7 +114,8 @@ TEST(CsvTextTest, DelimitersAUserCanName) {
     EXPECT_TRUE(parseCsvDelimiter(a.name, d)) << a.name;
     EXPECT_EQ(d, a.delimiter) << a.name;
   }
-  for (const char* refused : {"", "\"", "t", "7", ",,", "\n", "\r", "\x1a", "\xA7", "tabs", "\\n"}) {
+  for (const char* refused :
+       {"", "\"", "t", "7", ",,", "\n", "\r", "\x1a", "\xA7", "tabs", "\\n"}) {
     char d = 'x';
     EXPECT_FALSE(parseCsvDelimiter(refused, d)) << refused;
     EXPECT_EQ(d, 'x');
@@ -119,7 +123,8 @@ TEST(CsvTextTest, DelimitersAUserCanName) {
 }
 
 TEST(InputKindTest, TellsFilesByTheirBytes) {
-  EXPECT_EQ(inputFormatOf(std::string_view("PK\x03\x04\x14\0\0\0", 8), "a.tab").kind, InputKind::Zip);
+  EXPECT_EQ(inputFormatOf(std::string_view("PK\x03\x04\x14\0\0\0", 8), "a.tab").kind,
+            InputKind::Zip);
   EXPECT_EQ(inputFormatOf("PK\x05\x06", "a.xlsx").kind, InputKind::Zip);
   EXPECT_EQ(inputFormatOf("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 rest", "a.xlsx").kind, InputKind::Ole2);
   // Text with TABs is TAB text, however it is named, but for .csv.
