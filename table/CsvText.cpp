@@ -75,7 +75,6 @@ class CsvConverter {
   char* out_ = nullptr;
   char* end_ = nullptr;
   bool stop_[256] = {};
-  std::string field_;  ///< a quoted field's text, reused
   std::size_t records_ = 0;
 };
 
@@ -137,29 +136,20 @@ const char* CsvConverter::copyPlain(const char* in, const char* end) {
 }
 
 const char* CsvConverter::quoted(const char* in, const char* end) {
-  field_.clear();
   const char* p = in + 1;
   for (;;) {
+    // Up to the closing quote; a doubled quote stands for one; a quote
+    // never closed takes the rest of the input.
     const std::size_t left = static_cast<std::size_t>(end - p);
     const auto* q = static_cast<const char*>(std::memchr(p, '"', left));
-    if (!q) {  // never closed: the rest of the input is the field
-      appendFieldText(field_, std::string_view(p, left));
-      in = end;
-      break;
-    }
-    if (q + 1 < end && q[1] == '"') {  // a doubled quote stands for one
-      appendFieldText(field_, std::string_view(p, static_cast<std::size_t>(q + 1 - p)));
-      p = q + 2;
-      continue;
-    }
-    appendFieldText(field_, std::string_view(p, static_cast<std::size_t>(q - p)));
-    in = q + 1;
-    break;
+    const bool doubled = q && q + 1 < end && q[1] == '"';
+    const char* stop = !q ? end : doubled ? q + 1 : q;
+    const auto size = static_cast<std::size_t>(stop - p);
+    if (!room(size)) return nullptr;
+    out_ = copyFieldText(out_, std::string_view(p, size));
+    if (!doubled) return q ? q + 1 : end;
+    p = q + 2;
   }
-  if (!room(field_.size())) return nullptr;
-  std::memcpy(out_, field_.data(), field_.size());
-  out_ += field_.size();
-  return in;
 }
 
 bool CsvConverter::run(std::string_view bytes, std::size_t maxRecords, std::size_t initial) {

@@ -6,7 +6,7 @@
 // The rules:
 // - A field that begins with a double quote is quoted: up to the next lone
 //   quote, "" stands for one quote, and the delimiter, line ends, TAB and
-//   Ctrl-Z are part of the field; its text goes through appendFieldText, so
+//   Ctrl-Z are part of the field; its text goes through copyFieldText, so
 //   each TAB, CR, LF and Ctrl-Z in it becomes a space. What follows the
 //   closing quote up to the next delimiter or line end is taken literally
 //   ("ab"c gives abc). A quote left open at the end of the input takes the
