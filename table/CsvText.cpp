@@ -100,7 +100,8 @@ const char* CsvConverter::copyPlain(const char* in, const char* end) {
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i sub = _mm_set1_epi8('\x1a');
-    // A TAB is a byte of its own unless it is the delimiter (a quote twice then).
+    // A TAB has a rule of its own unless it is the delimiter (the probe then
+    // looks for a quote once more, which finds nothing new).
     const __m128i tabRule = _mm_set1_epi8(delimiter_ == '\t' ? '"' : '\t');
     while (end - in >= 16 && room(16)) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));

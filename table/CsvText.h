@@ -29,8 +29,9 @@
 
 namespace vestrane {
 
-/// Converts the delimited text @p bytes, fields separated by @p delimiter,
-/// to table text in @p text (replacing what it held).
+/// Converts the delimited text @p bytes, fields separated by @p delimiter
+/// (one that guessCsvDelimiter gives or parseCsvDelimiter accepts), to table
+/// text in @p text (replacing what it held).
 /// @return false when the table text would be longer than @p limit bytes;
 /// @p text is then empty.
 bool csvTableText(std::string_view bytes, char delimiter, std::size_t limit, std::string& text);
