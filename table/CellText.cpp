@@ -8,11 +8,13 @@ namespace vestrane {
 
 void appendFieldText(std::string& out, std::string_view text) {
   std::size_t from = out.size();
-  out.append(text);
-  for (std::size_t i = from; i < out.size(); ++i) {
-    char& c = out[i];
-    if (c == '\t' || c == '\r' || c == '\n' || c == '\x1a') c = ' ';
-  }
+  out.resize(from + text.size());
+  copyFieldText(out.data() + from, text);
+}
+
+char* copyFieldText(char* out, std::string_view text) {
+  for (char c : text) *out++ = c == '\t' || c == '\r' || c == '\n' || c == '\x1a' ? ' ' : c;
+  return out;
 }
 
 std::string numberText(double value) {

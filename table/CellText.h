@@ -12,6 +12,10 @@ namespace vestrane {
 /// space: table text cannot carry them inside a field.
 void appendFieldText(std::string& out, std::string_view text);
 
+/// The same into a buffer with room for @p text: writes text.size() bytes
+/// at @p out. @return the end of what was written.
+char* copyFieldText(char* out, std::string_view text);
+
 /// A stored number as text: what printf("%.15G") gives in the C locale,
 /// whatever the program's locale, except that negative zero is "0".
 /// 40.267020000000002 -> "40.26702", 0.30000000000000004 -> "0.3",
