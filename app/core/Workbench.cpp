@@ -452,7 +452,7 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
     return;
   }
 
-  if (point_.count.isZero() || (point_.count.fitsInt32() && point_.count.toInt32() < 2)) {
+  if (!point_.count.atLeastTwo()) {
     services_.showMessage(kMsgLessThan2);
     return;
   }
