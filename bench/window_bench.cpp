@@ -84,11 +84,13 @@ struct Window {
   FakeServices services;
   std::unique_ptr<TForm1> form;
 
-  std::string file(const std::string& name) const { return dir.filePath(QString::fromStdString(name)).toStdString(); }
+  std::string file(const std::string& name) const {
+    return dir.filePath(QString::fromStdString(name)).toStdString();
+  }
 
   Window() {
-    writeFile(file("Vestrane.ini"),
-              "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n");
+    writeFile(file("Vestrane.ini"), "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\n"
+                                    "Analysis=ANALYSIS\r\nSelect=SELECT\r\n");
     form = std::make_unique<TForm1>(services, file("Vestrane"));
     form->applyBounds();
     form->show();

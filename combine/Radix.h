@@ -32,8 +32,8 @@ std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std
 inline void countUp(std::string& digits, unsigned radix) {
   for (std::size_t k = digits.size(); k-- > 0;) {
     char& d = digits[k];
-    const unsigned value = d <= '9' ? static_cast<unsigned>(d - '0') : static_cast<unsigned>(d - 'A') + 10;
-    const unsigned next = value + 1;
+    const unsigned next =
+        (d <= '9' ? static_cast<unsigned>(d - '0') : static_cast<unsigned>(d - 'A') + 10) + 1;
     if (next < radix) {
       d = radixDigit(next);
       return;
