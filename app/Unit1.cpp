@@ -427,9 +427,7 @@ void TForm1::FormCreate() {
   // The alias lists start empty, the work directory is the executable's
   // folder and automatic update checks are on until the settings file says
   // otherwise.
-  settings_.aliases = AliasLists{};
-  settings_.path = folderOf(exePath_);
-  settings_.chkUpdates = true;
+  setStartUpSettings(settings_, exePath_);
   guarded([&] { ReadSettings(settingsFile_, settings_, dateFormat_, services_); });
   // The current point is none and the count 0: the engine starts that way.
   pointChanged();

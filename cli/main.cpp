@@ -380,7 +380,7 @@ bool loadStandardInput(Workbench& bench, Console& console) {
     return false;
   }
   if (!bench.ParseTableText(text, what)) return false;
-  if (bench.table().rowCount() == 0) bench.table().removeExtraColumns();
+  bench.dropExtraColumnsWithoutRows();
   return true;
 }
 
@@ -520,7 +520,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   // starts as the executable's folder.
   BatchServices services(console);
   Settings settings;
-  settings.path = folderOf(exePath);
+  setStartUpSettings(settings, exePath);
   const DateSettings format = DateSettings::fromSystemLocale();
   const std::string settingsFile =
       o.settingsGiven ? o.settingsFile

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "combine/Radix.h"
+
 namespace vestrane {
 
 BigCount::BigCount(std::uint64_t value) {
@@ -78,6 +80,17 @@ bool BigCount::operator<(const BigCount& other) const {
                                       other.limbs_.rend());
 }
 
+std::uint32_t BigCount::divideLimbs(std::uint32_t divisor) {
+  std::uint64_t rem = 0;
+  for (std::size_t i = limbs_.size(); i-- > 0;) {
+    const std::uint64_t cur = (rem << 32) | limbs_[i];
+    limbs_[i] = static_cast<std::uint32_t>(cur / divisor);
+    rem = cur % divisor;
+  }
+  while (!limbs_.empty() && limbs_.back() == 0) limbs_.pop_back();
+  return static_cast<std::uint32_t>(rem);
+}
+
 std::string BigCount::toRadix(std::uint32_t radix) const {
   if (radix < 2) radix = 2;
   if (radix > 36) radix = 36;
@@ -90,20 +103,13 @@ std::string BigCount::toRadix(std::uint32_t radix) const {
     chunk *= radix;
     ++chunkDigits;
   }
-  std::vector<std::uint32_t> n = limbs_;
+  BigCount n = *this;
   std::string digits;  // least significant first
-  while (!n.empty()) {
-    std::uint64_t rem = 0;
-    for (std::size_t i = n.size(); i-- > 0;) {
-      std::uint64_t cur = (rem << 32) | n[i];
-      n[i] = static_cast<std::uint32_t>(cur / chunk);
-      rem = cur % chunk;
-    }
-    while (!n.empty() && n.back() == 0) n.pop_back();
+  while (!n.isZero()) {
+    std::uint32_t rem = n.divideLimbs(chunk);
     // A chunk below the top one keeps its leading zeros.
-    for (int d = 0; d < chunkDigits && (rem != 0 || !n.empty()); ++d) {
-      const auto digit = static_cast<unsigned>(rem % radix);
-      digits += static_cast<char>(digit < 10 ? '0' + digit : 'A' + (digit - 10));
+    for (int d = 0; d < chunkDigits && (rem != 0 || !n.isZero()); ++d) {
+      digits += radixDigit(rem % radix);
       rem /= radix;
     }
   }

@@ -16,6 +16,11 @@ class BigCount {
 
   BigCount& operator+=(const BigCount& other);
   BigCount& operator*=(std::uint64_t factor);
+  /// Divides by @p divisor (not zero), dropping the remainder.
+  BigCount& operator/=(std::uint32_t divisor) {
+    divideLimbs(divisor);
+    return *this;
+  }
 
   /// Subtracts one; the value must not be zero.
   BigCount& decrement();
@@ -36,6 +41,8 @@ class BigCount {
 
  private:
   void multiplyLimbs(std::uint32_t factor);
+  /// Divides by @p divisor (not zero). @return the remainder.
+  std::uint32_t divideLimbs(std::uint32_t divisor);
   std::vector<std::uint32_t> limbs_;  // little-endian base 2^32, no leading zero limb
 };
 

@@ -47,82 +47,45 @@ bool CombinationWriter::GeneratePoint(const PointState& state, bool withHeader) 
 }
 
 bool CombinationWriter::EmitCombinations(const PointState& state) {
-  // The participating groups: the non-empty ones, in mineral list order.
-  std::vector<const std::vector<int>*> groups;
-  for (const auto& g : state.groups)
-    if (!g.empty()) groups.push_back(&g);
-  if (groups.empty()) return true;
-
-  const bool indexed = !(state.count.fitsInt32() && state.count.toInt32() < 2);
-  const std::size_t width = state.maxIndexText.size();
-  std::string areaPrefix = state.area;
-  if (indexed) areaPrefix = state.area == kMissing ? std::string() : state.area + "_";
-
-  // Each chosen row's line is its head (Select, Sample, Area up to the
-  // index) and its tail (the cells after Area); only the index between them
-  // changes from one combination to the next. Heads and tails of all rows
-  // are kept in one reused string, each group's lines one after another.
-  std::string& store = lineStore_;
-  store.clear();
-  rowLines_.clear();
-  groupStart_.assign(1, 0);
-  for (const std::vector<int>* group : groups) {
-    for (int row : *group) {
-      Line l;
-      l.head = store.size();
-      store += "1\t";
-      store += table_.cell(row, ColSample);
-      store += '\t';
-      store += areaPrefix;
-      l.tail = store.size();
-      table_.appendCells(row, ColMineral, store);
-      store += "\r\n";
-      l.end = store.size();
-      rowLines_.push_back(l);
-    }
-    groupStart_.push_back(rowLines_.size());
-  }
+  // Every line is the point's head, the index and the chosen row's tail;
+  // only the index changes from one combination to the next.
+  const PointLayout& layout = layout_;
+  layout_.layOut(table_, state);
+  const std::size_t levels = layout.groupCount();
+  if (levels == 0) return true;
 
   // Odometer over the choices, the last group turning fastest; the index
-  // text is counted up in base 36 beside it. A whole combination goes into
-  // the buffer before the buffer is looked at.
-  const std::size_t levels = groups.size();
-  std::vector<std::size_t> choice(groupStart_.begin(), groupStart_.end() - 1);
-  std::string index(indexed ? width : 0, '0');
-  const char* text = store.data();
+  // text is counted up beside it. A whole combination goes into the buffer
+  // before the buffer is looked at.
+  std::vector<std::size_t> choice(levels);
+  for (std::size_t g = 0; g < levels; ++g) choice[g] = layout.groupBegin(g);
+  std::string index = layout.firstIndex();
+  const std::string& head = layout.head();
   while (true) {
     // The combination's lines are copied into space reserved for all of them.
     std::size_t size = 0;
-    for (std::size_t g = 0; g < levels; ++g) {
-      const Line& l = rowLines_[choice[g]];
-      size += l.end - l.head + index.size();
-    }
+    for (std::size_t g = 0; g < levels; ++g) size += layout.lineSize(choice[g]);
     const std::size_t at = buffer_.size();
     buffer_.resize(at + size);
     char* out = &buffer_[at];
     for (std::size_t g = 0; g < levels; ++g) {
-      const Line& l = rowLines_[choice[g]];
-      std::memcpy(out, text + l.head, l.tail - l.head);
-      out += l.tail - l.head;
+      const std::string_view tail = layout.tail(choice[g]);
+      std::memcpy(out, head.data(), head.size());
+      out += head.size();
       std::memcpy(out, index.data(), index.size());
       out += index.size();
-      std::memcpy(out, text + l.tail, l.end - l.tail);
-      out += l.end - l.tail;
+      std::memcpy(out, tail.data(), tail.size());
+      out += tail.size();
     }
     if (buffer_.size() >= kBufferSize && !flush()) return false;
     lines_ += static_cast<long long>(levels);
     if (!tick()) return false;
-    for (std::size_t k = index.size(); k-- > 0;) {
-      char& d = index[k];
-      if (d == '9') { d = 'A'; break; }
-      if (d != 'Z') { ++d; break; }
-      d = '0';
-    }
+    PointLayout::nextIndex(index);
     std::size_t level = levels;
     while (level > 0) {
       --level;
-      if (++choice[level] < groupStart_[level + 1]) break;
-      choice[level] = groupStart_[level];
+      if (++choice[level] < layout.groupEnd(level)) break;
+      choice[level] = layout.groupBegin(level);
       if (level == 0) return true;
     }
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "combine/PointLayout.h"
 #include "combine/Points.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Services.h"
@@ -53,17 +54,7 @@ class CombinationWriter {
   ByteSink& sink_;
   Progress* progress_;
   std::string buffer_;
-  // Scratch space of EmitCombinations, reused from point to point: the
-  // bytes of every chosen row's line, where each line's head, tail and end
-  // lie in them, and where each group's lines begin.
-  struct Line {
-    std::size_t head;
-    std::size_t tail;
-    std::size_t end;
-  };
-  std::string lineStore_;
-  std::vector<Line> rowLines_;
-  std::vector<std::size_t> groupStart_;
+  PointLayout layout_;  ///< the lines of the point being written, reused from point to point
   long long lines_ = 0;
   long long nextReport_ = 0;
   long long pointsDone_ = 0;

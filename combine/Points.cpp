@@ -4,44 +4,16 @@
 #include <cstdlib>
 #include <unordered_map>
 
+#include "combine/Radix.h"
 #include "settings/Text.h"
 
 namespace vestrane {
 
-void PadText(std::string& text, char padChar, std::uint8_t width, std::uint8_t side) {
-  if (text.size() >= width) return;
-  std::size_t missing = width - text.size();
-  if (side == 0)
-    text.insert(0, missing, padChar);
-  else if (side == 1)
-    text.append(missing, padChar);
-}
-
-std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std::uint8_t width,
-                       std::uint8_t side) {
-  if (radix < 2) radix = 2;
-  if (radix > 36) radix = 36;
-  std::uint64_t m = value < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(value))
-                              : static_cast<std::uint64_t>(value);
-  std::string digits;
-  do {
-    auto d = static_cast<unsigned>(m % radix);
-    digits += static_cast<char>(d < 10 ? '0' + d : 'A' + (d - 10));
-    m /= radix;
-  } while (m != 0);
-  if (value < 0) digits += '-';
-  std::reverse(digits.begin(), digits.end());
-  if (padChar != '\0') PadText(digits, padChar, width, side);
-  return digits;
-}
-
 // ---------------------------------------------------------------- ComboCount
-
-std::int32_t ComboCount::toInt32() const { return static_cast<std::int32_t>(value_.toUInt64()); }
 
 std::string ComboCount::maxIndexText() const {
   if (isZero()) return "--";
-  std::string text = BigCount(value_).decrement().toRadix(36);
+  std::string text = BigCount(value_).decrement().toRadix(kIndexRadix);
   PadText(text, '0', 2, 0);
   return text;
 }
@@ -169,16 +141,10 @@ void rebuildGroupsAt(const AnalysisTable& table, PointState& state, int point) {
   }
 
   ComboCount count;
-  bool any = false;
   for (std::size_t i = 0; i < state.minerals.size(); ++i) {
     const auto& g = state.groups[i];
     state.minerals[i].checked = !g.empty();
-    if (g.empty()) continue;
-    if (!any) {
-      count = ComboCount(1);
-      any = true;
-    }
-    count.multiply(static_cast<std::uint32_t>(g.size()));
+    count.addGroup(static_cast<std::uint32_t>(g.size()));
   }
   state.count = count;
   state.countText = count.toDecimal();
@@ -192,9 +158,9 @@ void RebuildGroups(const AnalysisTable& table, PointState& state) {
 }
 
 ComboCount pointComboCount(const AnalysisTable& table, int point) {
-  // The count of a point made current afresh: the product of the numbers
-  // of checked rows of each mineral that has any. Unchecked rows only add
-  // empty groups, which the product leaves out, so they are not looked at.
+  // The count of a point made current afresh, from the numbers of checked
+  // rows of each mineral that has any. Unchecked rows only add empty
+  // groups, which take no part in the count, so they are not looked at.
   if (point < 0) return ComboCount();
   MineralLookup lookup;
   std::vector<std::uint32_t> checked;
@@ -209,9 +175,8 @@ ComboCount pointComboCount(const AnalysisTable& table, int point) {
     }
     ++checked[static_cast<std::size_t>(entry)];
   }
-  if (checked.empty()) return ComboCount();
-  ComboCount count(1);
-  for (std::uint32_t n : checked) count.multiply(n);
+  ComboCount count;
+  for (std::uint32_t n : checked) count.addGroup(n);
   return count;
 }
 

@@ -12,29 +12,32 @@
 
 namespace vestrane {
 
-/// Integer to text in radix 2..36 (digits 0-9 then A-Z), optionally padded
-/// with @p padChar to @p width on the left (side 0) or the right (side 1).
-/// A NUL @p padChar means no padding.
-std::string IntToRadix(std::int32_t value, std::uint8_t radix, char padChar, std::uint8_t width,
-                       std::uint8_t side);
-
-/// Pads @p text in place to @p width with @p padChar: side 0 in front, side 1
-/// behind, any other side not at all. Longer text is never cut.
-void PadText(std::string& text, char padChar, std::uint8_t width, std::uint8_t side);
-
-/// The combination count of a point: exact, however many minerals a point
-/// has; generated only while it fits the signed 32-bit range.
+/// The combination count of a point: the product of the sizes of its
+/// non-empty mineral groups, 0 when it has none. Exact, however many
+/// minerals a point has; generated only while it fits the signed 32-bit range.
 class ComboCount {
  public:
   ComboCount() = default;
   explicit ComboCount(std::uint32_t v) : value_(v) {}
+  /// Takes a mineral group of @p size checked analyses into the count; an
+  /// empty group takes no part.
+  void addGroup(std::uint32_t size) {
+    if (size == 0) return;
+    if (value_.isZero())
+      value_ = BigCount(size);
+    else
+      value_ *= size;
+  }
   void multiply(std::uint32_t factor) { value_ *= factor; }
   bool isZero() const { return value_.isZero(); }
+  /// Whether there are two combinations or more: only then do the Area
+  /// cells carry an index, and only then is a single point generated.
+  bool atLeastTwo() const { return !value_.atMost(1); }
   /// The value, when it fits the signed 32-bit range.
   bool fitsInt32() const { return value_.atMost(0x7FFFFFFF); }
-  std::int32_t toInt32() const;  ///< only when fitsInt32()
   /// Saturates at the largest 64-bit value.
   std::uint64_t toUInt64() const { return value_.toUInt64(); }
+  const BigCount& value() const { return value_; }
   std::string toDecimal() const { return value_.toDecimal(); }
   /// count - 1 in radix 36, at least two digits; "--" for zero.
   std::string maxIndexText() const;

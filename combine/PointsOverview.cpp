@@ -1,5 +1,6 @@
 #include "combine/PointsOverview.h"
 
+#include "combine/PointLayout.h"
 #include "combine/Points.h"
 #include "combine/RunPoints.h"
 #include "table/TableWriter.h"
@@ -10,55 +11,36 @@ namespace {
 
 /// The overview of the current point of @p state; @p header is the size of
 /// the header line, which the point's separate file begins with, and @p body
-/// becomes the size of the point's lines alone.
+/// becomes the size of the point's lines alone. @p layout is reused space.
 PointOverview describePoint(const AnalysisTable& table, const PointState& state,
-                            const BigCount& header, BigCount& body, std::string& cells) {
+                            const BigCount& header, BigCount& body, PointLayout& layout) {
   PointOverview o;
   o.sample = state.sample;
   o.area = state.area;
   o.point = table.findPoint(state.sample, state.area);
-
-  // A combination line is "1", TAB, Sample, TAB, the Area cell, the cells
-  // from Mineral on (each after a TAB) and CR LF. The Area cell is the
-  // same in every line of the point, so it is added at the end. Adding a
-  // group of s rows whose lines (without Area cell) have L bytes in all
-  // to c combinations of b bytes gives c * s combinations of b * s + c * L
-  // bytes: each earlier combination meets each of the s rows.
-  BigCount count(1);
-  body = BigCount();
-  std::uint64_t minerals = 0;
-  for (std::size_t i = 0; i < state.groups.size(); ++i) {
-    const std::vector<int>& group = state.groups[i];
-    if (group.empty()) continue;
-    ++minerals;
-    std::uint64_t length = 0;
-    for (int row : group) {
-      cells.clear();
-      table.appendCells(row, ColMineral, cells);
-      length += 2 + state.sample.size() + 1 + cells.size() + 2;
-    }
-    BigCount added = count;
-    added *= length;
-    body *= group.size();
-    body += added;
-    count *= group.size();
-    o.minerals.push_back({state.minerals[i].mineral, static_cast<std::uint32_t>(group.size())});
-  }
-  if (minerals == 0) count = BigCount();
-
-  // The Area cell: with two or more combinations the area (none for "-"),
-  // "_" and the index padded to the max index's width; else the area as it is.
   o.generable = state.count.fitsInt32();
-  const bool indexed = !(o.generable && state.count.toInt32() < 2);
-  std::uint64_t areaCell = state.area.size();
-  if (indexed) areaCell = (state.area == kMissing ? 0 : state.area.size() + 1) + state.maxIndexText.size();
+
+  // Every row of a participating group of s rows is in count / s of the
+  // combinations, so a group whose lines have L bytes in all adds
+  // L * count / s bytes.
+  layout.layOut(table, state);
+  const BigCount& count = state.count.value();
+  body = BigCount();
+  for (std::size_t g = 0; g < layout.groupCount(); ++g) {
+    std::uint64_t length = 0;
+    for (std::size_t i = layout.groupBegin(g); i < layout.groupEnd(g); ++i)
+      length += layout.lineSize(i);
+    const auto rows = static_cast<std::uint32_t>(layout.groupEnd(g) - layout.groupBegin(g));
+    BigCount added = count;
+    added /= rows;
+    added *= length;
+    body += added;
+    o.minerals.push_back({state.minerals[layout.groupEntry(g)].mineral, rows});
+  }
 
   o.lines = count;
-  o.lines *= minerals;
-  BigCount areaBytes = o.lines;
-  areaBytes *= areaCell;
-  body += areaBytes;
-  o.combinations = std::move(count);
+  o.lines *= layout.groupCount();
+  o.combinations = count;
   o.bytes = header;
   o.bytes += body;
   return o;
@@ -75,11 +57,11 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
 
   PointState state;
   BigCount body;
-  std::string cells;
+  PointLayout layout;
   for (const RunPoint& p : run) {
     // The point's groups exactly as generating it would build them.
     makePointCurrent(table, state, p.point);
-    PointOverview o = describePoint(table, state, header, body, cells);
+    PointOverview o = describePoint(table, state, header, body, layout);
     o.firstRow = p.firstRow;
     overview.combinations += o.combinations;
     overview.lines += o.lines;
@@ -92,8 +74,8 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
 
 PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& state) {
   BigCount body;
-  std::string cells;
-  return describePoint(table, state, BigCount(headerLine(table).size()), body, cells);
+  PointLayout layout;
+  return describePoint(table, state, BigCount(headerLine(table).size()), body, layout);
 }
 
 std::string mineralsText(const PointOverview& point) {

@@ -71,6 +71,12 @@ bool readIntegerDigits(std::string_view s, std::size_t pos, bool negative, std::
 
 // ---------------------------------------------------------------------------
 
+void setStartUpSettings(Settings& settings, const std::string& exePath) {
+  settings.aliases = AliasLists{};
+  settings.path = folderOf(exePath);
+  settings.chkUpdates = true;
+}
+
 std::string settingsFileBesideProgram(const std::string& exePath) {
   return replaceExtension(exePath, ".ini");
 }

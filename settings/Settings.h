@@ -44,6 +44,11 @@ struct Settings {
 /// device that never ends) is refused as unreadable.
 inline constexpr std::size_t kSettingsFileLimit = std::size_t(16) << 20;
 
+/// Sets what the program holds before its settings file is read: the alias
+/// lists empty, the executable's folder as the work directory and automatic
+/// update checks on. The other values stay as they are.
+void setStartUpSettings(Settings& settings, const std::string& exePath);
+
 /// The settings file of an executable: its path with the extension replaced by ".ini".
 std::string settingsFileBesideProgram(const std::string& exePath);
 

@@ -125,16 +125,16 @@ bool Workbench::readTableFile(const std::string& path) {
 
   setWorkDirectory(folderOf(path));
   saveDialogInitialDir = settings_.path;
-  if (table_.rowCount() == 0) {
-    if (table_.columnCount() > kFixedColumns) {
-      if (observer_) observer_->beginTableUpdate();
-      table_.removeExtraColumns();
-      if (observer_) observer_->endTableUpdate();
-    }
-  } else {
-    setCaption(std::string("Vestrane - ") + fileNameOf(path));
-  }
+  dropExtraColumnsWithoutRows();
+  if (table_.rowCount() != 0) setCaption(std::string("Vestrane - ") + fileNameOf(path));
   return true;
+}
+
+void Workbench::dropExtraColumnsWithoutRows() {
+  if (table_.rowCount() != 0 || table_.columnCount() <= kFixedColumns) return;
+  if (observer_) observer_->beginTableUpdate();
+  table_.removeExtraColumns();
+  if (observer_) observer_->endTableUpdate();
 }
 
 bool Workbench::ParseTableText(std::string& text, const std::string& source) {
@@ -452,7 +452,7 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
     return;
   }
 
-  if (point_.count.isZero() || (point_.count.fitsInt32() && point_.count.toInt32() < 2)) {
+  if (!point_.count.atLeastTwo()) {
     services_.showMessage(kMsgLessThan2);
     return;
   }

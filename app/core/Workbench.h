@@ -112,6 +112,9 @@ class Workbench {
   /// Should memory run out, the table stays as it was and the message
   /// names @p source as what could not be read.
   bool ParseTableText(std::string& text, const std::string& source = "table text");
+  /// A table file read without rows leaves no extra columns: with no row in
+  /// the table, its extra columns go.
+  void dropExtraColumnsWithoutRows();
   void SaveTableFile();
   /// Writes the table to @p path without a dialog. @return true on success.
   bool saveTableTo(const std::string& path);

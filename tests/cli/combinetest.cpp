@@ -231,6 +231,12 @@ TEST_F(CombineTest, StandardInputIsReadLikeAFile) {
   EXPECT_EQ(mixed.out.find("S3"), std::string::npos);
   EXPECT_EQ(mixed.out.rfind("Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n1\tS2\t00\t", 0), 0u)
       << mixed.out;
+
+  // Like a table file, standard input without rows leaves no extra column behind.
+  Result noRows = tool({"--save", "-", "-", "worked.tab"}, "Sample\tMineral\tExtra\r\n\r\n");
+  EXPECT_EQ(noRows.status, 0);
+  EXPECT_EQ(noRows.out.substr(0, noRows.out.find("\r\n")),
+            "Select\tSample\tArea\tMineral\tAnalysis\tSiO2");
 }
 
 TEST_F(CombineTest, ExcludeUnchecksAMineralEverywhereByItsCapitalisedName) {

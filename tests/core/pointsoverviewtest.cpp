@@ -76,6 +76,11 @@ TEST(BigCountTest, ExactBeyondSixtyFourBits) {
   EXPECT_EQ(square.toDecimal(), "340282366920938463426481119284349108225");
   EXPECT_TRUE(n < square);
   EXPECT_FALSE(square < n);
+  BigCount quotient = square;
+  quotient /= 0xFFFFFFFFu;  // exact
+  EXPECT_EQ(quotient.toDecimal(), "79228162532711081662958534655");
+  quotient /= 7;  // the remainder 5 dropped
+  EXPECT_EQ(quotient.toDecimal(), "11318308933244440237565504950");
   BigCount billion(1000000000);
   billion *= 1000000000;
   billion *= 1000000000;  // zeros inside the nine-digit groups

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
 #include "combine/Points.h"
+#include "combine/Radix.h"
 #include "fakes/FakeServices.h"
 
 using namespace vestrane;

@@ -57,6 +57,15 @@ void whenModalOpens(F inspect) {
   timer->start(10);
 }
 
+/// Waits until the calls queued before it have run: queued calls run in the
+/// order they were queued. @return false when that did not happen.
+inline bool waitForQueuedCalls() {
+  bool ran = false;
+  QObject context;
+  QTimer::singleShot(0, &context, [&] { ran = true; });
+  return QTest::qWaitFor([&] { return ran; });
+}
+
 /// Alias lists that recognise the test tables' headers.
 inline const char* const kAliasLines =
     "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n";

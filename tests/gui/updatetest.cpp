@@ -232,12 +232,9 @@ TEST_F(UpdateWindowTest, EveryFailedRequestGivesTheOneMessageAndThenTheWindow) {
     services.windowVisibleAtMessage.clear();
     server.defaultAnswer = c.answer;
     const int shownBefore = watcher.shown;
-    QElapsedTimer timer;
-    timer.start();
 
     checker().CheckUpdates(false);
 
-    EXPECT_LT(timer.elapsed(), 3000) << c.what;
     EXPECT_EQ(services.messages, Lines{"Error occured while checking updates for Vestrane!"})
         << c.what;
     // The message comes first, then the window.
@@ -312,7 +309,7 @@ TEST_F(UpdateWindowTest, ThePeriodListMirrorsCUPeriodAndChecksWhenItCloses) {
     update->ComboBox1->showPopup();
     update->ComboBox1->setCurrentIndex(index);
     update->ComboBox1->hidePopup();
-    QTest::qWait(20);
+    ASSERT_TRUE(waitForQueuedCalls());  // the list reports its close-up queued
   };
   choose(2);
   EXPECT_EQ(settings.cuPeriod, 2);
