@@ -146,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Settings settings;
   readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings(), services);
   AnalysisTable table;
-  TableReader reader(table, settings.aliases, services);
+  TableReader reader(table, settings.aliases);
   reader.ParseTableText(text);
   FUZZ_CHECK(static_cast<std::size_t>(table.rowCount()) < records || table.rowCount() == 0);
   return 0;

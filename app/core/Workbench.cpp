@@ -12,7 +12,6 @@
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
 #include "platform/core/Files.h"
-#include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
@@ -27,17 +26,12 @@ long long progressTotal(const BigCount& lines) {
 
 }  // namespace
 
-std::size_t tableSizeLimit() {
-  constexpr std::size_t kLeast = std::size_t(64) << 20;
-  return std::max(memoryForData() / 4, kLeast);
-}
-
 Workbench::Workbench(Settings& settings, Services& services) : settings_(settings), services_(services) {
   renewReader();
 }
 
 void Workbench::renewReader() {
-  reader_ = std::make_unique<TableReader>(table_, settings_.aliases, services_);
+  reader_ = std::make_unique<TableReader>(table_, settings_.aliases);
   reader_->onBeginUpdate = [this] {
     if (observer_) observer_->beginTableUpdate();
   };
@@ -66,6 +60,10 @@ void Workbench::reportWriteError(const std::string& path, const std::string& rea
   services_.showMessage(cannotWriteMessage(path, reason));
 }
 
+void Workbench::showMessages(const TableReadResult& result) {
+  for (const std::string& message : result.messages) services_.showMessage(message);
+}
+
 // ------------------------------------------------------------------ loading
 
 void Workbench::loadTableWithDialog() {
@@ -80,7 +78,7 @@ void Workbench::loadTableWithDialog() {
 
 bool Workbench::LoadTableFile(const std::string& path) {
   return readKeepingTable("file " + path,
-                          [&] { return changeTable(kStepLoad, [&] { return readTableFile(path); }); });
+                          [&] { return changeTable(kStepLoad, [&] { return appendTableFile(path); }); });
 }
 
 void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
@@ -88,40 +86,18 @@ void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
     bool any = false;
     for (const std::string& path : paths) {
       openDialogFileName = path;
-      any = readKeepingTable("file " + path, [&] { return readTableFile(path); }) || any;
+      any = readKeepingTable("file " + path, [&] { return appendTableFile(path); }) || any;
     }
     return any;
   });
 }
 
-bool Workbench::readTableFile(const std::string& path) {
-  FileBytes file;
-  std::string reason;
-  ReadResult read = file.open(path, mapTableFiles_, tableSizeLimit(), &reason);
-  if (read == ReadResult::CannotOpen) {
-    services_.showMessage(kMsgCannotOpen + path);
-    return false;
-  }
-  if (read == ReadResult::ReadError) {
-    services_.showMessage(cannotReadFileMessage(path, reason));
-    return false;
-  }
-  // A file whose lines all end with CR LF, the last one included, is its
-  // own table text and is parsed where it lies; any other is converted in a
-  // buffer of its own first.
-  std::string_view bytes = file.bytes();
-  bool parsed;
-  RowCapacity capacity;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && isTableText(bytes, &capacity)) {
-    parsed = reader_->parseTableView(bytes, &capacity);
-    file.close();
-    selectFirstRow();
-  } else {
-    std::string text = file.takeString();
-    tableTextInPlace(text);
-    parsed = parseText(text);
-  }
-  if (!parsed) return false;
+bool Workbench::appendTableFile(const std::string& path) {
+  const TableReadResult result = readTableFile(*reader_, path, mapTableFiles_);
+  showMessages(result);
+  if (result.status == TableReadStatus::NotRead) return false;
+  selectFirstRow();
+  if (!result.read()) return false;
 
   setWorkDirectory(folderOf(path));
   saveDialogInitialDir = settings_.path;
@@ -142,9 +118,10 @@ bool Workbench::ParseTableText(std::string& text, const std::string& source) {
 }
 
 bool Workbench::parseText(std::string& text) {
-  bool ok = reader_->ParseTableText(text);
+  const TableReadResult result = reader_->ParseTableText(text);
+  showMessages(result);
   selectFirstRow();
-  return ok;
+  return result.read();
 }
 
 bool Workbench::readKeepingTable(const std::string& what, const std::function<bool()>& read) {

@@ -21,6 +21,7 @@
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
 #include "table/AnalysisTable.h"
+#include "table/TableFile.h"
 #include "table/TableReader.h"
 
 namespace vestrane {
@@ -31,12 +32,6 @@ inline constexpr const char* kCombinedFileName = "AllComb.tab";
 inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
 inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
-
-/// The most bytes a table file or stream is read up to: a quarter of the
-/// memory this process may fill (memoryForData), at least 64 MiB. A table
-/// needs its bytes again and more in memory once it is read, and a device
-/// such as /dev/zero never ends; either is refused with the reason.
-std::size_t tableSizeLimit();
 
 /// What the window does when the engine changes what it shows.
 class WorkbenchObserver {
@@ -177,6 +172,8 @@ class Workbench {
   void setCaption(const std::string& caption);
   void setWorkDirectory(const std::string& folder);
   void reportWriteError(const std::string& path, const std::string& reason);
+  /// Shows what a read of table text found, in order.
+  void showMessages(const TableReadResult& result);
   /// ParseTableText without the guard against memory running out.
   bool parseText(std::string& text);
   /// Runs @p read, which appends to the table and selects its first row.
@@ -187,7 +184,7 @@ class Workbench {
   void notifyPoint();
 
   /// LoadTableFile without making it a step of its own.
-  bool readTableFile(const std::string& path);
+  bool appendTableFile(const std::string& path);
   /// Runs @p change, which may add rows and columns or rename columns, as the
   /// undo step @p name when it changed any of them.
   bool changeTable(const char* name, const std::function<bool()>& change);

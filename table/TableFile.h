@@ -1,0 +1,28 @@
+#pragma once
+// A table file to rows: its bytes are read, made table text and parsed by
+// the table reader, which appends the rows to its table. Every table file
+// the program loads comes this one way; a kind of file other than TAB text
+// is converted here, between its bytes and the parse.
+
+#include <cstddef>
+#include <string>
+
+#include "table/TableReader.h"
+
+namespace vestrane {
+
+/// The most bytes a table file or stream is read up to: a quarter of the
+/// memory this process may fill (memoryForData), at least 64 MiB. A table
+/// needs its bytes again and more in memory once it is read, and a device
+/// such as /dev/zero never ends; either is refused with the reason.
+std::size_t tableSizeLimit();
+
+/// Reads the table file @p path, up to tableSizeLimit() bytes, and appends
+/// its rows to the table of @p reader. A file whose lines all end with CR
+/// LF is parsed where it lies, any other as the table text of its bytes;
+/// with @p mayMap the file may be mapped into memory (see FileBytes::open).
+/// A file that cannot be opened or read is NotRead, with the message
+/// "can not open file" or "can not read file" and its reason.
+TableReadResult readTableFile(TableReader& reader, const std::string& path, bool mayMap);
+
+}  // namespace vestrane
