@@ -30,6 +30,7 @@
 #include "settings/SettingsLocation.h"
 #include "settings/Text.h"
 #include "table/TableReader.h"
+#include "table/TableText.h"
 #include "table/TableWriter.h"
 #include "update/core/uVersions.h"
 
@@ -351,30 +352,17 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 /// Reads standard input as a table file and appends it, as LoadTableFile
 /// does for a file (there is no folder or caption to follow), up to the
-/// same limit.
+/// same limit: the bytes come in whole, then become table text in place.
 bool loadStandardInput(Workbench& bench, Console& console) {
   const std::string what = "standard input";
-  const std::size_t limit = tableSizeLimit();
   std::string text;
+  std::string reason;
+  if (readStandardInput(text, tableSizeLimit(), &reason) != ReadResult::Ok) {
+    console.message(cannotReadMessage(what, reason));
+    return false;
+  }
   try {
-    TableTextBuilder builder;
-    std::vector<char> buffer(1 << 20);
-    std::size_t total = 0;
-    for (;;) {
-      std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-      total += got;
-      if (total > limit) {
-        console.message(cannotReadMessage(what, tooLargeReason(limit)));
-        return false;
-      }
-      if (got > 0) builder.feed(buffer.data(), got);
-      if (got < buffer.size()) break;
-    }
-    if (std::ferror(stdin)) {
-      console.message(cannotReadMessage(what, systemReason(errno)));
-      return false;
-    }
-    text = builder.finish();
+    tableTextInPlace(text);
   } catch (const std::bad_alloc&) {
     console.message(cannotReadMessage(what, outOfMemoryReason()));
     return false;

@@ -323,6 +323,39 @@ TEST_F(FileSystemTest, NamedTargetsAreWrittenThroughLinksAndDevices) {
   EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
+TEST_F(FileSystemTest, OpenDescriptorsNamedAsTargetsAreWrittenAsStreams) {
+  // What the shell opened is written into where it stands, never replaced:
+  // "-o /dev/stdout >> log.tab" appends, as does a descriptor of its own.
+  writeFile(path("t.tab"), kTwoPoints);
+  const Outcome combined = tool({"t.tab"});
+  ASSERT_EQ(combined.status, 0);
+  writeFile(path("log.tab"), kPrevious);
+  const std::pair<const char*, std::vector<std::string>> runs[] = {
+      {"exec >>log.tab", {"t.tab", "-o", "/dev/stdout"}},
+      {"exec 3>>log.tab", {"t.tab", "-o", "/dev/fd/3"}},
+      {"exec 3>>log.tab", {"t.tab", "--save", "/proc/self/fd/3"}}};
+  for (const auto& [shell, args] : runs) {
+    Launch opened;
+    opened.shell = shell;
+    Outcome r = tool(args, opened);
+    EXPECT_EQ(r.status, 0) << shell;
+    EXPECT_EQ(r.err, "") << shell;
+  }
+  EXPECT_EQ(readFile(path("log.tab")), kPrevious + combined.out + combined.out + kTwoPoints);
+  // "{ echo HEAD; vestrane-combine ... --save /dev/stdout; ... } > all.tab":
+  // the tool writes on from where the group's output stands.
+  Launch group;
+  group.shell = "exec >all.tab; echo HEAD";
+  EXPECT_EQ(tool({"t.tab", "--save", "/dev/stdout"}, group).status, 0);
+  EXPECT_EQ(readFile(path("all.tab")), "HEAD\n" + kTwoPoints);
+  // A descriptor that is not open, or not for writing.
+  Outcome closed = tool({"t.tab", "-o", "/dev/fd/7"});
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_EQ(closed.err, "Error: can not write /dev/fd/7 (Bad file descriptor)\n");
+  EXPECT_EQ(tool({"t.tab", "-o", "/dev/stdin"}).err, "Error: can not write /dev/stdin (Bad file descriptor)\n");
+  EXPECT_EQ(names(root), (std::vector<std::string>{"all.tab", "log.tab", "t.tab", "test.ini"}));
+}
+
 TEST_F(FileSystemTest, PointFilesAreNeverWrittenThroughLinksFifosOrDevices) {
   // Three points; the first's name is a link to a file outside the folder,
   // the second's a FIFO, the third's a device (where this user may make
