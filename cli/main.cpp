@@ -18,6 +18,7 @@
 
 #include "app/core/Workbench.h"
 #include "combine/PointsOverview.h"
+#include "combine/RunPoints.h"
 #include "combine/TotalFilter.h"
 #include "cli/Console.h"
 #include "cli/OperatingSystem.h"
@@ -82,8 +83,15 @@ constexpr const char* kHelp =
     "  --help             prints this text\n"
     "  --version          prints the version\n"
     "\n"
+    "A FILE is replaced whole once everything is written, keeping the earlier one\n"
+    "should anything fail. A FILE that names an open descriptor (/dev/stdout,\n"
+    "/dev/stderr, /dev/fd/N), a device or a FIFO is written into as a stream, as\n"
+    "- is: \"-o /dev/stdout >> log.tab\" appends to log.tab.\n"
+    "\n"
     "Messages go to standard error. Exit status: 0 done, 1 a table could not be\n"
-    "read or an output could not be written, 2 wrong usage.\n"
+    "read, an output could not be written or there was nothing to write (no point\n"
+    "has a checked analysis: nothing is written, an earlier FILE stays), 2 wrong\n"
+    "usage.\n"
     "\n"
     "The settings file is Vestrane's: Vestrane.ini beside this program. An installed\n"
     "program (the shipped defaults in ../share/vestrane/ from this program's folder)\n"
@@ -451,6 +459,18 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
   return kExitOk;
 }
 
+/// Whether the run has a combination to write: a point with a checked
+/// analysis. A run without one writes nothing at all, neither an empty
+/// combined file in place of an earlier one nor an empty list of files;
+/// it fails, and says why.
+bool hasCombinations(const Workbench& bench, Console& console) {
+  if (!runPoints(bench.table()).empty()) return true;
+  console.message(std::string("Error: no combinations to write (") +
+                  (bench.table().rowCount() == 0 ? "the table has no rows" : "no point has a checked analysis") +
+                  ")");
+  return false;
+}
+
 /// Unchecks the analyses whose total lies outside the range of --total-range
 /// and says how many. @return false when --total-column names no column.
 bool uncheckByTotal(Workbench& bench, const Options& o) {
@@ -542,6 +562,8 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   if (o.totalRangeGiven && !uncheckByTotal(bench, o))
     return wrongUsage("--total-column " + o.totalColumn + ": the tables have no such column");
   if (o.points) return listPoints(bench, console);
+
+  if (o.output != Output::Save && !hasCombinations(bench, console)) return kExitFailed;
 
   TerminalProgress terminalProgress(console, o.output == Output::Combined);
   Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;
