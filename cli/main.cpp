@@ -578,6 +578,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::ignoreClosedPipes();
   removeTemporaryFilesOnSignals();
   cli::setBinaryStandardStreams();
   // Generated output is written in large pieces; a bigger buffer saves calls.
