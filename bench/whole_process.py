@@ -11,7 +11,8 @@ a large table comes in (--save OUT, the table written back), side by side:
 from the file named, through a pipe (cat TABLE | ... -), from standard input
 redirected from the file (... - < TABLE) and through a pipe named as a file
 (cat TABLE | ... /dev/stdin), for a table with CR LF line ends and for the
-same table with LF only.
+same table with LF only; and how long /dev/zero takes to be refused at the
+bound of a quarter of the memory.
 
   A  200,000 rows, 12 oxide columns, 5,000 points of 40 analyses
   B  one point of 4 minerals with 30 analyses each (810,000 combinations)
@@ -204,6 +205,16 @@ def measure_load(table, exe, settings, folder, repeat):
               % (best["pipe"][0] / best["file"][0]))
     os.remove(lf)
     os.remove(out)
+
+    # A device that never ends, with no memory limit: refused at the bound,
+    # a quarter of the memory, once that much has been read.
+    start = time.perf_counter()
+    proc = subprocess.run([exe, "--settings", settings, "/dev/zero", "-o", out], stderr=subprocess.PIPE)
+    seconds = time.perf_counter() - start
+    message = proc.stderr.decode(errors="replace").strip()
+    print("\n/dev/zero -o OUT: exit %d after %.2f s (target <= 10 s): %s" % (proc.returncode, seconds, message))
+    if os.path.exists(out):
+        sys.exit("/dev/zero: %s was written" % out)
 
 
 def main():
