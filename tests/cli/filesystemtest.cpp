@@ -426,6 +426,24 @@ TEST_F(FileSystemTest, SignalsDuringAWriteLeaveNoTemporaryFile) {
     EXPECT_EQ(names(root), before) << "signal " << signal;
     EXPECT_EQ(readFile(path("out.tab")), kPrevious);
   }
+
+  // A signal ignored when the tool starts (as nohup leaves SIGHUP) stays
+  // ignored: the write goes on to its end.
+  bool sent = false;
+  Launch ignoring;
+  ignoring.shell = "trap '' USR1";
+  ignoring.whileRunning = [&](pid_t pid) {
+    if (!sent && names(root).size() > before.size()) {
+      ::kill(pid, SIGUSR1);
+      sent = true;
+    }
+  };
+  Outcome r = tool({"t.tab", "-o", "out.tab"}, ignoring);
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(names(root), before);
+  EXPECT_GT(fs::file_size(path("out.tab")), std::uintmax_t{100} << 20);
 }
 
 TEST_F(FileSystemTest, AFileSizeLimitEndsTheWriteWithItsMessage) {
