@@ -465,9 +465,9 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
 /// it fails, and says why.
 bool hasCombinations(const Workbench& bench, Console& console) {
   if (!runPoints(bench.table()).empty()) return true;
-  console.message(std::string("Error: no combinations to write (") +
-                  (bench.table().rowCount() == 0 ? "the table has no rows" : "no point has a checked analysis") +
-                  ")");
+  const char* why = bench.table().rowCount() == 0 ? "the table has no rows"
+                                                  : "no point has a checked analysis";
+  console.message(std::string("Error: no combinations to write (") + why + ")");
   return false;
 }
 

@@ -56,15 +56,17 @@ const char* nextLineControl(const char* p, const char* stop) {
   const __m128i sub = _mm_set1_epi8('\x1a');
   for (; stop - p >= 16; p += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, sub));
-    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits))) return p + lowestBit(mask);
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+    const __m128i hits = _mm_or_si128(ends, _mm_cmpeq_epi8(v, sub));
+    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)))
+      return p + lowestBit(mask);
   }
 #endif
   for (; stop - p >= 8; p += 8) {
     const std::uint64_t word = load8(p);
-    if (const std::uint64_t mask = bytesEqual(word, '\r') | bytesEqual(word, '\n') | bytesEqual(word, '\x1a'))
-      return p + lowestBit(mask) / 8;
+    const std::uint64_t mask =
+        bytesEqual(word, '\r') | bytesEqual(word, '\n') | bytesEqual(word, '\x1a');
+    if (mask) return p + lowestBit(mask) / 8;
   }
   while (p < stop && *p != '\r' && *p != '\n' && *p != '\x1a') ++p;
   return p;

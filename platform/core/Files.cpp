@@ -395,8 +395,9 @@ int descriptorNamed(fs::path path) {
   for (int hops = 0; hops < 40; ++hops) {
     const std::string name = path.filename().string();
     const fs::path folder = path.parent_path();
-    if (!name.empty() && name.size() < 10 && name.find_first_not_of("0123456789") == std::string::npos &&
-        (isFolder(folder, "/dev/fd") || isFolder(folder, "/proc/self/fd")))
+    const bool number = !name.empty() && name.size() < 10 &&
+                        name.find_first_not_of("0123456789") == std::string::npos;
+    if (number && (isFolder(folder, "/dev/fd") || isFolder(folder, "/proc/self/fd")))
       return std::stoi(name);
     if ((name == "stdin" || name == "stdout" || name == "stderr") && isFolder(folder, "/dev"))
       return name == "stdin" ? 0 : name == "stdout" ? 1 : 2;

@@ -474,11 +474,13 @@ TEST_F(CombineTest, ARunWithNothingToWriteFailsAndKeepsTheEarlierFile) {
             "Error: no combinations to write (no point has a checked analysis)\n");
   EXPECT_EQ(readFile(path("good.tab")), kWorkedOut);
   // Every line ignored: no rows at all; to standard output neither.
-  writeFile(path("ignored.tab"), "Sample\tArea\tMineral\tAnalysis\r\n\tr1\tGrt\tan analysis of nobody\r\n");
+  writeFile(path("ignored.tab"),
+            "Sample\tArea\tMineral\tAnalysis\r\n\tr1\tGrt\tan analysis of nobody\r\n");
   const std::string ignored =
       "Warning! Ignored lines with mineral analyses:\n2: Sample ID is not specified\n"
       "Error: no combinations to write (the table has no rows)\n";
-  for (const QStringList& output : {QStringList{"-o", "good.tab"}, QStringList{"-o", "-"}, QStringList{}}) {
+  for (const QStringList& output :
+       {QStringList{"-o", "good.tab"}, QStringList{"-o", "-"}, QStringList{}}) {
     Result r = tool(output + QStringList{"ignored.tab"});
     EXPECT_EQ(r.status, 1) << output.join(' ').toStdString();
     EXPECT_EQ(r.out, "");

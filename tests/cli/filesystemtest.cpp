@@ -157,7 +157,8 @@ class FileSystemTest : public ::testing::Test {
       ::close(closedPipe[0]);
       posix_spawn_file_actions_adddup2(&files, closedPipe[1], 2);
     } else {
-      posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644);
     }
     // The tool starts with the signals it may meet at their defaults, as
     // from a terminal, whatever this test program inherited.
@@ -365,7 +366,8 @@ TEST_F(FileSystemTest, OpenDescriptorsNamedAsTargetsAreWrittenAsStreams) {
   Outcome closed = tool({"t.tab", "-o", "/dev/fd/7"});
   EXPECT_EQ(closed.status, 1);
   EXPECT_EQ(closed.err, "Error: can not write /dev/fd/7 (Bad file descriptor)\n");
-  EXPECT_EQ(tool({"t.tab", "-o", "/dev/stdin"}).err, "Error: can not write /dev/stdin (Bad file descriptor)\n");
+  EXPECT_EQ(tool({"t.tab", "-o", "/dev/stdin"}).err,
+            "Error: can not write /dev/stdin (Bad file descriptor)\n");
   EXPECT_EQ(names(root), (std::vector<std::string>{"all.tab", "log.tab", "t.tab", "test.ini"}));
 }
 
