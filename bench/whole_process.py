@@ -6,16 +6,24 @@ Generates two large tables and times, side by side in one run,
   - bench/naive_combine.py, a plain itertools.product script that writes the
     same bytes (checked with cmp), and
   - the machine's raw write speed: head -c N /dev/zero > FILE for the same N,
-and prints the ratios and each process's peak memory.
+and prints the ratios and each process's peak memory. Then it times how fast
+a large table comes in (--save OUT, the table written back), side by side:
+from the file named, through a pipe (cat TABLE | ... -), from standard input
+redirected from the file (... - < TABLE) and through a pipe named as a file
+(cat TABLE | ... /dev/stdin), for a table with CR LF line ends and for the
+same table with LF only; and how long /dev/zero takes to be refused at the
+bound of a quarter of the memory.
 
   A  200,000 rows, 12 oxide columns, 5,000 points of 40 analyses
   B  one point of 4 minerals with 30 analyses each (810,000 combinations)
      among a few small points
+  L  the rows of A five times over, about 95 MB (loading only)
 
 The machine is noisy: every measurement is repeated and the best time is
 kept; quote the ratios, not the seconds. Not part of ctest.
 
 usage: bench/whole_process.py [--exe PATH] [--dir FOLDER] [--repeat N] [--keep]
+                              [--only combine|load]
 """
 
 import argparse
@@ -86,8 +94,9 @@ def table_b(path):
 GNU_TIME = "/usr/bin/time" if os.access("/usr/bin/time", os.X_OK) else None
 
 
-def run(cmd, folder):
-    """Runs cmd; returns (seconds, peak resident memory in MB)."""
+def run(cmd, folder, cpu=False):
+    """Runs cmd; returns (seconds, peak resident memory in MB), and with cpu
+    the processor seconds (user and system) of cmd and its children."""
     report = os.path.join(folder, "time.txt")
     full = [GNU_TIME, "-f", "%M", "-o", report] + cmd if GNU_TIME else cmd
     start = time.perf_counter()
@@ -102,6 +111,8 @@ def run(cmd, folder):
         os.remove(report)
     else:
         kib = usage.ru_maxrss  # KiB on Linux
+    if cpu:
+        return seconds, kib / 1024.0, usage.ru_utime + usage.ru_stime
     return seconds, kib / 1024.0
 
 
@@ -154,12 +165,65 @@ def measure(name, table, exe, settings, folder, repeat):
         os.remove(path)
 
 
+def table_l(path, rows_from):
+    # The rows of another table five times over, under its header line.
+    with open(rows_from, "rb") as f:
+        header = f.readline()
+        body = f.read()
+    with open(path, "wb") as f:
+        f.write(header)
+        for _ in range(5):
+            f.write(body)
+
+
+def measure_load(table, exe, settings, folder, repeat):
+    """The same table loaded from a file, a pipe and standard input."""
+    lf = os.path.join(folder, "table-l-lf.tab")
+    with open(table, "rb") as f, open(lf, "wb") as g:
+        g.write(f.read().replace(b"\r\n", b"\n"))
+    out = os.path.join(folder, "loaded.tab")
+    q = lambda p: "'%s'" % p.replace("'", "'\\''")
+    tool = "%s --settings %s --save %s" % (q(exe), q(settings), q(out))
+    ways = (("file", tool + " %s"), ("pipe", "cat %s | " + tool + " -"),
+            ("stdin redirected", tool + " - < %s"), ("pipe as /dev/stdin", "cat %s | " + tool + " /dev/stdin"))
+    mb = 1e6
+    for label, path in (("CR LF", table), ("LF only", lf)):
+        best = {}
+        for _ in range(repeat):
+            for way, command in ways:
+                seconds, memory, cpu = run(["sh", "-c", command % q(path)], folder, cpu=True)
+                old = best.get(way, (float("inf"), 0.0, float("inf")))
+                best[way] = (min(old[0], seconds), max(old[1], memory), min(old[2], cpu))
+        print("\nL (%s): %s, %.1f MB; vestrane-combine --save OUT, the table read" %
+              (label, os.path.basename(path), os.path.getsize(path) / mb))
+        print("  %-28s %9s %10s %12s %10s %9s" % ("", "best s", "MB/s in", "peak MiB", "/ file", "cpu s"))
+        for way, _ in ways:
+            seconds, memory, cpu = best[way]
+            print("  %-28s %9.3f %10.0f %12.1f %9.2fx %9.3f" % (way, seconds, os.path.getsize(path) / mb / seconds,
+                                                                memory, seconds / best["file"][0], cpu))
+        print("  pipe / file time:                      %6.2f x   (target <= 1.3)"
+              % (best["pipe"][0] / best["file"][0]))
+    os.remove(lf)
+    os.remove(out)
+
+    # A device that never ends, with no memory limit: refused at the bound,
+    # a quarter of the memory, once that much has been read.
+    start = time.perf_counter()
+    proc = subprocess.run([exe, "--settings", settings, "/dev/zero", "-o", out], stderr=subprocess.PIPE)
+    seconds = time.perf_counter() - start
+    message = proc.stderr.decode(errors="replace").strip()
+    print("\n/dev/zero -o OUT: exit %d after %.2f s (target <= 10 s): %s" % (proc.returncode, seconds, message))
+    if os.path.exists(out):
+        sys.exit("/dev/zero: %s was written" % out)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exe", default=None, help="vestrane-combine to time")
     parser.add_argument("--dir", default="/tmp/vestrane-bench", help="folder for tables and outputs")
     parser.add_argument("--repeat", type=int, default=3, help="runs of each program (best is kept)")
     parser.add_argument("--keep", action="store_true", help="keep the generated tables")
+    parser.add_argument("--only", choices=("combine", "load"), help="time only the combining or the loading")
     args = parser.parse_args()
     exe = os.path.abspath(args.exe) if args.exe else find_exe()
 
@@ -167,18 +231,24 @@ def main():
     settings = os.path.join(args.dir, "bench.ini")
     with open(settings, "w", newline="") as f:
         f.write("Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n")
-    tables = {"A": os.path.join(args.dir, "table-a.tab"), "B": os.path.join(args.dir, "table-b.tab")}
+    tables = {"A": os.path.join(args.dir, "table-a.tab"), "B": os.path.join(args.dir, "table-b.tab"),
+              "L": os.path.join(args.dir, "table-l.tab")}
     if not os.path.exists(tables["A"]):
         table_a(tables["A"])
-    if not os.path.exists(tables["B"]):
+    if not os.path.exists(tables["B"]) and args.only != "load":
         table_b(tables["B"])
+    if not os.path.exists(tables["L"]) and args.only != "combine":
+        table_l(tables["L"], tables["A"])
 
     print("vestrane-combine: %s" % exe)
     print("%d runs each, best time kept; %d cores" % (args.repeat, os.cpu_count() or 0))
     if not GNU_TIME:
         print("(no /usr/bin/time: peak memory includes this script's own; apt-get install time)")
-    measure("A", tables["A"], exe, settings, args.dir, args.repeat)
-    measure("B", tables["B"], exe, settings, args.dir, args.repeat)
+    if args.only != "load":
+        measure("A", tables["A"], exe, settings, args.dir, args.repeat)
+        measure("B", tables["B"], exe, settings, args.dir, args.repeat)
+    if args.only != "combine":
+        measure_load(tables["L"], exe, settings, args.dir, args.repeat)
     if not args.keep:
         shutil.rmtree(args.dir)
 

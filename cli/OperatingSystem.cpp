@@ -1,6 +1,6 @@
 // Platform file of the batch tool: the executable's path, UTF-8 arguments,
-// binary standard streams, the terminal test and the bus error handler, for
-// Windows, macOS and other POSIX systems.
+// binary standard streams, the terminal test, closed pipes and the bus error
+// handler, for Windows, macOS and other POSIX systems.
 
 #include "cli/OperatingSystem.h"
 
@@ -72,6 +72,8 @@ void setBinaryStandardStreams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+void ignoreClosedPipes() {}
+
 bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 // Tables are read, not mapped, on Windows: there is no bus error to report.
@@ -103,6 +105,13 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 }
 
 void setBinaryStandardStreams() {}
+
+void ignoreClosedPipes() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
+}
 
 bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Platform file of the batch tool: what it needs from the operating system
 // beyond standard C++: its own path, its arguments as UTF-8, binary standard
-// streams, whether standard error is a terminal, and a bus error turned into
-// a message. Everything platform-specific lives in OperatingSystem.cpp and
+// streams, whether standard error is a terminal, writes into closed pipes
+// that fail instead of ending the tool, and a bus error turned into a
+// message. Everything platform-specific lives in OperatingSystem.cpp and
 // nowhere else.
 
 #include <string>
@@ -20,6 +21,12 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 /// Standard input, output and error carry bytes unchanged (no line-end or
 /// Ctrl-Z translation on Windows).
 void setBinaryStandardStreams();
+
+/// A write into a pipe or socket that nobody reads any more fails with its
+/// reason ("Broken pipe"), which the tool reports like any failed write,
+/// instead of ending the process before it could clean up (POSIX: SIGPIPE
+/// is ignored; Windows has no such signal).
+void ignoreClosedPipes();
 
 /// Whether standard error is shown on a terminal.
 bool standardErrorIsTerminal();

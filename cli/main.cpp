@@ -18,6 +18,7 @@
 
 #include "app/core/Workbench.h"
 #include "combine/PointsOverview.h"
+#include "combine/RunPoints.h"
 #include "combine/TotalFilter.h"
 #include "cli/Console.h"
 #include "cli/OperatingSystem.h"
@@ -30,6 +31,7 @@
 #include "settings/SettingsLocation.h"
 #include "settings/Text.h"
 #include "table/TableReader.h"
+#include "table/TableText.h"
 #include "table/TableWriter.h"
 #include "update/core/uVersions.h"
 
@@ -81,8 +83,15 @@ constexpr const char* kHelp =
     "  --help             prints this text\n"
     "  --version          prints the version\n"
     "\n"
+    "A FILE is replaced whole once everything is written, keeping the earlier one\n"
+    "should anything fail. A FILE that names an open descriptor (/dev/stdout,\n"
+    "/dev/stderr, /dev/fd/N), a device or a FIFO is written into as a stream, as\n"
+    "- is: \"-o /dev/stdout >> log.tab\" appends to log.tab.\n"
+    "\n"
     "Messages go to standard error. Exit status: 0 done, 1 a table could not be\n"
-    "read or an output could not be written, 2 wrong usage.\n"
+    "read, an output could not be written or there was nothing to write (no point\n"
+    "has a checked analysis: nothing is written, an earlier FILE stays), 2 wrong\n"
+    "usage.\n"
     "\n"
     "The settings file is Vestrane's: Vestrane.ini beside this program. An installed\n"
     "program (the shipped defaults in ../share/vestrane/ from this program's folder)\n"
@@ -351,30 +360,17 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 /// Reads standard input as a table file and appends it, as LoadTableFile
 /// does for a file (there is no folder or caption to follow), up to the
-/// same limit.
+/// same limit: the bytes come in whole, then become table text in place.
 bool loadStandardInput(Workbench& bench, Console& console) {
   const std::string what = "standard input";
-  const std::size_t limit = tableSizeLimit();
   std::string text;
+  std::string reason;
+  if (readStandardInput(text, tableSizeLimit(), &reason) != ReadResult::Ok) {
+    console.message(cannotReadMessage(what, reason));
+    return false;
+  }
   try {
-    TableTextBuilder builder;
-    std::vector<char> buffer(1 << 20);
-    std::size_t total = 0;
-    for (;;) {
-      std::size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-      total += got;
-      if (total > limit) {
-        console.message(cannotReadMessage(what, tooLargeReason(limit)));
-        return false;
-      }
-      if (got > 0) builder.feed(buffer.data(), got);
-      if (got < buffer.size()) break;
-    }
-    if (std::ferror(stdin)) {
-      console.message(cannotReadMessage(what, systemReason(errno)));
-      return false;
-    }
-    text = builder.finish();
+    tableTextInPlace(text);
   } catch (const std::bad_alloc&) {
     console.message(cannotReadMessage(what, outOfMemoryReason()));
     return false;
@@ -461,6 +457,18 @@ int writeTable(Workbench& bench, const Options& o, Console& console) {
     return kExitFailed;
   }
   return kExitOk;
+}
+
+/// Whether the run has a combination to write: a point with a checked
+/// analysis. A run without one writes nothing at all, neither an empty
+/// combined file in place of an earlier one nor an empty list of files;
+/// it fails, and says why.
+bool hasCombinations(const Workbench& bench, Console& console) {
+  if (!runPoints(bench.table()).empty()) return true;
+  const char* why = bench.table().rowCount() == 0 ? "the table has no rows"
+                                                  : "no point has a checked analysis";
+  console.message(std::string("Error: no combinations to write (") + why + ")");
+  return false;
 }
 
 /// Unchecks the analyses whose total lies outside the range of --total-range
@@ -555,6 +563,8 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
     return wrongUsage("--total-column " + o.totalColumn + ": the tables have no such column");
   if (o.points) return listPoints(bench, console);
 
+  if (o.output != Output::Save && !hasCombinations(bench, console)) return kExitFailed;
+
   TerminalProgress terminalProgress(console, o.output == Output::Combined);
   Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;
   switch (o.output) {
@@ -568,6 +578,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::ignoreClosedPipes();
   removeTemporaryFilesOnSignals();
   cli::setBinaryStandardStreams();
   // Generated output is written in large pieces; a bigger buffer saves calls.

@@ -32,9 +32,14 @@ bool parseAnalysisNumber(std::string_view text, double& value) {
   const auto [end, error] =
       std::from_chars(plain.data(), plain.data() + plain.size(), v, std::chars_format::fixed);
   (void)end;
-  if (error == std::errc::result_out_of_range)
-    v = negative ? -HUGE_VAL : HUGE_VAL;  // digits beyond what a double holds
-  else if (error != std::errc())
+  if (error == std::errc::result_out_of_range) {
+    // Beyond what a double holds: too large when a digit other than 0
+    // stands before the separator, else too small, which is zero.
+    const std::size_t point = plain.find('.');
+    const bool large = plain.find_first_of("123456789") < point;
+    v = large ? HUGE_VAL : 0.0;
+    if (negative) v = -v;
+  } else if (error != std::errc())
     return false;
   value = v;
   return true;

@@ -15,7 +15,9 @@ namespace vestrane {
 /// A number as analyses write them: an optional sign, then digits with at
 /// most one decimal separator ("." or ",") among or before them, and at least
 /// one digit; nothing else, not even blanks. @return false for anything else
-/// ("-", "n.a.", "1.2.3", "1.", empty).
+/// ("-", "n.a.", "1.2.3", "1.", empty). Digits beyond what a double holds
+/// give infinity when the number is too large for one and zero when it is
+/// too small (0.000...0001 with hundreds of zeros).
 bool parseAnalysisNumber(std::string_view text, double& value);
 
 /// "MIN:MAX", both numbers as above and MIN <= MAX.

@@ -13,6 +13,67 @@
 
 namespace vestrane {
 
+namespace {
+
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+std::uint64_t load8(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return w;
+}
+
+// The bytes of @p word equal to @p c: the top bit of each such byte set and
+// no other bit (exact, with no carry from one byte into the next).
+std::uint64_t bytesEqual(std::uint64_t word, char c) {
+  std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// Index of the lowest set bit of a non-zero mask.
+unsigned lowestBit(std::uint64_t mask) {
+#if defined(__GNUC__) || defined(__clang__)
+  return static_cast<unsigned>(__builtin_ctzll(mask));
+#else
+  unsigned n = 0;
+  while (!(mask & 1)) {
+    mask >>= 1;
+    ++n;
+  }
+  return n;
+#endif
+}
+
+/// The first CR, LF or Ctrl-Z in [@p p, @p stop), or @p stop: the end of
+/// a run of bytes that move to the table text as they are. Sixteen (or
+/// eight) bytes are looked at a time; most lines have none of the three
+/// before their end.
+const char* nextLineControl(const char* p, const char* stop) {
+#ifdef VESTRANE_SSE2
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i sub = _mm_set1_epi8('\x1a');
+  for (; stop - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+    const __m128i hits = _mm_or_si128(ends, _mm_cmpeq_epi8(v, sub));
+    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)))
+      return p + lowestBit(mask);
+  }
+#endif
+  for (; stop - p >= 8; p += 8) {
+    const std::uint64_t word = load8(p);
+    const std::uint64_t mask =
+        bytesEqual(word, '\r') | bytesEqual(word, '\n') | bytesEqual(word, '\x1a');
+    if (mask) return p + lowestBit(mask) / 8;
+  }
+  while (p < stop && *p != '\r' && *p != '\n' && *p != '\x1a') ++p;
+  return p;
+}
+
+}  // namespace
+
 // ------------------------------------------------------------ file reading
 
 char* TableTextBuilder::run(const char* in, std::size_t size, char* out) {
@@ -46,10 +107,7 @@ char* TableTextBuilder::run(const char* in, std::size_t size, char* out) {
     } else {
       // A run of ordinary bytes moves in one go (the output may overlap
       // the input when a buffer is converted in place).
-      const char* e = in;
-      while (e < stop && (static_cast<unsigned char>(*e) > 26 ||
-                          (*e != '\r' && *e != '\n' && *e != '\x1a')))
-        ++e;
+      const char* e = nextLineControl(in, stop);
       if (!skipping_) {
         std::memmove(out, in, static_cast<std::size_t>(e - in));
         out += e - in;
@@ -89,40 +147,6 @@ std::string TableTextBuilder::finish() {
   *this = TableTextBuilder();
   return out;
 }
-
-namespace {
-
-constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-
-std::uint64_t load8(const char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
-
-// The bytes of @p word equal to @p c: the top bit of each such byte set and
-// no other bit (exact, with no carry from one byte into the next).
-std::uint64_t bytesEqual(std::uint64_t word, char c) {
-  std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
-  return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-// Index of the lowest set bit of a non-zero mask.
-unsigned lowestBit(std::uint64_t mask) {
-#if defined(__GNUC__) || defined(__clang__)
-  return static_cast<unsigned>(__builtin_ctzll(mask));
-#else
-  unsigned n = 0;
-  while (!(mask & 1)) {
-    mask >>= 1;
-    ++n;
-  }
-  return n;
-#endif
-}
-
-}  // namespace
 
 // ------------------------------------------------------------ line scan
 

@@ -1,24 +1,27 @@
 // Platform file: the only place where UTF-8 path strings become the operating
 // system's paths. On Windows std::filesystem needs the UTF-8 marked as such;
-// elsewhere the bytes are the native path already. FileBytes maps files with
-// the POSIX calls open/fstat/mmap (marked below); on Windows it reads them.
-// AtomicFile creates its temporary file exclusively with open (POSIX: with
-// the target's mode, owner and group) or _wopen (Windows), and writes it
-// through C streams on both.
+// elsewhere the bytes are the native path already. Files and streams are
+// read through descriptors with read (POSIX) or _read (Windows); FileBytes
+// maps files with the POSIX calls open/fstat/mmap (marked below); on Windows
+// it reads them. AtomicFile creates its temporary file exclusively with open
+// (POSIX: with the target's mode, owner and group) or _wopen (Windows), and
+// writes it through C streams on both; a target naming one of the process's
+// descriptors (POSIX only) is written through a copy of that descriptor.
 
 #include "platform/core/Files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <new>
 #include <system_error>
 #include <vector>
 
+#include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "platform/core/TemporaryFiles.h"
 
@@ -80,6 +83,132 @@ char pathSeparator() {
 #endif
 }
 
+namespace {
+
+int openForReading(const std::string& path) {
+#ifndef _WIN32
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#else
+  return ::_wopen(nativePath(path).c_str(), _O_RDONLY | _O_BINARY);
+#endif
+}
+
+void closeDescriptor(int fd) {
+#ifndef _WIN32
+  ::close(fd);
+#else
+  ::_close(fd);
+#endif
+}
+
+/// Reads at most @p size bytes; -1 with errno set on an error.
+long long readSome(int fd, char* data, std::size_t size) {
+#ifndef _WIN32
+  for (;;) {
+    const ssize_t got = ::read(fd, data, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+#else
+  return ::_read(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+#endif
+}
+
+/// The bytes a regular file open at @p fd still has from where it stands;
+/// 0 for anything else (a pipe, a device), which tells no size.
+std::size_t bytesLeft(int fd) {
+#ifndef _WIN32
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return 0;
+  const off_t at = ::lseek(fd, 0, SEEK_CUR);
+  return at >= 0 && at < st.st_size ? static_cast<std::size_t>(st.st_size - at) : 0;
+#else
+  struct _stat64 st {};
+  if (::_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFREG) == 0 || st.st_size <= 0) return 0;
+  const long long at = ::_lseeki64(fd, 0, SEEK_CUR);
+  return at >= 0 && at < st.st_size ? static_cast<std::size_t>(st.st_size - at) : 0;
+#endif
+}
+
+/// Reads @p fd to its end into @p out, at most @p limit bytes. A file of
+/// known size is read straight into a string of that size. Whatever has no
+/// size (a pipe, a device) or grows is read into a string that holds room
+/// for the limit from the start: only address space, whose pages the
+/// system gives as they are filled, so the bytes are never moved to a
+/// larger buffer on the way. Pieces that grow to 16 MiB are filled by as
+/// few reads as the input allows, and nothing is converted while reading,
+/// so a stream comes in as fast as its writer gives it and a device that
+/// never ends (/dev/zero) meets the limit at the speed of memory. Where the
+/// system will not hold that room, the string grows as it goes.
+ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* reason) {
+  out.clear();
+  auto refuse = [&](const std::string& why) {
+    out.clear();
+    out.shrink_to_fit();
+    if (reason) *reason = why;
+    return ReadResult::ReadError;
+  };
+  auto failed = [&](int error) {
+    out.clear();
+    out.shrink_to_fit();
+    if (reason) *reason = systemReason(error);
+    return ReadResult::ReadError;
+  };
+  const std::size_t expected = bytesLeft(fd);
+#ifdef F_SETPIPE_SZ
+  // Linux: a pipe of a megabyte instead of 64 KiB wakes reader and writer
+  // far less often; where it cannot be had, the pipe stays as it is.
+  if (expected == 0) ::fcntl(fd, F_SETPIPE_SZ, 1 << 20);
+#endif
+  if (expected > limit) return refuse(tooLargeReason(limit));
+  try {
+    // The expected size and one byte more, which meets the end at once.
+    std::size_t used = 0;
+    if (expected > 0) {
+      out.reserve(expected + 1);
+      adviseLargePages(out.data(), out.capacity());
+      out.resize(expected + 1);
+      for (long long got = 1; got > 0 && used < out.size(); used += static_cast<std::size_t>(got)) {
+        errno = 0;
+        got = readSome(fd, out.data() + used, out.size() - used);
+        if (got < 0) return failed(errno);
+      }
+      if (used < out.size()) {
+        out.resize(used);
+        return ReadResult::Ok;
+      }
+    }
+    // Never more than one byte past the limit, which tells that it was passed.
+    try {
+      out.reserve(limit + 1);
+    } catch (const std::bad_alloc&) {
+      // No room held: the string grows as it goes.
+    }
+    std::size_t chunk = std::size_t(1) << 20;
+    for (long long got = 1; got > 0;) {
+      if (used > limit) return refuse(tooLargeReason(limit));
+      chunk = std::min(chunk, limit + 1 - used);
+      out.resize(used + chunk);
+      std::size_t n = 0;
+      while (n < chunk) {
+        errno = 0;
+        got = readSome(fd, out.data() + used + n, chunk - n);
+        if (got < 0) return failed(errno);
+        if (got == 0) break;
+        n += static_cast<std::size_t>(got);
+      }
+      used += n;
+      out.resize(used);
+      chunk = std::min(2 * chunk, std::size_t(16) << 20);
+    }
+    if (used > limit) return refuse(tooLargeReason(limit));
+  } catch (const std::bad_alloc&) {
+    return refuse(outOfMemoryReason());
+  }
+  return ReadResult::Ok;
+}
+
+}  // namespace
+
 ReadResult readWholeFile(const std::string& path, std::string& out, std::size_t limit,
                          std::string* reason) {
   out.clear();
@@ -89,43 +218,22 @@ ReadResult readWholeFile(const std::string& path, std::string& out, std::size_t 
     return ReadResult::CannotOpen;
   }
   errno = 0;
-  std::ifstream in(nativePath(path), std::ios::binary);
-  if (!in.is_open()) {
+  const int fd = openForReading(path);
+  if (fd < 0) {
     if (reason) *reason = lastSystemReason();
     return ReadResult::CannotOpen;
   }
-  auto refuse = [&](const std::string& why) {
-    out.clear();
-    out.shrink_to_fit();
-    if (reason) *reason = why;
-    return ReadResult::ReadError;
-  };
-  // Straight into the string: the expected size first, then whatever more
-  // there is (a file may grow, or report no size at all), never more than
-  // one byte past the limit, which tells that the limit was passed.
-  std::size_t expected = fileSize(path);
-  if (expected > limit) return refuse(tooLargeReason(limit));
-  std::size_t chunk = expected > 0 ? expected + 1 : std::size_t(1) << 16;  // +1 meets the end at once
-  try {
-    while (in) {
-      std::size_t used = out.size();
-      if (used > limit) return refuse(tooLargeReason(limit));
-      const std::size_t room = limit - used;
-      if (room < chunk) chunk = room + 1;
-      out.resize(used + chunk);
-      in.read(out.data() + used, static_cast<std::streamsize>(chunk));
-      out.resize(used + static_cast<std::size_t>(in.gcount()));
-      chunk = std::size_t(1) << 20;
-    }
-  } catch (const std::bad_alloc&) {
-    return refuse(outOfMemoryReason());
-  }
-  if (out.size() > limit) return refuse(tooLargeReason(limit));
-  if (in.bad() || !in.eof()) {
-    if (reason) *reason = lastSystemReason();
-    return ReadResult::ReadError;
-  }
-  return ReadResult::Ok;
+  const ReadResult result = readToEnd(fd, out, limit, reason);
+  closeDescriptor(fd);
+  return result;
+}
+
+ReadResult readStandardInput(std::string& out, std::size_t limit, std::string* reason) {
+#ifndef _WIN32
+  return readToEnd(STDIN_FILENO, out, limit, reason);
+#else
+  return readToEnd(::_fileno(stdin), out, limit, reason);
+#endif
 }
 
 FileBytes::~FileBytes() { close(); }
@@ -272,6 +380,69 @@ fs::path followLinks(fs::path path, std::error_code& ec) {
   return path;
 }
 
+/// The descriptor of this process that @p path names, directly or through
+/// links: /dev/stdin, /dev/stdout, /dev/stderr, /dev/fd/N, /proc/self/fd/N
+/// (or this process's number in place of "self"); -1 when it names none.
+int descriptorNamed(fs::path path) {
+#ifndef _WIN32
+  // POSIX: each step of a chain of links is asked whether it stands in one
+  // of the folders of this process's descriptors, found by what they are
+  // rather than by their names (/dev/fd is itself a link on Linux).
+  auto isFolder = [](const fs::path& folder, const char* other) {
+    std::error_code ec;
+    return fs::equivalent(folder, other, ec) && !ec;
+  };
+  for (int hops = 0; hops < 40; ++hops) {
+    const std::string name = path.filename().string();
+    const fs::path folder = path.parent_path();
+    const bool number = !name.empty() && name.size() < 10 &&
+                        name.find_first_not_of("0123456789") == std::string::npos;
+    if (number && (isFolder(folder, "/dev/fd") || isFolder(folder, "/proc/self/fd")))
+      return std::stoi(name);
+    if ((name == "stdin" || name == "stdout" || name == "stderr") && isFolder(folder, "/dev"))
+      return name == "stdin" ? 0 : name == "stdout" ? 1 : 2;
+    std::error_code ec;
+    if (fs::symlink_status(path, ec).type() != fs::file_type::symlink) return -1;
+    fs::path text = fs::read_symlink(path, ec);
+    if (ec) return -1;
+    path = text.is_absolute() ? text : path.parent_path() / text;
+  }
+#else
+  // Windows has no such names.
+  (void)path;
+#endif
+  return -1;
+}
+
+/// A stream of its own onto what descriptor @p descriptor has open, which
+/// writes where that descriptor writes (at its offset, appending where it
+/// appends) and whose closing leaves the descriptor open. @return nullptr
+/// with errno set when the descriptor is not open for writing.
+std::FILE* openDescriptorCopy(int descriptor) {
+#ifndef _WIN32
+  // POSIX.
+  const int flags = ::fcntl(descriptor, F_GETFL);
+  if (flags < 0) return nullptr;
+  if ((flags & O_ACCMODE) == O_RDONLY) {
+    errno = EBADF;
+    return nullptr;
+  }
+  const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return nullptr;
+  std::FILE* file = ::fdopen(copy, "wb");
+  if (!file) {
+    const int error = errno;
+    ::close(copy);
+    errno = error;
+  }
+  return file;
+#else
+  (void)descriptor;
+  errno = EBADF;
+  return nullptr;
+#endif
+}
+
 /// A name for a temporary file: "~" and eight letters or digits, different
 /// on every call within a process and, with the time and the address of a
 /// local mixed in, most likely between processes too.
@@ -391,6 +562,14 @@ bool AtomicFile::planTarget() {
         return false;
     }
   }
+  // The standard output or another open descriptor of this process, named
+  // as such: written as a stream into whatever is open there, never
+  // replaced, as "-" writes to standard output.
+  descriptor_ = descriptorNamed(target);
+  if (descriptor_ >= 0) {
+    direct_ = true;
+    return true;
+  }
   const fs::file_status status = fs::status(target, ec);  // through links
   switch (status.type()) {
     case fs::file_type::directory: error_ = "is a folder"; return false;
@@ -426,10 +605,11 @@ bool AtomicFile::planTarget() {
 bool AtomicFile::open() {
   error_.clear();
   direct_ = false;
+  descriptor_ = -1;
   if (!planTarget()) return false;
   if (direct_) {
     errno = 0;
-    out_ = openDirect(path_);
+    out_ = descriptor_ >= 0 ? openDescriptorCopy(descriptor_) : openDirect(path_);
     if (!out_) {
       fail(errno);
       return false;

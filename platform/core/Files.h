@@ -22,6 +22,10 @@ enum class ReadResult { Ok, CannotOpen, ReadError };
 ReadResult readWholeFile(const std::string& path, std::string& out, std::size_t limit,
                          std::string* reason = nullptr);
 
+/// Reads standard input to its end into @p out, at most @p limit bytes,
+/// with the results and reasons of readWholeFile.
+ReadResult readStandardInput(std::string& out, std::size_t limit, std::string* reason = nullptr);
+
 /// A whole file's bytes, read-only, for one pass over a large file. Where
 /// the system allows, a regular file is mapped into memory instead of being
 /// copied into a buffer: no page of it is zero-filled or copied, and the
@@ -104,8 +108,12 @@ class AtomicFile {
   enum class Target {
     /// Named by the user (an output option, a save dialog, the settings
     /// file): a symbolic link is followed and the file it leads to is
-    /// replaced; a device or a pipe (/dev/stdout, a FIFO) is written as
-    /// it is, since it cannot be replaced, only fed.
+    /// replaced; a device or a pipe (a FIFO, /dev/null) is written as it
+    /// is, since it cannot be replaced, only fed. A name of one of this
+    /// process's open descriptors (/dev/stdout, /dev/stderr, /dev/fd/N,
+    /// /proc/self/fd/N) is written as a stream into what is open there,
+    /// whatever that is: a file that standard output appends to is
+    /// appended to, never replaced.
     Named,
     /// Made up by the program (a point's file): only a regular file of
     /// that name is replaced; a link, a pipe, a device or a folder in its
@@ -149,6 +157,7 @@ class AtomicFile {
   std::string error_;
   bool committed_ = false;
   bool direct_ = false;    ///< the target is a device or pipe: written as it is
+  int descriptor_ = -1;    ///< the open descriptor the target names, or -1
 };
 
 /// Writes @p bytes to @p path atomically. @return false with @p reason set on failure;

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <vector>
 
 #ifndef _WIN32
 // POSIX: signal handling and unlink.
@@ -67,13 +68,40 @@ void forgetTemporaryFile(int handle) {
 
 void removeTemporaryFilesOnSignals() {
 #ifndef _WIN32
-  // POSIX.
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  // POSIX: every signal whose default action ends the process, those of
+  // this system that others lack included; SIGKILL cannot be caught.
+  std::vector<int> ending = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                             SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                             SIGXCPU, SIGPROF, SIGVTALRM, SIGSYS};
+#ifdef SIGPOLL
+  ending.push_back(SIGPOLL);
+#endif
+#ifdef SIGSTKFLT
+  ending.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGPWR
+  ending.push_back(SIGPWR);
+#endif
+#ifdef SIGEMT
+  ending.push_back(SIGEMT);
+#endif
+#ifdef SIGLOST
+  ending.push_back(SIGLOST);
+#endif
+#ifdef SIGRTMIN
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) ending.push_back(signal);
+#endif
+  for (int signal : ending) {
+    // Only a signal left at its default: one that is ignored (as nohup or a
+    // background job leave SIGHUP and SIGINT) stays ignored, and one that
+    // has a handler already (a sanitizer's) keeps it.
     struct sigaction previous {};
-    if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
+    if (sigaction(signal, nullptr, &previous) != 0 || (previous.sa_flags & SA_SIGINFO) ||
+        previous.sa_handler != SIG_DFL)
+      continue;
     struct sigaction action {};
     action.sa_handler = onTerminatingSignal;
-    sigemptyset(&action.sa_mask);
+    sigfillset(&action.sa_mask);  // nothing else comes between the removals
     action.sa_flags = SA_RESTART;
     sigaction(signal, &action, nullptr);
   }

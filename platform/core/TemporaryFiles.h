@@ -17,12 +17,15 @@ int rememberTemporaryFile(const std::string& path);
 /// the file was renamed or removed.
 void forgetTemporaryFile(int handle);
 
-/// From now on SIGINT, SIGTERM and SIGHUP (each unless it is ignored, as
-/// nohup or a background job leave it) remove the remembered temporary
-/// files and then end the process as the signal would have. SIGXFSZ is
-/// ignored, so that a write past the file-size limit fails with its reason
-/// ("File too large") instead of ending the process. On Windows nothing
-/// changes.
+/// From now on every signal whose default action ends the process (SIGINT,
+/// SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU,
+/// SIGVTALRM, SIGPROF, SIGPOLL, the real-time signals, and the faults such
+/// as SIGSEGV and SIGABRT), each while it still has that default action,
+/// removes the remembered temporary files and then ends the process as the
+/// signal would have. A signal that is ignored (as nohup or a background
+/// job leave SIGHUP and SIGINT) stays ignored. SIGXFSZ is ignored, so that
+/// a write past the file-size limit fails with its reason ("File too
+/// large") instead of ending the process. On Windows nothing changes.
 void removeTemporaryFilesOnSignals();
 
 }  // namespace vestrane

@@ -304,11 +304,13 @@ TEST_F(CombineTest, SeparateFilesAreListedOnStandardOutput) {
   EXPECT_EQ(readFile(path("points/S2.tab")),
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n" + std::string(kSecondLines));
 
-  // A run without any checked row writes no file and lists nothing.
+  // A run without any checked row writes no file, lists nothing and fails.
   Result empty = tool({"--separate", "points", "--exclude", "grt", "--exclude", "bt",
                        "--exclude", "garnet", "worked.tab", "second.tab"});
-  EXPECT_EQ(empty.status, 0);
+  EXPECT_EQ(empty.status, 1);
   EXPECT_EQ(empty.out, "");
+  EXPECT_EQ(empty.err, "Error: no combinations to write (no point has a checked analysis)\n");
+  EXPECT_EQ(entries(path("points")), QStringList({"S1_r1.tab", "S2.tab"}));
 }
 
 TEST_F(CombineTest, SeparateFilesThatCannotBeWrittenFailTheRun) {
@@ -366,10 +368,12 @@ TEST_F(CombineTest, SaveOfATableWithoutRowsFailsAndWritesNothing) {
   EXPECT_EQ(toStdout.status, 1);
   EXPECT_EQ(toStdout.out, "");
   EXPECT_EQ(toStdout.err, "Error: can not write standard output (the table has no rows)\n");
-  // Combinations of no rows: an empty combined file, as the window writes it.
+  // Nor are combinations of no rows (the window writes the empty file the
+  // user confirmed).
   Result combined = tool({"-o", "comb.tab", "norows.tab"});
-  EXPECT_EQ(combined.status, 0);
-  EXPECT_EQ(readFile(path("comb.tab")), "");
+  EXPECT_EQ(combined.status, 1);
+  EXPECT_EQ(combined.err, "Error: no combinations to write (the table has no rows)\n");
+  EXPECT_FALSE(QFileInfo::exists(path("comb.tab")));
 }
 
 // -------------------------------------------------------------- settings
@@ -464,6 +468,32 @@ TEST_F(CombineTest, ATableThatCannotBeReadWritesNothing) {
   EXPECT_EQ(tool({"-"}, "").err, "Error: incorrect table format (less than two rows detected)!\n");
   EXPECT_EQ(entries(root),
             QStringList({"empty.tab", "noheader.tab", "oneline.tab", "out.tab", "test.ini", "worked.tab"}));
+}
+
+TEST_F(CombineTest, ARunWithNothingToWriteFailsAndKeepsTheEarlierFile) {
+  ASSERT_EQ(tool({"-o", "good.tab", "worked.tab"}).status, 0);
+  // Every analysis unchecked by its total (the sum of SiO2 here).
+  Result unchecked = tool({"--total-range", "1,000:2,000", "-o", "good.tab", "worked.tab"});
+  EXPECT_EQ(unchecked.status, 1);
+  EXPECT_EQ(unchecked.err,
+            "3 analyses unchecked, 0 without a number\n"
+            "Error: no combinations to write (no point has a checked analysis)\n");
+  EXPECT_EQ(readFile(path("good.tab")), kWorkedOut);
+  // Every line ignored: no rows at all; to standard output neither.
+  writeFile(path("ignored.tab"),
+            "Sample\tArea\tMineral\tAnalysis\r\n\tr1\tGrt\tan analysis of nobody\r\n");
+  const std::string ignored =
+      "Warning! Ignored lines with mineral analyses:\n2: Sample ID is not specified\n"
+      "Error: no combinations to write (the table has no rows)\n";
+  for (const QStringList& output :
+       {QStringList{"-o", "good.tab"}, QStringList{"-o", "-"}, QStringList{}}) {
+    Result r = tool(output + QStringList{"ignored.tab"});
+    EXPECT_EQ(r.status, 1) << output.join(' ').toStdString();
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, ignored);
+  }
+  EXPECT_EQ(readFile(path("good.tab")), kWorkedOut);
+  EXPECT_EQ(entries(root), QStringList({"good.tab", "ignored.tab", "test.ini", "worked.tab"}));
 }
 
 TEST_F(CombineTest, AnOutputThatCannotBeWrittenExitsWithOne) {

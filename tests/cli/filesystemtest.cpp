@@ -1,7 +1,8 @@
 // vestrane-combine against a hostile or unlucky file system: colliding point
-// names, protected files and their modes, links, FIFOs and devices, signals
-// and a file-size limit in the middle of a write, long names, inputs that
-// never end and paths through linked folders. Each run starts the tool
+// names, protected files and their modes, links, FIFOs, devices and open
+// descriptors as targets, signals, closed pipes and a file-size limit in the
+// middle of a write, long names, inputs that never end and paths through
+// linked folders. Each run starts the tool
 // through /bin/sh (for ulimit and setpriv), is bounded by a time-out, and
 // its exit status, signal, standard output and standard error are compared.
 
@@ -49,6 +50,10 @@ constexpr bool kSanitized = false;
 const char* kIni = "Sample=SAMPLE\r\nArea=AREA\r\nMineral=MINERAL\r\nAnalysis=ANALYSIS\r\nSelect=SELECT\r\n";
 const char* kHeader = "Select\tSample\tArea\tMineral\tAnalysis\r\n";
 const std::string kPrevious = "The file that was here before\r\n";
+
+/// Signals whose default action ends the process, as a run meets them.
+const int kDefaultSignals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1,
+                               SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGXFSZ};
 
 /// A table of one point S1/r1 with @p minerals minerals of @p analyses
 /// analyses each: analyses to the power of minerals combinations.
@@ -102,6 +107,7 @@ struct Launch {
   std::vector<std::string> wrapper;  ///< a command the tool runs under (setpriv ...)
   std::string input = "/dev/null";   ///< standard input
   std::string output;                ///< standard output, when not a file of the run's own
+  bool errorIntoClosedPipe = false;  ///< standard error a pipe that nobody reads
   /// Called again and again while the tool runs, with its process id.
   std::function<void(pid_t)> whileRunning;
 };
@@ -146,14 +152,21 @@ class FileSystemTest : public ::testing::Test {
     posix_spawn_file_actions_addopen(&files, 0, setup.input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, 1, outFile.c_str(),
                                      setup.output.empty() ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, 0644);
-    posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int closedPipe[2] = {-1, -1};
+    if (setup.errorIntoClosedPipe && ::pipe2(closedPipe, O_CLOEXEC) == 0) {
+      ::close(closedPipe[0]);
+      posix_spawn_file_actions_adddup2(&files, closedPipe[1], 2);
+    } else {
+      posix_spawn_file_actions_addopen(&files, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644);
+    }
     // The tool starts with the signals it may meet at their defaults, as
     // from a terminal, whatever this test program inherited.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t defaults, none;
     sigemptyset(&defaults);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) sigaddset(&defaults, s);
+    for (int s : kDefaultSignals) sigaddset(&defaults, s);
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &none);
@@ -163,6 +176,7 @@ class FileSystemTest : public ::testing::Test {
     const int spawned = posix_spawn(&pid, argv[0], &files, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&files);
     posix_spawnattr_destroy(&attributes);
+    if (closedPipe[1] >= 0) ::close(closedPipe[1]);
     if (spawned != 0) {
       o.err = "<did not start>";
       return o;
@@ -184,7 +198,7 @@ class FileSystemTest : public ::testing::Test {
     if (WIFEXITED(status)) o.status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) o.signal = WTERMSIG(status);
     if (setup.output.empty()) o.out = readFile(outFile);
-    o.err = readFile(errFile);
+    if (closedPipe[1] < 0) o.err = readFile(errFile);
     return o;
   }
 
@@ -323,6 +337,40 @@ TEST_F(FileSystemTest, NamedTargetsAreWrittenThroughLinksAndDevices) {
   EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
+TEST_F(FileSystemTest, OpenDescriptorsNamedAsTargetsAreWrittenAsStreams) {
+  // What the shell opened is written into where it stands, never replaced:
+  // "-o /dev/stdout >> log.tab" appends, as does a descriptor of its own.
+  writeFile(path("t.tab"), kTwoPoints);
+  const Outcome combined = tool({"t.tab"});
+  ASSERT_EQ(combined.status, 0);
+  writeFile(path("log.tab"), kPrevious);
+  const std::pair<const char*, std::vector<std::string>> runs[] = {
+      {"exec >>log.tab", {"t.tab", "-o", "/dev/stdout"}},
+      {"exec 3>>log.tab", {"t.tab", "-o", "/dev/fd/3"}},
+      {"exec 3>>log.tab", {"t.tab", "--save", "/proc/self/fd/3"}}};
+  for (const auto& [shell, args] : runs) {
+    Launch opened;
+    opened.shell = shell;
+    Outcome r = tool(args, opened);
+    EXPECT_EQ(r.status, 0) << shell;
+    EXPECT_EQ(r.err, "") << shell;
+  }
+  EXPECT_EQ(readFile(path("log.tab")), kPrevious + combined.out + combined.out + kTwoPoints);
+  // "{ echo HEAD; vestrane-combine ... --save /dev/stdout; ... } > all.tab":
+  // the tool writes on from where the group's output stands.
+  Launch group;
+  group.shell = "exec >all.tab; echo HEAD";
+  EXPECT_EQ(tool({"t.tab", "--save", "/dev/stdout"}, group).status, 0);
+  EXPECT_EQ(readFile(path("all.tab")), "HEAD\n" + kTwoPoints);
+  // A descriptor that is not open, or not for writing.
+  Outcome closed = tool({"t.tab", "-o", "/dev/fd/7"});
+  EXPECT_EQ(closed.status, 1);
+  EXPECT_EQ(closed.err, "Error: can not write /dev/fd/7 (Bad file descriptor)\n");
+  EXPECT_EQ(tool({"t.tab", "-o", "/dev/stdin"}).err,
+            "Error: can not write /dev/stdin (Bad file descriptor)\n");
+  EXPECT_EQ(names(root), (std::vector<std::string>{"all.tab", "log.tab", "t.tab", "test.ini"}));
+}
+
 TEST_F(FileSystemTest, PointFilesAreNeverWrittenThroughLinksFifosOrDevices) {
   // Three points; the first's name is a link to a file outside the folder,
   // the second's a FIFO, the third's a device (where this user may make
@@ -363,9 +411,11 @@ TEST_F(FileSystemTest, SignalsDuringAWriteLeaveNoTemporaryFile) {
   writeFile(path("t.tab"), tableOfOnePoint(6, 10));
   writeFile(path("out.tab"), kPrevious);
   const std::vector<std::string> before = names(root);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signal : kDefaultSignals) {
+    if (signal == SIGPIPE || signal == SIGXFSZ) continue;  // ignored by the tool
     bool sent = false;
     Launch interrupted;
+    interrupted.shell = "ulimit -c 0";  // no core file from SIGQUIT or SIGXCPU
     interrupted.whileRunning = [&](pid_t pid) {
       if (!sent && names(root).size() > before.size()) {
         ::kill(pid, signal);
@@ -378,6 +428,24 @@ TEST_F(FileSystemTest, SignalsDuringAWriteLeaveNoTemporaryFile) {
     EXPECT_EQ(names(root), before) << "signal " << signal;
     EXPECT_EQ(readFile(path("out.tab")), kPrevious);
   }
+
+  // A signal ignored when the tool starts (as nohup leaves SIGHUP) stays
+  // ignored: the write goes on to its end.
+  bool sent = false;
+  Launch ignoring;
+  ignoring.shell = "trap '' USR1";
+  ignoring.whileRunning = [&](pid_t pid) {
+    if (!sent && names(root).size() > before.size()) {
+      ::kill(pid, SIGUSR1);
+      sent = true;
+    }
+  };
+  Outcome r = tool({"t.tab", "-o", "out.tab"}, ignoring);
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(names(root), before);
+  EXPECT_GT(fs::file_size(path("out.tab")), std::uintmax_t{100} << 20);
 }
 
 TEST_F(FileSystemTest, AFileSizeLimitEndsTheWriteWithItsMessage) {
@@ -391,6 +459,16 @@ TEST_F(FileSystemTest, AFileSizeLimitEndsTheWriteWithItsMessage) {
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Error: can not write " + path("out.tab") + " (File too large)\n");
+  EXPECT_EQ(readFile(path("out.tab")), kPrevious);
+  EXPECT_EQ(names(root), (std::vector<std::string>{"out.tab", "t.tab", "test.ini"}));
+
+  // The same with the message going into a pipe that nobody reads any more,
+  // as in "( vestrane-combine ... 2>&1 >/dev/null ) | true": the message
+  // cannot be written, the run still cancels its file and fails.
+  limited.errorIntoClosedPipe = true;
+  Outcome unheard = tool({"t.tab", "-o", "out.tab"}, limited);
+  EXPECT_EQ(unheard.signal, 0);
+  EXPECT_EQ(unheard.status, 1);
   EXPECT_EQ(readFile(path("out.tab")), kPrevious);
   EXPECT_EQ(names(root), (std::vector<std::string>{"out.tab", "t.tab", "test.ini"}));
 }

@@ -14,6 +14,7 @@
 
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
+#include "combine/TotalFilter.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeUpdate.h"
 #include "settings/Settings.h"
@@ -335,6 +336,30 @@ TEST_F(HostileInputTest, HeaderOnlyFile) {
   EXPECT_TRUE(services.messages.empty());
   EXPECT_EQ(table.rowCount(), kEarlierRows);
   EXPECT_EQ(table.caption(table.columnCount() - 1), "MgO");
+  expectEarlierIntact();
+}
+
+// ------------------------------------------------------------------ numbers
+
+TEST_F(HostileInputTest, NumbersBeyondWhatADoubleHolds) {
+  // Hundreds of zeros after the separator: too small for a double, so zero;
+  // hundreds of digits before it: too large, so infinite.
+  const std::string tiny = "0." + std::string(400, '0') + "1";
+  const std::string huge = "1" + std::string(400, '0');
+  ASSERT_TRUE(load("Sample\tArea\tMineral\tAnalysis\tTotal\r\n"
+                   "S1\tr1\tGrt\ttiny total\t" + tiny + "\r\n"
+                   "S1\tr1\tGrt\tnegative tiny total\t-" + tiny + "\r\n"
+                   "S1\tr1\tGrt\thuge total\t" + huge + "\r\n"));
+  ASSERT_EQ(table.rowCount(), kEarlierRows + 3);
+  TotalRange range;
+  ASSERT_TRUE(parseTotalRange("-" + tiny + ":1", range.lowest, range.highest));
+  EXPECT_EQ(range.lowest, 0.0);
+  EXPECT_EQ(range.highest, 1.0);
+  range.column = defaultTotalColumn(table);
+  // The earlier rows have no total; of the new ones only the huge is out.
+  const TotalFilterResult result = bench.uncheckByTotal(range, false);
+  EXPECT_EQ(result.changedRows, std::vector<int>{kEarlierRows + 2});
+  EXPECT_EQ(result.withoutNumber, 2);
   expectEarlierIntact();
 }
 

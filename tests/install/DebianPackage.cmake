@@ -1,6 +1,7 @@
 # The Debian package: made by CPack into a temporary folder, it holds the
 # files of the installation under /usr, names its version and section, and
-# depends on the libraries' packages worked out from the programs.
+# depends on the libraries' packages worked out from the programs; lintian
+# finds no fault in it.
 include(${CMAKE_CURRENT_LIST_DIR}/InstallTestSupport.cmake)
 
 set(out ${ROOT}/package)
@@ -42,3 +43,22 @@ foreach(dependency libc6 libqt6core6 libqt6widgets6 qt6-qpa-plugins)
     message(FATAL_ERROR "the package does not depend on ${dependency}:\n${fields_out}")
   endif()
 endforeach()
+
+# Debian's policy, as lintian checks it: no error and no warning, and, in a
+# build with Debian's hardening flags, none of its remarks on relocations and
+# position-independent code. Its other informational remarks and the
+# package's own overrides are shown too.
+if(LINTIAN)
+  run(lintian ${LINTIAN} --display-info --show-overrides --tag-display-limit 0 ${debs})
+  message(STATUS "lintian ${debs}: ${lintian_status}\n${lintian_out}${lintian_err}")
+  string(REGEX MATCHALL "(^|\n)[EW]: [^\n]*" faults "${lintian_out}")
+  if(faults OR NOT lintian_status EQUAL 0)
+    message(FATAL_ERROR "lintian finds errors or warnings in the package:\n${lintian_out}${lintian_err}")
+  endif()
+  # (Its remark on fortified functions is left aside: it is a guess from the
+  # library calls, and a program whose buffers' sizes are known only at run
+  # time calls no checked variant however it was built.)
+  if(HARDENED AND lintian_out MATCHES "hardening-no-(bindnow|pie|relro)[^\n]*")
+    message(FATAL_ERROR "a program of the package is not hardened: ${CMAKE_MATCH_0}")
+  endif()
+endif()

@@ -1,6 +1,6 @@
 # Installs the build into PREFIX (a temporary folder) and checks that it
 # holds exactly the files listed in EXPECTED: everything the program needs,
-# and nothing else. The other install tests work on this installation.
+# and nothing else; the programs carry no library search path. The other install tests work on this installation.
 include(${CMAKE_CURRENT_LIST_DIR}/InstallTestSupport.cmake)
 
 file(REMOVE_RECURSE ${ROOT})
@@ -11,6 +11,15 @@ endif()
 files_under(${PREFIX} installed)
 expected_files(expected)
 expect_equal("installed files" "${installed}" "${expected}")
+
+# The programs find the system's libraries as every other program does: no
+# search path of their own is written into them.
+if(ELF)
+  foreach(program Vestrane vestrane-combine)
+    file(READ_ELF ${PREFIX}/bin/${program} RPATH rpath RUNPATH runpath)
+    expect_equal("${program}'s RPATH and RUNPATH" "${rpath}${runpath}" "")
+  endforeach()
+endif()
 
 # The shipped defaults are the source's (install.programs runs the programs).
 expect_same_file(${PREFIX}/share/vestrane/Vestrane.ini ${SOURCE_DIR}/app/Vestrane.ini)

@@ -1,4 +1,4 @@
-# The installed desktop entry, AppStream metadata, MIME type and manual page,
+# The installed desktop entry, AppStream metadata, icons and manual pages,
 # checked by the desktop's own tools.
 include(${CMAKE_CURRENT_LIST_DIR}/InstallTestSupport.cmake)
 
@@ -9,10 +9,23 @@ expect_equal("desktop-file-validate's exit status" "${desktop_status}" 0)
 expect_equal("desktop-file-validate's remarks" "${desktop_out}${desktop_err}" "")
 file(STRINGS ${entry} exec REGEX "^(Exec|Icon|MimeType)=")
 expect_equal("the entry's program, icon and types" "${exec}"
-             "Exec=Vestrane %F;Icon=${APP_ID};MimeType=text/tab-separated-values\;")
+             "Exec=Vestrane %F;Icon=${APP_ID};MimeType=text/tab-separated-values\;text/plain\;")
 if(NOT EXISTS ${PREFIX}/share/icons/hicolor/scalable/apps/${APP_ID}.svg)
   message(FATAL_ERROR "the icon ${APP_ID}.svg is not installed")
 endif()
+# Each PNG icon is as large as its folder says (the width and height of a
+# PNG stand at bytes 16 to 23, in its header chunk).
+foreach(size IN LISTS ICON_SIZES)
+  set(png ${PREFIX}/share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
+  file(READ ${png} header LIMIT 24 HEX)
+  string(SUBSTRING "${header}" 0 16 signature)
+  expect_equal("${png}: PNG signature" "${signature}" "89504e470d0a1a0a")
+  string(SUBSTRING "${header}" 32 8 width)
+  string(SUBSTRING "${header}" 40 8 height)
+  math(EXPR width "0x${width}")
+  math(EXPR height "0x${height}")
+  expect_equal("${png}: width x height" "${width}x${height}" "${size}x${size}")
+endforeach()
 
 set(metadata ${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml)
 run(appstream ${APPSTREAMCLI} validate --no-net ${metadata})
@@ -23,25 +36,29 @@ if(NOT text MATCHES "<release version=\"${VERSION}\" date=\"[0-9-]+\"/>")
   message(FATAL_ERROR "${metadata} names no release ${VERSION}")
 endif()
 
-# *.tab files are TAB-separated text for the desktop.
-if(UPDATE_MIME_DATABASE)
-  set(mime ${ROOT}/mime)
-  file(REMOVE_RECURSE ${mime})
-  file(COPY ${PREFIX}/share/mime/packages DESTINATION ${mime})
-  run(mime ${UPDATE_MIME_DATABASE} ${mime})
-  expect_equal("update-mime-database's exit status" "${mime_status}" 0)
-  file(STRINGS ${mime}/globs2 globs REGEX ":\\*\\.tab$")
-  expect_equal("the glob for *.tab" "${globs}" "50:text/tab-separated-values:*.tab")
-endif()
-
-# The manual page shows the batch tool's options.
+# The manual pages, compressed where gzip is at hand, show the programs'
+# options and the settings files.
 if(MANUAL)
-  file(READ ${PREFIX}/share/man/man1/vestrane-combine.1 manual)
-  foreach(piece ".TH VESTRANE-COMBINE \"1\"" ".SH SYNOPSIS" "\\-\\-print\\-settings" "\\-\\-separate"
-          "~/.config")
-    string(FIND "${manual}" "${piece}" at)
-    if(at EQUAL -1)
-      message(FATAL_ERROR "the manual page lacks ${piece}")
+  foreach(page vestrane-combine Vestrane)
+    set(file ${PREFIX}/share/man/man1/${page}.1)
+    if(GZIP)
+      run(unpacked ${GZIP} -dc ${file}.gz)
+      expect_equal("gzip -dc ${file}.gz: exit status" "${unpacked_status}" 0)
+      set(manual "${unpacked_out}")
+    else()
+      file(READ ${file} manual)
     endif()
+    string(TOUPPER ${page} title)
+    if(page STREQUAL Vestrane)
+      set(pieces "\\-\\-help" "FILE" "~/.config/Vestrane/Vestrane.ini" ".BR vestrane-combine (1)")
+    else()
+      set(pieces "\\-\\-print\\-settings" "\\-\\-separate" "~/.config" ".BR Vestrane (1)")
+    endif()
+    foreach(piece ".TH ${title} \"1\"" ".SH SYNOPSIS" ${pieces})
+      string(FIND "${manual}" "${piece}" at)
+      if(at EQUAL -1)
+        message(FATAL_ERROR "the manual page ${page}.1 lacks ${piece}:\n${manual}")
+      endif()
+    endforeach()
   endforeach()
 endif()
