@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include "app/core/Workbench.h"
+#include "combine/GenerationRun.h"
 #include "combine/PointsOverview.h"
 #include "combine/RunPoints.h"
 #include "combine/TotalFilter.h"
@@ -382,13 +383,12 @@ bool loadStandardInput(Workbench& bench, Console& console) {
 
 /// Writes every combination of the run into one file, or to standard output
 /// for "-". @return the exit status.
-int writeCombined(Workbench& bench, const Options& o, Console& console, Progress* progress) {
-  // A run the engine refuses (too many combinations) was reported by the
-  // engine; a failed write is reported here.
+int writeCombined(GenerationRun& run, const Options& o, Console& console) {
   if (o.target == kStandardStream) {
     StandardOutputSink sink;
-    GenerateResult result = bench.generateCombined(sink, progress);
+    GenerateResult result = run.combined(sink);
     console.clearProgress();
+    for (const std::string& message : result.messages) console.message(message);
     errno = 0;
     if (result.writeFailed || (result.ok && std::fflush(stdout) != 0)) {
       const std::string reason = result.writeFailed ? sink.error() : systemReason(errno);
@@ -397,34 +397,20 @@ int writeCombined(Workbench& bench, const Options& o, Console& console, Progress
     }
     return result.ok ? kExitOk : kExitFailed;
   }
-
-  AtomicFile file(o.target);
-  if (!file.open()) {
-    console.message(cannotWriteMessage(o.target, file.error()));
-    return kExitFailed;
-  }
-  FileSink sink(file);
-  GenerateResult result = bench.generateCombined(sink, progress);
+  GenerateResult result = run.combinedFile(o.target);
   console.clearProgress();
-  if (!result.ok) {
-    if (result.writeFailed) console.message(cannotWriteMessage(o.target, sink.error()));
-    file.cancel();
-    return kExitFailed;
-  }
-  if (!file.commit()) {
-    console.message(cannotWriteMessage(o.target, file.error()));
-    return kExitFailed;
-  }
-  return kExitOk;
+  for (const std::string& message : result.messages) console.message(message);
+  return result.ok ? kExitOk : kExitFailed;
 }
 
-int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress* progress) {
+int writeSeparate(GenerationRun& run, const Options& o, Console& console) {
   if (!directoryExists(o.target)) {
     console.message(cannotWriteMessage(o.target, "folder not found"));
     return kExitFailed;
   }
-  GenerateResult result = bench.generateSeparate(o.target, progress);
+  GenerateResult result = run.separate(o.target);
   console.clearProgress();
+  for (const std::string& message : result.messages) console.message(message);
 
   std::string listing;
   for (const std::string& name : result.filesWritten) listing += name + "\n";
@@ -565,12 +551,16 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
 
   if (o.output != Output::Save && !hasCombinations(bench, console)) return kExitFailed;
 
+  if (o.output == Output::Save) return writeTable(bench, o, console);
   TerminalProgress terminalProgress(console, o.output == Output::Combined);
-  Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;
+  // The run moves the point as the window's does; here nobody looks at it.
+  PointState point = bench.point();
+  GenerationRun run(bench.table(), point, bench.selectedRow(),
+                    console.isTerminal() ? &terminalProgress : nullptr);
   switch (o.output) {
-    case Output::Combined: return writeCombined(bench, o, console, progress);
-    case Output::Separate: return writeSeparate(bench, o, console, progress);
-    case Output::Save: return writeTable(bench, o, console);
+    case Output::Combined: return writeCombined(run, o, console);
+    case Output::Separate: return writeSeparate(run, o, console);
+    case Output::Save: break;
   }
   return kExitFailed;
 }

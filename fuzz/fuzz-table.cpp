@@ -207,7 +207,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (total <= 20000) {
     StringSink sink;
-    GenerateResult result = bench.generateCombined(sink);
+    PointState point = bench.point();
+    GenerateResult result = GenerationRun(bench.table(), point, bench.selectedRow()).combined(sink);
     FUZZ_CHECK(result.ok);
     FUZZ_CHECK(countLines(sink.text) == static_cast<std::size_t>(result.lines) + 1);
   }

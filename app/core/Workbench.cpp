@@ -1,14 +1,9 @@
 #include "app/core/Workbench.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdint>
 #include <new>
 #include <stdexcept>
 #include <unordered_set>
 
-#include "combine/BackgroundSink.h"
-#include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
 #include "platform/core/Files.h"
@@ -16,15 +11,6 @@
 #include "table/TableWriter.h"
 
 namespace vestrane {
-
-namespace {
-
-/// The lines a run writes, as a progress total.
-long long progressTotal(const BigCount& lines) {
-  return static_cast<long long>(std::min<std::uint64_t>(lines.toUInt64(), LLONG_MAX));
-}
-
-}  // namespace
 
 Workbench::Workbench(Settings& settings, Services& services) : settings_(settings), services_(services) {
   renewReader();
@@ -60,8 +46,8 @@ void Workbench::reportWriteError(const std::string& path, const std::string& rea
   services_.showMessage(cannotWriteMessage(path, reason));
 }
 
-void Workbench::showMessages(const TableReadResult& result) {
-  for (const std::string& message : result.messages) services_.showMessage(message);
+void Workbench::showMessages(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) services_.showMessage(message);
 }
 
 // ------------------------------------------------------------------ loading
@@ -94,7 +80,7 @@ void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
 
 bool Workbench::appendTableFile(const std::string& path) {
   const TableReadResult result = readTableFile(*reader_, path, mapTableFiles_);
-  showMessages(result);
+  showMessages(result.messages);
   if (result.status == TableReadStatus::NotRead) return false;
   selectFirstRow();
   if (!result.read()) return false;
@@ -119,7 +105,7 @@ bool Workbench::ParseTableText(std::string& text, const std::string& source) {
 
 bool Workbench::parseText(std::string& text) {
   const TableReadResult result = reader_->ParseTableText(text);
-  showMessages(result);
+  showMessages(result.messages);
   selectFirstRow();
   return result.read();
 }
@@ -389,185 +375,40 @@ void Workbench::takeStep(bool back) {
 // -------------------------------------------------------------- generating
 
 void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress) {
-  if (allAtOnce) {
-    if (separateFiles) {
-      GenerateResult result = generateSeparate(settings_.path, progress);
-      if (!result.ok && !result.cancelled) return;
-      // A cancelled run says which files it finished: they stay.
-      std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
-      for (const std::string& name : result.filesWritten) message += "\r\n" + name;
-      services_.showMessage(message);
-      return;
-    }
-    std::vector<RunPoint> points = runPoints(table_);
-    if (!checkRunCounts(points)) return;
-    FileDialogRequest request;
-    request.initialDir = saveDialogInitialDir;
-    request.proposedName = kCombinedFileName;
-    request.overwritePrompt = true;
-    std::string path;
-    if (!services_.askSaveFile(request, path)) {
-      // Nothing is written; the point shown afterwards is the one a
-      // completed run would have left.
-      if (selectedRow_ < 0 && !points.empty()) enterPoint(points.back());
-      finishRun();
-      return;
-    }
-    AtomicFile file(path);
-    if (!file.open()) {
-      reportWriteError(path, file.error());
-      return;
-    }
-    FileSink sink(file);
-    GenerateResult result = generateCombined(sink, progress);
-    if (!result.ok) {
-      // A cancelled run or a failed write drops the file with `file`.
-      if (result.writeFailed) reportWriteError(path, file.error());
-      return;
-    }
-    if (!file.commit()) reportWriteError(path, file.error());
+  GenerationRun run(table_, point_, selectedRow_, progress);
+  if (allAtOnce && separateFiles) {
+    GenerateResult result = run.separate(settings_.path);
+    // A failed write is said before the point follows the run.
+    showMessages(result.messages);
+    if (result.movedPoint) notifyPoint();
+    if (!result.ok && !result.cancelled) return;
+    // A cancelled run says which files it finished: they stay.
+    std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
+    for (const std::string& name : result.filesWritten) message += "\r\n" + name;
+    services_.showMessage(message);
     return;
   }
-
-  if (!point_.count.atLeastTwo()) {
-    services_.showMessage(kMsgLessThan2);
-    return;
-  }
-  if (!point_.count.fitsInt32()) {
-    services_.showMessage("Error: too many combinations (" + point_.countText + ")!");
+  const std::string refusal = allAtOnce ? run.runRefusal() : run.pointRefusal();
+  if (!refusal.empty()) {
+    services_.showMessage(refusal);
     return;
   }
   FileDialogRequest request;
   request.initialDir = saveDialogInitialDir;
-  request.proposedName = pointFileName(point_.sample, point_.area);
+  request.proposedName = allAtOnce ? kCombinedFileName : pointFileName(point_.sample, point_.area);
   request.overwritePrompt = true;
   std::string path;
-  if (!services_.askSaveFile(request, path)) return;
-  generateSinglePoint(path, progress);
-}
-
-GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress* progress) {
-  GenerateResult result;
-  AtomicFile file(path);
-  if (!file.open()) {
-    services_.showMessage(cannotWriteFileMessage(path, file.error()));
-    result.ok = false;
-    result.writeFailed = true;
-    return result;
-  }
-  FileSink sink(file);
-  BackgroundSink background(sink);
-  CombinationWriter writer(table_, background, progress);
-  if (progress) progress->begin(progressTotal(overviewOfPoint(table_, point_).lines));
-  bool ok = writer.GeneratePoint(point_, true) && writer.flush() && background.finish();
-  result.lines = writer.linesWritten();
-  result.points = 1;
-  if (writer.cancelled()) {
-    result.ok = false;
-    result.cancelled = true;
-    return result;
-  }
-  if (!ok || !file.commit()) {
-    reportWriteError(path, file.error());
-    result.ok = false;
-    result.writeFailed = true;
-  }
-  return result;
-}
-
-bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
-  for (const RunPoint& p : points) {
-    ComboCount count = pointComboCount(table_, p.point);
-    if (!count.fitsInt32()) {
-      services_.showMessage("Error: too many combinations (" + count.toDecimal() + ") at sample " +
-                            std::string(p.sample) + ", area " + std::string(p.area) + "!");
-      return false;
-    }
-  }
-  return true;
-}
-
-void Workbench::enterPoint(const RunPoint& p) { makePointCurrent(table_, point_, p.point); }
-
-void Workbench::finishRun() {
-  if (selectedRow_ >= 0 && selectedRow_ < table_.rowCount() && !point_.belongs(table_, selectedRow_))
-    makePointCurrent(table_, point_, table_.cell(selectedRow_, ColSample),
-                     table_.cell(selectedRow_, ColArea));
-  notifyPoint();
-}
-
-GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
-  GenerateResult result;
-  std::vector<RunPoint> points = runPoints(table_);
-  if (!checkRunCounts(points)) {
-    result.ok = false;
-    return result;
-  }
-  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
-  // The file is written in the background while the points are generated.
-  BackgroundSink background(sink);
-  CombinationWriter writer(table_, background, progress);
-  const auto total = static_cast<long long>(points.size());
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    enterPoint(points[i]);
-    writer.setPointProgress(static_cast<long long>(i), total);
-    if (!writer.GeneratePoint(point_, i == 0)) break;
-    ++result.points;
-  }
-  bool flushed = !writer.cancelled() && writer.flush() && background.finish();
-  result.lines = writer.linesWritten();
-  result.cancelled = writer.cancelled();
-  result.writeFailed = writer.failed() || (!result.cancelled && !flushed);
-  result.ok = !result.cancelled && !result.writeFailed;
-  if (result.ok || result.cancelled)
-    finishRun();
-  else
+  if (!services_.askSaveFile(request, path)) {
+    if (!allAtOnce) return;
+    // Nothing is written; the point shown afterwards is the one a
+    // completed run would have left.
+    run.passOver();
     notifyPoint();
-  return result;
-}
-
-GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* progress) {
-  GenerateResult result;
-  std::vector<RunPoint> points = runPoints(table_);
-  if (!checkRunCounts(points)) {
-    result.ok = false;
-    return result;
+    return;
   }
-  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
-  const auto total = static_cast<long long>(points.size());
-  RunFileNames names;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    enterPoint(points[i]);
-    std::string name = names.take(pointFileName(points[i].sample, points[i].area));
-    std::string path = joinPath(folder, name);
-    AtomicFile file(path, AtomicFile::Target::Generated);
-    if (!file.open()) {
-      // A file that cannot be created is skipped; the window says nothing.
-      result.filesSkipped.push_back({name, file.error()});
-      continue;
-    }
-    FileSink sink(file);
-    CombinationWriter writer(table_, sink, progress);
-    writer.setPointProgress(static_cast<long long>(i), total, result.lines);
-    bool ok = writer.GeneratePoint(point_, true) && writer.flush();
-    result.lines += writer.linesWritten();
-    if (writer.cancelled()) {
-      result.ok = false;
-      result.cancelled = true;
-      break;
-    }
-    if (!ok || !file.commit()) {
-      reportWriteError(path, file.error());
-      result.ok = false;
-      result.writeFailed = true;
-      notifyPoint();
-      return result;
-    }
-    ++result.points;
-    result.filesWritten.push_back(name);
-  }
-  finishRun();
-  return result;
+  GenerateResult result = allAtOnce ? run.combinedFile(path) : run.currentPoint(path);
+  if (result.movedPoint) notifyPoint();
+  showMessages(result.messages);
 }
 
 }  // namespace vestrane

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/core/UndoHistory.h"
+#include "combine/GenerationRun.h"
 #include "combine/Points.h"
 #include "combine/PointsOverview.h"
-#include "combine/RunPoints.h"
 #include "combine/TotalFilter.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Services.h"
@@ -29,7 +29,6 @@ namespace vestrane {
 inline constexpr const char* kCaptionPlain = "Vestrane";
 inline constexpr const char* kCaptionNotSaved = "Vestrane - <Not saved>";
 inline constexpr const char* kCombinedFileName = "AllComb.tab";
-inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
 inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
 
@@ -51,23 +50,6 @@ class WorkbenchObserver {
   /// The user changed the table or its checked flags, or a change was
   /// undone or redone: the undo commands and the points follow.
   virtual void tableEdited() {}
-};
-
-/// A point's file that a run could not create, and the system's reason.
-struct SkippedFile {
-  std::string name;  ///< without folder
-  std::string reason;
-};
-
-/// Outcome of a generation run.
-struct GenerateResult {
-  bool ok = true;               ///< no error, not cancelled
-  bool cancelled = false;
-  bool writeFailed = false;     ///< the output could not be written (reason in the sink)
-  std::vector<std::string> filesWritten;  ///< separate files, names without folder
-  std::vector<SkippedFile> filesSkipped;  ///< separate files that could not be created
-  long long points = 0;
-  long long lines = 0;
 };
 
 class Workbench {
@@ -154,26 +136,17 @@ class Workbench {
   void loadDroppedFiles(const std::vector<std::string>& paths);
 
   // ---- generating
-  /// "Generate Combinations" with the states of "All at once" and "Separate files".
+  /// "Generate Combinations" with the states of "All at once" and "Separate
+  /// files": the dialogs and messages of a GenerationRun over the table.
   void generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
-  /// The current point into @p path.
-  GenerateResult generateSinglePoint(const std::string& path, Progress* progress = nullptr);
-  /// Every point into one combined text (header once).
-  GenerateResult generateCombined(ByteSink& sink, Progress* progress = nullptr);
-  /// Every point into a file of its own in @p folder.
-  GenerateResult generateSeparate(const std::string& folder, Progress* progress = nullptr);
 
  private:
-  /// Refuses a run whose points have more combinations than 32 bits count.
-  bool checkRunCounts(const std::vector<RunPoint>& points);
-  void enterPoint(const RunPoint& p);
-  void finishRun();
   void selectFirstRow();
   void setCaption(const std::string& caption);
   void setWorkDirectory(const std::string& folder);
   void reportWriteError(const std::string& path, const std::string& reason);
-  /// Shows what a read of table text found, in order.
-  void showMessages(const TableReadResult& result);
+  /// Shows what a reader or a run found, in order.
+  void showMessages(const std::vector<std::string>& messages);
   /// ParseTableText without the guard against memory running out.
   bool parseText(std::string& text);
   /// Runs @p read, which appends to the table and selects its first row.

@@ -25,6 +25,7 @@
 using namespace vestrane;
 using namespace std::string_literals;
 using vestrane::testing::FakeServices;
+using vestrane::testing::RunOver;
 using vestrane::testing::readBytes;
 using vestrane::testing::TempDir;
 using vestrane::testing::writeBytes;
@@ -385,7 +386,7 @@ TEST_F(HostileInputTest, NamesMadeOnlyOfReplacedCharacters) {
   const std::string out = dir.file("out");
   std::filesystem::create_directory(out);
   services.messages.clear();
-  GenerateResult result = bench.generateSeparate(out);
+  GenerateResult result = RunOver(bench)->separate(out);
   ASSERT_TRUE(result.ok);
   const std::string dashes(12, '-');
   EXPECT_EQ(result.filesWritten,
