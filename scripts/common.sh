@@ -12,6 +12,7 @@ BUILD="${VESTRANE_BUILD_DIR:-$ROOT/build}"
 # type; dpkg-dev and file let CPack work out the Debian package's dependencies.
 PACKAGES=(cmake ninja-build g++ pkg-config python3
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+          libquazip1-qt6-dev libexpat1-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           clang-14 libclang-rt-14-dev
           help2man desktop-file-utils appstream shared-mime-info dpkg-dev file)
