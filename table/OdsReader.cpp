@@ -175,6 +175,7 @@ void OdsContentParser::startElement(std::string_view name, const char** attribut
     rowRepeat_ = repeatAttribute(attributes, "number-rows-repeated");
     runs_.clear();
     rowBytes_ = 0;
+    rowFormulasWithoutValue_ = 0;
     column_ = 0;
   } else if (inRow_ && (name == "table-cell" || name == "covered-table-cell")) {
     startCell(attributes, name == "covered-table-cell");
@@ -191,6 +192,7 @@ void OdsContentParser::startCell(const char** attributes, bool covered) {
   value_.clear();
   cellRepeat_ = repeatAttribute(attributes, "number-columns-repeated");
   if (covered) return;
+  hasFormula_ = attributeValue(attributes, "formula") != nullptr;
   const char* type = attributeValue(attributes, "value-type");
   if (!type) return;
   valueType_ = type;
@@ -220,6 +222,8 @@ void OdsContentParser::characters(std::string_view text) {
 void OdsContentParser::finishCell() {
   inCell_ = false;
   std::string text;
+  const bool formula = hasFormula_;
+  hasFormula_ = false;
   if (covered_) {
     // The merged cell's value stands in its first cell only.
   } else if (valueType_ == "float" || valueType_ == "percentage" || valueType_ == "currency") {
@@ -240,6 +244,10 @@ void OdsContentParser::finishCell() {
   } else {
     text = hasParagraph_ || value_.empty() ? text_ : value_;
   }
+  // A formula keeps its last result as the cell's value; one written
+  // without it (by a program that does not calculate) has none to give.
+  if (text.empty() && formula && valueType_.empty())
+    rowFormulasWithoutValue_ = saturatedAdd(rowFormulasWithoutValue_, cellRepeat_);
   if (!text.empty()) {
     if (column_ >= kMaxSheetColumns) {
       refuse("damaged workbook: more than " + std::to_string(kMaxSheetColumns) +
@@ -275,6 +283,11 @@ void OdsContentParser::finishRow() {
         }
       }
     }
+  }
+  if (rowFormulasWithoutValue_ != 0) {
+    const long long most = static_cast<long long>(static_cast<std::size_t>(-1) / 4);
+    const double count = static_cast<double>(rowFormulasWithoutValue_) * static_cast<double>(rowRepeat_);
+    out_.formulasWithoutValue += count > static_cast<double>(most) ? most : static_cast<long long>(count);
   }
   row_ = saturatedAdd(row_, rowRepeat_);
 }

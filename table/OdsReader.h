@@ -63,6 +63,7 @@ class OdsContentParser : public XmlParser {
   bool inRow_ = false;
   std::vector<Run> runs_;  ///< the row's cells with values
   std::size_t rowBytes_ = 0;
+  std::size_t rowFormulasWithoutValue_ = 0;
   std::size_t column_ = 0;
 
   bool inCell_ = false;
@@ -74,6 +75,7 @@ class OdsContentParser : public XmlParser {
   std::string valueType_, value_;
   std::string text_;
   bool hasParagraph_ = false;
+  bool hasFormula_ = false;
 };
 
 /// Reads content.xml of the spreadsheet in @p zip.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "WorkbookFiles.h"
@@ -237,6 +239,35 @@ TEST(OdsReaderTest, CellsRepeatsAndHiddenSheets) {
       kLimit, out, reason));
   EXPECT_EQ(reason, "larger than 1 MiB");
   EXPECT_TRUE(out.sheets.empty());
+}
+
+// Workbooks as spreadsheet libraries write them (tests/data/workbooks/
+// make_workbooks.py): both give the same sheets.
+TEST(ZipWorkbookTest, WorkbooksWrittenByOtherProgramsReadAlike) {
+  for (const char* name : {"analyses.xlsx", "analyses.ods"}) {
+    SCOPED_TRACE(name);
+    std::ifstream in(std::string(VESTRANE_SOURCE_DIR) + "/tests/data/workbooks/" + name, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    ASSERT_FALSE(bytes.str().empty());
+    Workbook book = readOk(bytes.str());
+    ASSERT_EQ(book.sheets.size(), 3u);
+    EXPECT_EQ(book.sheets[0].name, "Info");
+    EXPECT_EQ(book.sheets[0].text, "Microprobe session March 2026\r\nOperator: K. Sand\r\n");
+    EXPECT_FALSE(book.sheets[0].hidden);
+    EXPECT_EQ(book.sheets[1].name, "Grt");
+    EXPECT_FALSE(book.sheets[1].hidden);
+    EXPECT_EQ(book.sheets[1].text,
+              "Garnet analyses\t\t\t\t\t\t\r\n"
+              "Sample\tPoint\tMineral\tComment\tSiO2\tAl2O3\tDate\r\n"
+              "MP-12A\tA1\tGrt\tcore\t37.04\t20.86\t2026-03-15\r\n"
+              "MP-12A\tA1\tGrt\trim\t40.26702\t<0.01\t2026-03-15 14:05:30\r\n"
+              "MP-17\tC2\tGrt\tsum\t\t\t\r\n");
+    EXPECT_EQ(book.sheets[2].name, "Old");
+    EXPECT_TRUE(book.sheets[2].hidden);
+    EXPECT_EQ(book.sheets[2].text, "Sample\tMineral\r\n");
+    EXPECT_EQ(book.formulasWithoutValue, 1);
+  }
 }
 
 }  // namespace
