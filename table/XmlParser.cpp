@@ -22,7 +22,7 @@ const char* attributeValue(const char** attributes, std::string_view name) {
   return nullptr;
 }
 
-XmlParser::XmlParser(std::string part) : parser_(XML_ParserCreate("UTF-8")), part_(std::move(part)) {
+XmlParser::XmlParser(std::string part) : parser_(XML_ParserCreate(nullptr)), part_(std::move(part)) {
   if (!parser_) return;
   XML_SetUserData(parser_, this);
   XML_SetElementHandler(parser_, &XmlParser::onStart, &XmlParser::onEnd);

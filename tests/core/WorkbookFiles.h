@@ -16,8 +16,9 @@ namespace vestrane::testing {
 
 using ZipEntries = std::vector<std::pair<std::string, std::string>>;
 
-/// A zip archive of @p entries, deflated.
-inline std::string zipOf(const ZipEntries& entries) {
+/// A zip archive of @p entries, deflated, or stored as they are when
+/// @p stored.
+inline std::string zipOf(const ZipEntries& entries, bool stored = false) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -27,7 +28,9 @@ inline std::string zipOf(const ZipEntries& entries) {
     if (!zip.open(QuaZip::mdCreate)) return std::string();
     for (const auto& [name, text] : entries) {
       QuaZipFile file(&zip);
-      if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(QString::fromStdString(name)))) return {};
+      if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(QString::fromStdString(name)), nullptr, 0,
+                     stored ? 0 : Z_DEFLATED))
+        return {};
       file.write(text.data(), static_cast<qint64>(text.size()));
       file.close();
     }

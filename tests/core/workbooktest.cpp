@@ -118,6 +118,13 @@ TEST(ZipWorkbookTest, RefusalsLeaveTheWorkbookAsItWas) {
     return file.zip();
   };
   const std::string good = xlsx(worksheet("<row><c><v>1</v></c></row>"));
+  // A stored sheet changed after it was packed: its checksum no longer fits.
+  XlsxFile storedFile;
+  storedFile.sheets.push_back({"Grt", worksheet("<row><c><v>1</v></c></row>"), ""});
+  std::string changed = zipOf(storedFile.entries(), true);
+  const std::size_t cell = changed.find("<v>1</v>");
+  ASSERT_NE(cell, std::string::npos);
+  changed[cell + 3] = '2';
   // A part that unpacks to megabytes from a few kilobytes.
   const std::string bomb = xlsx(worksheet(std::string(3 << 20, ' ')));
   ASSERT_LT(bomb.size(), 64u << 10);
@@ -130,6 +137,7 @@ TEST(ZipWorkbookTest, RefusalsLeaveTheWorkbookAsItWas) {
   const std::vector<Refusal> cases = {
       {"no zip", "PK\x03\x04 not a zip at all", kLimit, "damaged zip archive"},
       {"cut short", good.substr(0, good.size() / 2), kLimit, "damaged zip archive"},
+      {"wrong checksum", changed, kLimit, "damaged zip archive: xl/worksheets/sheet1.xml"},
       {"no workbook", zipOf({{"readme.txt", "hello"}}), kLimit, "a zip archive without a workbook"},
       {"binary workbook", zipOf({{"xl/workbook.bin", "\x83\x01"}, {"[Content_Types].xml", "<Types/>"}}),
        kLimit, "a binary workbook (.xlsb): save it as .xlsx in the spreadsheet program"},
