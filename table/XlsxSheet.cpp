@@ -180,6 +180,8 @@ void XlsxSheetParser::finishCell() {
     ++formulasWithoutValue_;
     return;
   }
+  // Only an inline string has its value elsewhere than in <v>.
+  if (!hasValue_ && type_ != Type::Inline) return;
   switch (type_) {
     case Type::Shared: {
       std::string_view index = trimmed(value_);
