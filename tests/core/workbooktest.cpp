@@ -5,6 +5,7 @@
 #include <string>
 
 #include "WorkbookFiles.h"
+#include "table/XlsxParts.h"
 #include "table/ZipWorkbook.h"
 
 namespace vestrane {
@@ -68,6 +69,14 @@ TEST(XlsxReaderTest, CellsGiveTheirStoredValues) {
             "\r\n"
             "MP-12A\t40.26702\t20.86\t\t\tTRUE\t#N/A\t2023-03-15\t2023-03-15 12:00:00\t2.5\t0\t1E-07\r\n");
   EXPECT_EQ(book.formulasWithoutValue, 2);
+}
+
+TEST(XlsxReaderTest, DateFormatsByTheirCodes) {
+  for (const char* code : {"yyyy-mm-dd", "[$-409]d-mmm-yy", "h:mm AM/PM", "[h]:mm:ss", "mm:ss.0"})
+    EXPECT_TRUE(isDateFormatCode(code)) << code;
+  for (const char* code : {"General", "0.00", "[Red]0.00", "0.00_);[Red](0.00)", "0.0\\d",
+                           "#,##0\" ms\"", "*d0", "0.0E+00", "@"})
+    EXPECT_FALSE(isDateFormatCode(code)) << code;
 }
 
 TEST(XlsxReaderTest, EverySheetInTheWorkbooksOrderWithHiddenOnesMarked) {
