@@ -139,6 +139,13 @@ TEST(ZipWorkbookTest, RefusalsLeaveTheWorkbookAsItWas) {
   ASSERT_LT(bomb.size(), 64u << 10);
   std::string wide;
   for (int i = 0; i < 20000; ++i) wide += "<c t=\"s\"><v>0</v></c>";
+  // Two sheets within the limit each, past it together.
+  XlsxFile twoFile;
+  twoFile.sharedStrings = "<sst><si><t>" + std::string(100, 'x') + "</t></si></sst>";
+  std::string half;
+  for (int i = 0; i < 6000; ++i) half += "<c t=\"s\"><v>0</v></c>";
+  twoFile.sheets.push_back({"Grt", worksheet("<row>" + half + "</row>"), ""});
+  twoFile.sheets.push_back({"Bt", worksheet("<row>" + half + "</row>"), ""});
   const std::string laughs =
       "<?xml version=\"1.0\"?><!DOCTYPE sst [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>"
       "<sst><si><t>&b;</t></si></sst>";
@@ -163,6 +170,7 @@ TEST(ZipWorkbookTest, RefusalsLeaveTheWorkbookAsItWas) {
       {"text too large", xlsx(worksheet("<row>" + wide + "</row>"),
                               "<sst><si><t>" + std::string(100, 'x') + "</t></si></sst>"),
        kLimit, "larger than 1 MiB"},
+      {"sheets too large together", twoFile.zip(), kLimit, "larger than 1 MiB"},
       {"shared string index", xlsx(worksheet("<row r=\"2\"><c/><c t=\"s\"><v>1</v></c></row>"), sharedStrings),
        kLimit, "shared string index 1 out of range (1 strings) in cell B2 of sheet Grt"},
       {"no shared strings", xlsx(worksheet("<row><c t=\"s\"><v>0</v></c></row>")), kLimit,
