@@ -12,7 +12,7 @@ BUILD="${VESTRANE_BUILD_DIR:-$ROOT/build}"
 # type; dpkg-dev and file let CPack work out the Debian package's dependencies.
 PACKAGES=(cmake ninja-build g++ pkg-config python3
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libfreexl-dev
           clang-14 libclang-rt-14-dev
           help2man desktop-file-utils appstream shared-mime-info dpkg-dev file)
 
