@@ -168,6 +168,15 @@ bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out, 
   try {
     XlsRecords records;
     if (!readRecords(path, limit, records, reason)) return false;
+    // FreeXL keeps every cell of a sheet's dimensions in memory, of 16
+    // bytes each, even where the sheet is empty: a far cell of a crafted
+    // file would make it take hundreds of megabytes.
+    std::uint64_t slots = 0;
+    for (const XlsSheetRecords& sheet : records.sheets) slots += sheet.cellSlots;
+    if (slots > limit / 16) {
+      reason = tooLargeReason(limit);
+      return false;
+    }
     FreeXlHandle xls;
     int opened = xls.open(path);
     if (opened != FREEXL_OK) {

@@ -21,6 +21,7 @@ enum : std::uint16_t {
   kString = 0x0207,
   kRk = 0x027E,
   kBof = 0x0809,
+  kDimensions = 0x0200,
   kSharedFormula = 0x04BC,
   kArray = 0x0221,
   kDataTable = 0x0236,
@@ -189,7 +190,11 @@ bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& she
       continue;
     }
     if (depth != 1) continue;
-    if (id == kNumber && d.size() >= 14) {
+    if (id == kDimensions && d.size() >= 12) {
+      // One past the last row (32 bits) and column (16 bits) that hold a
+      // cell; FreeXL counts from the first row and column.
+      sheet.cellSlots = std::uint64_t(read32(d, 4)) * read16(d, 10);
+    } else if (id == kNumber && d.size() >= 14) {
       sheet.numbers.push_back({read16(d, 0), read16(d, 2), readDouble(d, 6)});
     } else if (id == kRk && d.size() >= 10) {
       sheet.numbers.push_back({read16(d, 0), read16(d, 2), rkValue(read32(d, 6))});

@@ -34,6 +34,9 @@ struct XlsSheetRecords {
   };
   std::vector<Number> numbers;  ///< by row, then column
   long long formulasWithoutValue = 0;
+  /// Rows times columns of the sheet's DIMENSIONS record: FreeXL keeps a
+  /// slot for each of these cells, with a value or not.
+  std::uint64_t cellSlots = 0;
 };
 
 struct XlsRecords {

@@ -520,6 +520,16 @@ def write_xls_cells():
     assert not XLS_FORMULA_RESULTS
 
 
+def write_far_cell():
+    """Two cells, the second in the last row and column a .xls can have:
+    FreeXL would keep a slot for every cell in between (268 MB)."""
+    wb = xlwt.Workbook()
+    ws = wb.add_sheet("Far")
+    ws.write(0, 0, "Sample")
+    ws.write(65535, 255, "far")
+    wb.save(os.path.join(HERE, "far-cell.xls"))
+
+
 def write_refusals():
     # A compound file of another program: no Workbook stream in it.
     write("no-workbook.xls", compound_file([("WordDocument", b"\xec\xa5" + b"\0" * 4094)]))
@@ -673,6 +683,7 @@ def main():
     write_sheets_ods()
     write_sheets_xls()
     write_xls_cells()
+    write_far_cell()
     for name in ("analyses.xlsx", "analyses.ods", "sheets.xlsx", "sheets.ods"):
         pin_zip(name)
     write_expected_sheets()
