@@ -110,9 +110,11 @@ bool CompoundFile::open(std::string_view bytes) {
   for (std::size_t at = 0; at + 128 <= directory.size(); at += 128) {
     Entry e;
     e.type = static_cast<unsigned char>(directory[at + 0x42]);
+    // A name takes at most the 64 bytes of its field. FreeXL converts
+    // every entry's name by the length given, even past the field.
+    const std::size_t nameBytes = read16(directory, at + 0x40);
+    if (nameBytes > 64 || nameBytes % 2 != 0) return false;
     if (e.type == 0) continue;  // unused
-    std::size_t nameBytes = read16(directory, at + 0x40);
-    if (nameBytes > 64) nameBytes = 64;
     for (std::size_t i = 0; i + 1 < nameBytes; i += 2) {
       std::uint16_t c = read16(directory, at + i);
       if (c == 0) break;

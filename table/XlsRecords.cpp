@@ -22,6 +22,11 @@ enum : std::uint16_t {
   kRk = 0x027E,
   kBof = 0x0809,
   kDimensions = 0x0200,
+  kBlank = 0x0201,
+  kLabel = 0x0204,
+  kRichString = 0x00D6,
+  kLabelSst = 0x00FD,
+  kMulBlank = 0x00BE,
   kSharedFormula = 0x04BC,
   kArray = 0x0221,
   kDataTable = 0x0236,
@@ -171,12 +176,28 @@ bool byPlace(std::uint32_t rowA, std::uint16_t colA, std::uint32_t rowB, std::ui
   return rowA != rowB ? rowA < rowB : colA < colB;
 }
 
+/// Whether a record of @p id is a cell: row and column in its first four
+/// bytes (a MUL record's last column in its last two).
+bool isCellRecord(std::uint16_t id) {
+  switch (id) {
+    case kFormula: case kMulRk: case kRichString: case kLabelSst: case kMulBlank: case kBlank:
+    case kNumber: case kLabel: case kBoolErr: case kRk: return true;
+    default: return false;
+  }
+}
+
 /// Reads one sheet's substream, from its BOF record to its EOF record;
 /// substreams inside it (an embedded chart) are passed over.
+/// FreeXL keeps the cells in a table of the sheet's dimensions and takes a
+/// cell's place from its record unchecked: a sheet with a cell outside its
+/// dimensions (or before them, or with dimensions given twice) is damaged.
 bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& sheet) {
   Records records(stream, offset);
   if (!records.next() || records.id() != kBof) return false;
   int depth = 1;
+  bool haveDimensions = false;
+  std::uint32_t rowsEnd = 0;
+  std::uint16_t columnsEnd = 0;
   while (depth > 0) {
     if (!records.next()) return false;
     std::string_view d = records.data();
@@ -190,10 +211,20 @@ bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& she
       continue;
     }
     if (depth != 1) continue;
-    if (id == kDimensions && d.size() >= 12) {
+    if (isCellRecord(id)) {
+      if (!haveDimensions || d.size() < 6) return false;
+      std::uint16_t lastColumn = read16(d, 2);
+      if (id == kMulRk || id == kMulBlank) lastColumn = read16(d, d.size() - 2);
+      if (read16(d, 0) >= rowsEnd || lastColumn >= columnsEnd || lastColumn < read16(d, 2)) return false;
+    }
+    if (id == kDimensions) {
       // One past the last row (32 bits) and column (16 bits) that hold a
       // cell; FreeXL counts from the first row and column.
-      sheet.cellSlots = std::uint64_t(read32(d, 4)) * read16(d, 10);
+      if (haveDimensions || d.size() < 12) return false;
+      haveDimensions = true;
+      rowsEnd = read32(d, 4);
+      columnsEnd = read16(d, 10);
+      sheet.cellSlots = std::uint64_t(rowsEnd) * columnsEnd;
     } else if (id == kNumber && d.size() >= 14) {
       sheet.numbers.push_back({read16(d, 0), read16(d, 2), readDouble(d, 6)});
     } else if (id == kRk && d.size() >= 10) {

@@ -139,6 +139,9 @@ TEST_F(XlsReaderTest, RefusalsLeaveTheWorkbookEmpty) {
       {truncated, kLimit, kReasonXlsDamaged},
       {text, kLimit, kReasonXlsDamaged},
       {dir.file("missing.xls"), kLimit, kReasonCannotOpenXls},
+      // FreeXL would read past its buffers on these two.
+      {golden("outside-dimensions.xls"), kLimit, kReasonXlsDamaged},
+      {golden("long-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("no-workbook.xls"), kLimit, kReasonNoWorkbook},
       {golden("encrypted-package.xlsx"), kLimit, kReasonPasswordProtected},
       {golden("encrypted.xls"), kLimit, kReasonPasswordProtected},

@@ -447,7 +447,7 @@ def write_sheets_xls():
 
 # --- Compound files to refuse ------------------------------------------------
 
-def compound_file(streams):
+def compound_file(streams, name_bytes=None):
     """A version 3 compound file (512-byte sectors) holding @p streams
     (name -> bytes, each at least 4096 bytes, so none goes to the mini stream)
     in its root storage."""
@@ -475,6 +475,8 @@ def compound_file(streams):
 
     # The root's child is the first stream; the others hang off its right.
     directory = entry("Root Entry", 5, 1 if streams else 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFE, 0)
+    if name_bytes is not None:
+        directory = directory[:0x40] + struct.pack("<H", name_bytes) + directory[0x42:]
     for i, (name, first, count, size) in enumerate(chains):
         right = i + 2 if i + 1 < len(chains) else 0xFFFFFFFF
         directory += entry(name, 2, 0xFFFFFFFF, right, first, size)
@@ -530,6 +532,23 @@ def write_far_cell():
     wb.save(os.path.join(HERE, "far-cell.xls"))
 
 
+def small_workbook(cell_row):
+    """The Workbook stream of one sheet "S" whose dimensions hold one row
+    and one column, with a number in row @p cell_row (from 0)."""
+    def bof(kind):
+        return biff_record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
+    name = "S".encode("utf-16-le")
+    sheet = (bof(0x10) + biff_record(0x0200, struct.pack("<IIHHH", 0, 1, 0, 1, 0)) +
+             biff_record(0x0203, struct.pack("<HHHd", cell_row, 0, 15, 1.5)) +
+             biff_record(0x000A, b""))
+    def globals_(sheet_offset):
+        return (bof(0x05) + biff_record(0x0042, struct.pack("<H", 1200)) +
+                biff_record(0x0085, struct.pack("<IBBBB", sheet_offset, 0, 0, 1, 1) + name) +
+                biff_record(0x000A, b""))
+    offset = len(globals_(0))
+    return (globals_(offset) + sheet).ljust(4096, b"\0")
+
+
 def write_refusals():
     # A compound file of another program: no Workbook stream in it.
     write("no-workbook.xls", compound_file([("WordDocument", b"\xec\xa5" + b"\0" * 4094)]))
@@ -542,6 +561,12 @@ def write_refusals():
                 biff_record(0x002F, struct.pack("<HHH", 1, 1, 1) + b"\0" * 48) +
                 biff_record(0x000A, b""))
     write("encrypted.xls", compound_file([("Workbook", globals_.ljust(4096, b"\0"))]))
+    # A cell outside the sheet's dimensions, where FreeXL would write past
+    # its table of cells.
+    write("outside-dimensions.xls", compound_file([("Workbook", small_workbook(3))]))
+    # A directory entry whose name claims more than its 64 bytes, which
+    # FreeXL would convert by the length given.
+    write("long-entry-name.xls", compound_file([("Workbook", small_workbook(0))], name_bytes=4000))
 
 
 # --- The expected texts, and reading every file back --------------------------
