@@ -69,7 +69,7 @@ bool readRecords(const std::string& path, std::size_t limit, XlsRecords& records
     return false;
   }
   if (!container.readStream("Workbook", stream) || !readXlsRecords(stream, records)) {
-    reason = kReasonXlsDamaged;
+    reason = records.olderThanBiff8 ? kReasonOldExcel : kReasonXlsDamaged;
     return false;
   }
   if (records.encrypted) {

@@ -288,8 +288,9 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
   out = XlsRecords();
   Records records(stream);
   // The workbook globals: a BOF of BIFF8 (version 0600), ended by EOF.
-  if (!records.next() || records.id() != kBof || records.data().size() < 4 ||
-      read16(records.data(), 0) != 0x0600) {
+  if (!records.next() || records.id() != kBof || records.data().size() < 4) return false;
+  if (read16(records.data(), 0) != 0x0600) {
+    out.olderThanBiff8 = read16(records.data(), 0) < 0x0600;
     return false;
   }
   std::vector<std::uint32_t> offsets;

@@ -41,11 +41,13 @@ struct XlsSheetRecords {
 
 struct XlsRecords {
   bool encrypted = false;  ///< the workbook is protected by a password
+  bool olderThanBiff8 = false;  ///< written by Excel 95 or older (then nothing else is read)
   std::vector<XlsSheetRecords> sheets;  ///< in the workbook's order
 };
 
 /// Reads the records of a BIFF8 Workbook stream.
-/// @return false for a stream that is no BIFF8 workbook or is damaged.
+/// @return false for a stream that is damaged or no workbook, and for one
+/// of an older version (olderThanBiff8).
 bool readXlsRecords(std::string_view stream, XlsRecords& out);
 
 }  // namespace vestrane

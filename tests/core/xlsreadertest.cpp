@@ -143,6 +143,7 @@ TEST_F(XlsReaderTest, RefusalsLeaveTheWorkbookEmpty) {
       {golden("outside-dimensions.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("no-workbook.xls"), kLimit, kReasonNoWorkbook},
+      {golden("excel95.xls"), kLimit, kReasonOldExcel},
       {golden("encrypted-package.xlsx"), kLimit, kReasonPasswordProtected},
       {golden("encrypted.xls"), kLimit, kReasonPasswordProtected},
       {golden("analyses.xls"), 4096, tooLargeReason(4096)},

@@ -561,6 +561,9 @@ def write_refusals():
                 biff_record(0x002F, struct.pack("<HHH", 1, 1, 1) + b"\0" * 48) +
                 biff_record(0x000A, b""))
     write("encrypted.xls", compound_file([("Workbook", globals_.ljust(4096, b"\0"))]))
+    # Excel 95 and older write a "Book" stream of BIFF5 records.
+    biff5 = biff_record(0x0809, struct.pack("<HHHH", 0x0500, 5, 0, 0)) + biff_record(0x000A, b"")
+    write("excel95.xls", compound_file([("Book", biff5.ljust(4096, b"\0"))]))
     # A cell outside the sheet's dimensions, where FreeXL would write past
     # its table of cells.
     write("outside-dimensions.xls", compound_file([("Workbook", small_workbook(3))]))
