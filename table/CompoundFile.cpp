@@ -17,7 +17,7 @@ std::uint16_t read16(std::string_view b, std::size_t at) {
 }
 
 std::uint32_t read32(std::string_view b, std::size_t at) {
-  return static_cast<std::uint32_t>(read16(b, at)) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
+  return read16(b, at) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
 }
 
 bool sameAsciiName(std::string_view a, std::string_view b) {
@@ -82,7 +82,8 @@ bool CompoundFile::open(std::string_view bytes) {
   const std::size_t perList = sectorSize_ / 4 - 1;
   for (std::size_t lists = 0; fatSectorList.size() < fatSectors; ++lists) {
     std::uint64_t offset = (std::uint64_t(difat) + 1) * sectorSize_;
-    if (lists > sectors || difat >= kEndOfChain - 1 || offset + sectorSize_ > bytes.size()) return false;
+    if (lists > sectors || difat >= kEndOfChain - 1 || offset + sectorSize_ > bytes.size())
+      return false;
     for (std::size_t i = 0; i < perList && fatSectorList.size() < fatSectors; ++i) {
       fatSectorList.push_back(read32(bytes, static_cast<std::size_t>(offset) + 4 * i));
     }
@@ -102,7 +103,8 @@ bool CompoundFile::open(std::string_view bytes) {
   std::uint32_t sector = read32(bytes, 0x30);
   for (std::size_t steps = 0; sector != kEndOfChain; ++steps) {
     std::uint64_t offset = (std::uint64_t(sector) + 1) * sectorSize_;
-    if (sector >= fat_.size() || steps > fat_.size() || offset + sectorSize_ > bytes.size()) return false;
+    if (sector >= fat_.size() || steps > fat_.size() || offset + sectorSize_ > bytes.size())
+      return false;
     directory.append(bytes.data() + offset, sectorSize_);
     sector = fat_[sector];
   }
@@ -133,13 +135,14 @@ bool CompoundFile::open(std::string_view bytes) {
   const std::uint32_t miniFatStart = read32(bytes, 0x3C);
   const std::uint64_t miniFatSize = std::uint64_t(read32(bytes, 0x40)) * sectorSize_;
   if (miniFatStart != kEndOfChain && miniFatStart != kFreeSector && miniFatSize != 0) {
-    if (miniFatSize > bytes.size() ||
-        !readChain(bytes, sectorSize_, sectorSize_, fat_, miniFatStart, miniFatSize, miniFatBytes)) {
+    if (miniFatSize > bytes.size() || !readChain(bytes, sectorSize_, sectorSize_, fat_,
+                                                 miniFatStart, miniFatSize, miniFatBytes)) {
       return false;
     }
   }
   miniFat_.reserve(miniFatBytes.size() / 4);
-  for (std::size_t i = 0; i + 4 <= miniFatBytes.size(); i += 4) miniFat_.push_back(read32(miniFatBytes, i));
+  for (std::size_t i = 0; i + 4 <= miniFatBytes.size(); i += 4)
+    miniFat_.push_back(read32(miniFatBytes, i));
   return true;
 }
 
@@ -155,7 +158,8 @@ bool CompoundFile::readStream(std::string_view name, std::string& out) const {
   const Entry* e = find(name);
   if (!e || e->size > bytes_.size()) return false;
   out.reserve(static_cast<std::size_t>(e->size));
-  if (e->size >= miniCutoff_) return readChain(bytes_, sectorSize_, sectorSize_, fat_, e->start, e->size, out);
+  if (e->size >= miniCutoff_)
+    return readChain(bytes_, sectorSize_, sectorSize_, fat_, e->start, e->size, out);
   // A small stream lies in 64-byte sectors inside the root entry's stream.
   const Entry& root = entries_[0];
   if (root.size > bytes_.size()) return false;

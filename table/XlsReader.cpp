@@ -45,7 +45,8 @@ std::string freeXlReason(int error) {
 
 /// What the file's compound-file container and the workbook's records say,
 /// before FreeXL reads the cells; false with @p reason for a refusal.
-bool readRecords(const std::string& path, std::size_t limit, XlsRecords& records, std::string& reason) {
+bool readRecords(const std::string& path, std::size_t limit, XlsRecords& records,
+                 std::string& reason) {
   FileBytes file;
   ReadResult read = file.open(path, false, limit, &reason);
   if (read == ReadResult::CannotOpen) {
@@ -131,10 +132,11 @@ bool readSheetCells(const void* xls, const XlsSheetRecords* extra, bool date1904
         case FREEXL_CELL_DATE:
         case FREEXL_CELL_DATETIME:
         case FREEXL_CELL_TIME: {
-          auto it = std::lower_bound(numbers.begin(), numbers.end(), std::make_pair(row, column),
-                                     [](const XlsSheetRecords::Number& n, std::pair<std::size_t, unsigned short> p) {
-                                       return n.row != p.first ? n.row < p.first : n.column < p.second;
-                                     });
+          auto it = std::lower_bound(
+              numbers.begin(), numbers.end(), std::make_pair(row, column),
+              [](const XlsSheetRecords::Number& n, std::pair<std::size_t, unsigned short> p) {
+                return n.row != p.first ? n.row < p.first : n.column < p.second;
+              });
           if (it != numbers.end() && it->row == row && it->column == column) {
             text = dateText(it->value, date1904);
           } else if (cell.value.text_value) {
@@ -162,7 +164,8 @@ bool readSheetCells(const void* xls, const XlsSheetRecords* extra, bool date1904
 
 }  // namespace
 
-bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out, std::string& reason) {
+bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out,
+                     std::string& reason) {
   out = Workbook();
   reason.clear();
   try {
@@ -189,7 +192,8 @@ bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out, 
       reason = kReasonPasswordProtected;
       return false;
     }
-    if (freexl_get_info(xls.get(), FREEXL_BIFF_VERSION, &info) != FREEXL_OK || info != FREEXL_BIFF_VER_8) {
+    if (freexl_get_info(xls.get(), FREEXL_BIFF_VERSION, &info) != FREEXL_OK ||
+        info != FREEXL_BIFF_VER_8) {
       reason = kReasonOldExcel;
       return false;
     }
@@ -204,8 +208,9 @@ bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out, 
     std::size_t used = 0;
     for (unsigned index = 0; index < count; ++index) {
       const char* name = nullptr;
-      if (freexl_get_worksheet_name(xls.get(), static_cast<unsigned short>(index), &name) != FREEXL_OK ||
-          freexl_select_active_worksheet(xls.get(), static_cast<unsigned short>(index)) != FREEXL_OK) {
+      const auto sheetIndex = static_cast<unsigned short>(index);
+      if (freexl_get_worksheet_name(xls.get(), sheetIndex, &name) != FREEXL_OK ||
+          freexl_select_active_worksheet(xls.get(), sheetIndex) != FREEXL_OK) {
         reason = kReasonXlsDamaged;
         return false;
       }

@@ -31,6 +31,7 @@ inline constexpr const char* kReasonUnknownCharset =
 /// @return false, with @p reason set and @p out empty, when the file can
 /// not be opened (kReasonCannotOpenXls) or read (reason from Messages.h), is too large
 /// (tooLargeReason), or is refused for one of the reasons above.
-bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out, std::string& reason);
+bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out,
+                     std::string& reason);
 
 }  // namespace vestrane

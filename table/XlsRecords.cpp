@@ -21,6 +21,9 @@ enum : std::uint16_t {
   kString = 0x0207,
   kRk = 0x027E,
   kBof = 0x0809,
+  kDateMode = 0x0022,
+  kFormat = 0x041E,
+  kXf = 0x00E0,
   kDimensions = 0x0200,
   kBlank = 0x0201,
   kLabel = 0x0204,
@@ -38,7 +41,7 @@ std::uint16_t read16(std::string_view b, std::size_t at) {
 }
 
 std::uint32_t read32(std::string_view b, std::size_t at) {
-  return static_cast<std::uint32_t>(read16(b, at)) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
+  return read16(b, at) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
 }
 
 double readDouble(std::string_view b, std::size_t at) {
@@ -172,6 +175,53 @@ std::string stringRecordText(Records& records) {
   return out;
 }
 
+/// Whether a number format's code shows a date or a time: a d, m, y, h or
+/// s in its first section outside quoted text, escaped characters and
+/// brackets, or an elapsed time ([h], [mm], [ss]).
+bool isDateFormatCode(std::string_view code) {
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    char c = code[i];
+    if (c == ';') break;
+    if (c == '"') {
+      i = code.find('"', i + 1);
+      if (i == std::string_view::npos) break;
+      continue;
+    }
+    if (c == '\\' || c == '_' || c == '*') {
+      ++i;  // the next character is shown or padded with as it is
+      continue;
+    }
+    if (c == '[') {
+      std::size_t end = code.find(']', i);
+      if (end == std::string_view::npos) break;
+      char first = end > i + 1 ? code[i + 1] : ']';
+      if (first == 'h' || first == 'H' || first == 'm' || first == 'M' || first == 's' ||
+          first == 'S') {
+        return true;
+      }
+      i = end;
+      continue;
+    }
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c == 'd' || c == 'm' || c == 'y' || c == 'h' || c == 's') return true;
+  }
+  return false;
+}
+
+/// The built-in number formats that show a date or a time.
+bool isBuiltInDateFormat(unsigned id) {
+  return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+         (id >= 50 && id <= 58);
+}
+
+/// What the workbook globals tell about dates, for formula results (FreeXL
+/// tells it for the other cells only).
+struct DateFormats {
+  bool date1904 = false;
+  std::vector<bool> xfIsDate;  ///< by cell format (XF) index
+  bool isDate(std::uint16_t xf) const { return xf < xfIsDate.size() && xfIsDate[xf]; }
+};
+
 bool byPlace(std::uint32_t rowA, std::uint16_t colA, std::uint32_t rowB, std::uint16_t colB) {
   return rowA != rowB ? rowA < rowB : colA < colB;
 }
@@ -180,8 +230,16 @@ bool byPlace(std::uint32_t rowA, std::uint16_t colA, std::uint32_t rowB, std::ui
 /// bytes (a MUL record's last column in its last two).
 bool isCellRecord(std::uint16_t id) {
   switch (id) {
-    case kFormula: case kMulRk: case kRichString: case kLabelSst: case kMulBlank: case kBlank:
-    case kNumber: case kLabel: case kBoolErr: case kRk: return true;
+    case kFormula:
+    case kMulRk:
+    case kRichString:
+    case kLabelSst:
+    case kMulBlank:
+    case kBlank:
+    case kNumber:
+    case kLabel:
+    case kBoolErr:
+    case kRk: return true;
     default: return false;
   }
 }
@@ -191,7 +249,8 @@ bool isCellRecord(std::uint16_t id) {
 /// FreeXL keeps the cells in a table of the sheet's dimensions and takes a
 /// cell's place from its record unchecked: a sheet with a cell outside its
 /// dimensions (or before them, or with dimensions given twice) is damaged.
-bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& sheet) {
+bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& dates,
+               XlsSheetRecords& sheet) {
   Records records(stream, offset);
   if (!records.next() || records.id() != kBof) return false;
   int depth = 1;
@@ -215,7 +274,8 @@ bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& she
       if (!haveDimensions || d.size() < 6) return false;
       std::uint16_t lastColumn = read16(d, 2);
       if (id == kMulRk || id == kMulBlank) lastColumn = read16(d, d.size() - 2);
-      if (read16(d, 0) >= rowsEnd || lastColumn >= columnsEnd || lastColumn < read16(d, 2)) return false;
+      if (read16(d, 0) >= rowsEnd || lastColumn >= columnsEnd || lastColumn < read16(d, 2))
+        return false;
     }
     if (id == kDimensions) {
       // One past the last row (32 bits) and column (16 bits) that hold a
@@ -244,7 +304,9 @@ bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& she
       // The result: a double, or when its last two bytes are FFFF a typed
       // value whose first byte tells the type.
       if (read16(d, 12) != 0xFFFF) {
-        cell.text = numberText(readDouble(d, 6));
+        const double number = readDouble(d, 6);
+        const bool date = dates.isDate(read16(d, 4));
+        cell.text = date ? dateText(number, dates.date1904) : numberText(number);
       } else {
         const unsigned type = static_cast<unsigned char>(d[6]);
         const unsigned value = static_cast<unsigned char>(d[8]);
@@ -252,7 +314,8 @@ bool readSheet(std::string_view stream, std::size_t offset, XlsSheetRecords& she
           // A string: it follows in a STRING record (after any records of
           // a shared or array formula).
           while ((records.peekId() == kSharedFormula || records.peekId() == kArray ||
-                  records.peekId() == kDataTable) && records.next()) {
+                  records.peekId() == kDataTable) &&
+                 records.next()) {
           }
           if (records.peekId() == kString && records.next()) cell.text = stringRecordText(records);
         } else if (type == 1) {
@@ -294,8 +357,24 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
     return false;
   }
   std::vector<std::uint32_t> offsets;
+  DateFormats dates;
+  std::vector<std::uint16_t> customDateFormats;  // the ids of custom formats that show dates
   while (records.next() && records.id() != kEof) {
     std::string_view d = records.data();
+    if (records.id() == kDateMode && d.size() >= 2) dates.date1904 = read16(d, 0) == 1;
+    if (records.id() == kFormat && d.size() >= 5) {
+      std::string code;
+      std::uint16_t pendingHigh = 0;
+      appendChars(code, d, 5, read16(d, 2), (d[4] & 1) != 0, pendingHigh);
+      if (isDateFormatCode(code)) customDateFormats.push_back(read16(d, 0));
+    }
+    if (records.id() == kXf && d.size() >= 4) {
+      // The formats come before the cell formats that use them.
+      const std::uint16_t format = read16(d, 2);
+      dates.xfIsDate.push_back(isBuiltInDateFormat(format) ||
+                               std::find(customDateFormats.begin(), customDateFormats.end(),
+                                         format) != customDateFormats.end());
+    }
     if (records.id() == kFilePass) {
       // Everything after this record is encrypted.
       out.encrypted = true;
@@ -314,7 +393,9 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
   if (records.damaged() || records.id() != kEof) return false;
   for (std::size_t i = 0; i < out.sheets.size(); ++i) {
     // Only worksheets hold cells; a chart sheet's substream is not read.
-    if (out.sheets[i].worksheet && !readSheet(stream, offsets[i], out.sheets[i])) return false;
+    if (out.sheets[i].worksheet && !readSheet(stream, offsets[i], dates, out.sheets[i])) {
+      return false;
+    }
   }
   return true;
 }

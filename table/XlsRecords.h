@@ -14,9 +14,9 @@
 namespace vestrane {
 
 struct XlsSheetRecords {
-  std::string name;  ///< UTF-8
-  bool hidden = false;     ///< hidden or very hidden
-  bool worksheet = true;   ///< false for a chart sheet or a macro sheet
+  std::string name;       ///< UTF-8
+  bool hidden = false;    ///< hidden or very hidden
+  bool worksheet = true;  ///< false for a chart sheet or a macro sheet
   /// A cell whose text FreeXL does not give: a formula's value, a boolean
   /// or an error value, as table text ("TRUE", "#N/A", numberText ...);
   /// empty for a formula without a value.
@@ -40,7 +40,7 @@ struct XlsSheetRecords {
 };
 
 struct XlsRecords {
-  bool encrypted = false;  ///< the workbook is protected by a password
+  bool encrypted = false;       ///< the workbook is protected by a password
   bool olderThanBiff8 = false;  ///< written by Excel 95 or older (then nothing else is read)
   std::vector<XlsSheetRecords> sheets;  ///< in the workbook's order
 };

@@ -115,13 +115,16 @@ TEST_F(XlsReaderTest, EverySheetInOrderWithHiddenMergedAndFormulas) {
 
 TEST_F(XlsReaderTest, BooleansErrorsFormulaResultsAndDatesAsTheirText) {
   // FreeXL gives booleans and errors as 0 and 1, formulas as empty cells,
-  // a time without its date and 45000.999999 as "24:00:00".
+  // a time without its date and 45000.999999 as "24:00:00". The last row:
+  // formula results formatted as a date, an elapsed time and a number
+  // with a quoted "d".
   Workbook book = readWorkbook(golden("xls-cells.xls"));
   ASSERT_EQ(book.sheets.size(), 1u);
   EXPECT_EQ(book.sheets[0].text,
             "TRUE\tFALSE\t#N/A\t#DIV/0!\t1\r\n"
             "3.5\tTRUE\t#DIV/0!\tGrt\xE2\x80\x93" "core\t\r\n"
-            "2023-03-15 12:30:05\t1899-12-31 12:30:05\t2023-03-16\t1900-02-29\t\r\n");
+            "2023-03-15 12:30:05\t1899-12-31 12:30:05\t2023-03-16\t1900-02-29\t\r\n"
+            "2023-03-15 12:00:00\t2023-03-15 12:00:00\t45000.5\t\t\r\n");
   EXPECT_EQ(book.formulasWithoutValue, 1);
 }
 

@@ -518,6 +518,10 @@ def write_xls_cells():
     ws.write(2, 1, datetime.time(12, 30, 5), xls_style("hh:mm:ss"))
     ws.write(2, 2, 45000.999999, xls_style("YYYY-MM-DD hh:mm"))
     ws.write(2, 3, 60, xls_style("YYYY-MM-DD"))
+    # Formula results shown as a date, a time and with a quoted "d".
+    for c, fmt in enumerate(("D.M.YYYY", "[h]:mm", '0.0 "d"')):
+        XLS_FORMULA_RESULTS.append(45000.5)
+        ws.write(3, c, xlwt.Formula("45000+0.5"), xls_style(fmt))
     wb.save(os.path.join(HERE, "xls-cells.xls"))
     assert not XLS_FORMULA_RESULTS
 
