@@ -13,6 +13,7 @@ BUILD="${VESTRANE_BUILD_DIR:-$ROOT/build}"
 # checks the package against Debian's policy.
 PACKAGES=(cmake ninja-build g++ pkg-config python3
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+          libquazip1-qt6-dev libexpat1-dev libfreexl-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           clang-14 libclang-rt-14-dev
           help2man desktop-file-utils appstream dpkg-dev file lintian)

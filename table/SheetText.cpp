@@ -29,6 +29,10 @@ bool SheetTextBuilder::setCell(std::size_t row, std::size_t column, std::string_
   if (!rowOpen_) {
     // Rows without a value in between stay empty lines.
     std::size_t gap = row - lineStarts_.size();
+    if (gap > limit_ / 2) {
+      tooLarge_ = true;
+      return false;
+    }
     if (!grow(gap * 2)) return false;
     for (std::size_t i = 0; i < gap; ++i) {
       lineStarts_.push_back(text_.size());
@@ -38,16 +42,32 @@ bool SheetTextBuilder::setCell(std::size_t row, std::size_t column, std::string_
     rowOpen_ = true;
     row_ = row;
     cellsUsed_ = 0;
+    rowBytes_ = 0;
+    rowColumns_ = 0;
   }
-  // A row's text is at least its cells and the TABs up to its last one.
-  if (!grow(text.size() + column + 2)) return false;
-  for (std::size_t i = 0; i < cellsUsed_; ++i) {
-    if (cells_[i].column == column) {
-      cells_[i].text.clear();
-      appendFieldText(cells_[i].text, text);
-      return true;
+  // A row's text is at least its cells and the TABs up to its last one;
+  // the cells buffered so far count too, so that a row of many large cells
+  // stops at the limit before it is written.
+  std::size_t columns = std::max(rowColumns_, column + 1);
+  if (column >= limit_ || text.size() > limit_ || !grow(rowBytes_ + text.size() + columns + 1)) {
+    tooLarge_ = true;
+    return false;
+  }
+  // Cells mostly come from left to right: only a cell that is not right of
+  // every buffered one may take the place of an earlier one.
+  if (column < rowColumns_) {
+    for (std::size_t i = cellsUsed_; i-- > 0;) {
+      if (cells_[i].column == column) {
+        rowBytes_ -= cells_[i].text.size();
+        cells_[i].text.clear();
+        appendFieldText(cells_[i].text, text);
+        rowBytes_ += text.size();
+        return true;
+      }
     }
   }
+  rowBytes_ += text.size();
+  rowColumns_ = columns;
   if (cellsUsed_ == cells_.size()) cells_.emplace_back();
   Cell& cell = cells_[cellsUsed_++];
   cell.column = column;

@@ -51,6 +51,8 @@ class SheetTextBuilder {
   std::size_t row_ = 0;  ///< the buffered row, when rowOpen_
   std::vector<Cell> cells_;
   std::size_t cellsUsed_ = 0;
+  std::size_t rowBytes_ = 0;    ///< the buffered cells' text
+  std::size_t rowColumns_ = 0;  ///< up to the buffered row's last cell
   bool tooLarge_ = false;
   bool outOfOrder_ = false;
 };

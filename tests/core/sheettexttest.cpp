@@ -52,6 +52,12 @@ TEST(SheetTextTest, RowsArePaddedToTheWidestAndGapsStayEmptyLines) {
   ASSERT_TRUE(b.setCell(3, 0, ""));  // no value
   ASSERT_TRUE(b.setCell(4, 0, "A\t5"));
   EXPECT_EQ(b.finish(), "\r\nA2\tB2\t\t\r\n\r\n\t\t\tD4\r\nA 5\t\t\t\r\n");
+  // A later cell of the same place replaces the earlier one, in any order.
+  ASSERT_TRUE(b.setCell(0, 2, "a"));
+  ASSERT_TRUE(b.setCell(0, 0, "b"));
+  ASSERT_TRUE(b.setCell(0, 2, "c"));
+  ASSERT_TRUE(b.setCell(0, 0, "d"));
+  EXPECT_EQ(b.finish(), "d\t\tc\r\n");
 }
 
 TEST(SheetTextTest, RefusesRowsOutOfOrderAndTextPastTheLimit) {
