@@ -195,13 +195,12 @@ void Workbench::PasteTable() {
 void Workbench::ClearTable() {
   if (observer_) observer_->beginTableUpdate();
   const bool changes = table_.rowCount() > 0 || table_.columnCount() > kFixedColumns;
-  if (keepUndoSteps_ && changes) {
-    // The rows go into the history as they are, without a copy.
-    history_.recordClear(table_, currentView());
-  } else {
-    table_.clearRows();
-    table_.removeExtraColumns();
-  }
+  // The rows go into the history as they are, without a copy; the fixed
+  // columns keep their captions.
+  AnalysisTable cleared;
+  for (int column = 0; column < kFixedColumns; ++column) cleared.setCaption(column, table_.caption(column));
+  std::swap(table_, cleared);
+  if (keepUndoSteps_ && changes) history_.recordTableChange(kStepClear, std::move(cleared), currentView());
   if (observer_) observer_->endTableUpdate();
   selectedRow_ = -1;
   if (observer_) observer_->rowSelected(-1);
@@ -248,12 +247,11 @@ void Workbench::setMineralChecked(int entry, bool checked) {
 
 void Workbench::toggleSelectedMineralEverywhere() {
   if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
-  auto before = checksBefore();
   UndoView view = currentView();
-  toggleMineralEverywhere(table_, point_, selectedRow_);
+  std::vector<int> flipped = toggleMineralEverywhere(table_, point_, selectedRow_);
   if (observer_) observer_->checksChanged();
   notifyPoint();
-  recordChecks(kStepUncheckMineral, before, std::move(view));
+  recordFlips(kStepUncheckMineral, std::move(flipped), std::move(view));
 }
 
 void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minerals) {
@@ -298,18 +296,8 @@ UndoView Workbench::currentView() const {
   return view;
 }
 
-std::unique_ptr<CheckSnapshot> Workbench::checksBefore() const {
-  return keepUndoSteps_ ? std::make_unique<CheckSnapshot>(table_) : nullptr;
-}
-
 void Workbench::recordFlips(const std::string& name, std::vector<int> rows, UndoView view) {
   if (keepUndoSteps_ && history_.recordFlips(name, std::move(rows), std::move(view)) && observer_)
-    observer_->tableEdited();
-}
-
-void Workbench::recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before,
-                             UndoView view) {
-  if (before && history_.recordChecks(name, *before, table_, std::move(view)) && observer_)
     observer_->tableEdited();
 }
 
@@ -331,9 +319,9 @@ bool Workbench::changeTable(const char* name, const std::function<bool()>& chang
     changed = mark.fixedCaptions[static_cast<std::size_t>(column)] != table_.caption(column);
   if (changed) {
     if (empty)
-      history_.recordTable(name, std::move(*empty), std::move(view));
+      history_.recordTableChange(name, std::move(*empty), std::move(view));
     else
-      history_.recordAppend(name, std::move(mark), std::move(view));
+      history_.recordTableChange(name, std::move(mark), std::move(view));
     if (observer_) observer_->tableEdited();
   }
   return result;

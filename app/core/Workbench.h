@@ -161,11 +161,6 @@ class Workbench {
   /// Runs @p change, which may add rows and columns or rename columns, as the
   /// undo step @p name when it changed any of them.
   bool changeTable(const char* name, const std::function<bool()>& change);
-  /// The checked flags before a change, when changes are kept.
-  std::unique_ptr<CheckSnapshot> checksBefore() const;
-  /// Makes the change of checked flags since @p before the step @p name;
-  /// @p view is the window as it was before it.
-  void recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before, UndoView view);
   /// Makes the flags flipped on @p rows the step @p name, when changes are kept.
   void recordFlips(const std::string& name, std::vector<int> rows, UndoView view);
   UndoView currentView() const;
