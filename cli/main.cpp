@@ -522,12 +522,15 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   Settings settings;
   settings.path = folderOf(exePath);
   const DateSettings format = DateSettings::fromSystemLocale();
-  const std::string settingsFile =
-      o.settingsGiven ? o.settingsFile
-                      : settingsFileInUse(joinPath(folderOf(exePath), kDefaultSettingsName), services);
-  // A settings file that could not be read to its end has been reported;
-  // its alias lists may be cut short, so nothing is read with them.
-  if (!ReadSettings(settingsFile, settings, format, services)) return kExitFailed;
+  // A settings file that could not be read has been reported; without its
+  // alias lists no table would be read as it should, so nothing is.
+  const bool settingsRead =
+      o.settingsGiven
+          ? ReadSettings(o.settingsFile, settings, format, services)
+          : readSettingsInUse(joinPath(folderOf(exePath), kDefaultSettingsName), settings, format,
+                              services)
+                .read;
+  if (!settingsRead) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {
     if (!writeAll(stdout, settingsFileText(settings, format)) || std::fflush(stdout) != 0) {
@@ -540,6 +543,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   // Every table is read before anything is written.
   Workbench bench(settings, services);
   bench.setMapTableFiles(true);
+  bench.setLoadsStreams(true);
   bench.setKeepUndoSteps(false);
   for (const std::string& table : o.tables) {
     if (table != kStandardStream)
