@@ -72,18 +72,22 @@ void whenModalOpens(F inspect) {
 #ifndef _WIN32
 /// A FIFO that nobody writes, for one test. Should the program open it and
 /// wait there for a writer, the watchdog becomes that writer after 10
-/// seconds and closes at once, so that the test fails instead of hanging.
+/// seconds, and again for every later wait, and closes at once, so that the
+/// test fails instead of hanging.
 class UnwrittenFifo {
  public:
   explicit UnwrittenFifo(std::string path) : path_(std::move(path)) {
     created_ = ::mkfifo(path_.c_str(), 0644) == 0;
     watchdog_ = std::thread([this] {
       std::unique_lock<std::mutex> lock(mutex_);
-      if (ended_.wait_for(lock, std::chrono::seconds(10), [this] { return done_; })) return;
-      const int writer = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
-      if (writer >= 0) {
-        wokeAReader_ = true;  // someone had it open for reading, or waited to
-        ::close(writer);
+      auto wait = std::chrono::milliseconds(10000);
+      while (!ended_.wait_for(lock, wait, [this] { return done_; })) {
+        const int writer = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) {
+          wokeAReader_ = true;  // someone had it open for reading, or waited to
+          ::close(writer);
+        }
+        wait = std::chrono::milliseconds(20);
       }
     });
   }

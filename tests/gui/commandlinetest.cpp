@@ -10,7 +10,7 @@
 #include "GuiTestSupport.h"
 #include "app/CommandLine.h"
 #include "platform/qt/DocumentHandler.h"
-#include "update/uUpdate.h"
+#include "UpdateTestSupport.h"
 
 namespace vestrane::testing {
 namespace {
@@ -189,6 +189,7 @@ TEST_F(CommandLineTest, AnInstalledProgramWhoseUsersFileCannotBeMadeWorksWithThe
   } http;
   form = std::make_unique<TForm1>(services, dir.file("usr/bin/Vestrane"));
   TUpdate update(services, form->settings(), http);
+  ModalWatcher updatesShown(&update);
   form->setUpdateWindow(&update);
   form->applyBounds();
   form->show();
@@ -202,7 +203,7 @@ TEST_F(CommandLineTest, AnInstalledProgramWhoseUsersFileCannotBeMadeWorksWithThe
   EXPECT_EQ(form->pos(), QPoint(100, 120));
   EXPECT_EQ(form->size(), QSize(900, 600));
   EXPECT_EQ(http.gets, 0);
-  EXPECT_FALSE(update.isVisible());
+  EXPECT_EQ(updatesShown.shown, 0);
   loadTable();
   EXPECT_EQ(view()->model()->rowCount(), 9);
 
