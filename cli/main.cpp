@@ -81,14 +81,15 @@ constexpr const char* kHelp =
     "  --help             prints this text\n"
     "  --version          prints the version\n"
     "\n"
-    "Messages go to standard error. Exit status: 0 done, 1 a table could not be\n"
-    "read or an output could not be written, 2 wrong usage.\n"
+    "Messages go to standard error. Exit status: 0 done, 1 a table or the settings\n"
+    "file could not be read or an output could not be written, 2 wrong usage.\n"
     "\n"
     "The settings file is Vestrane's: Vestrane.ini beside this program. An installed\n"
     "program (the shipped defaults in ../share/vestrane/ from this program's folder)\n"
     "with no Vestrane.ini beside it uses the user's own Vestrane/Vestrane.ini in the\n"
     "configuration folder ($XDG_CONFIG_HOME or ~/.config on Linux), made from the\n"
-    "shipped defaults the first time.\n";
+    "shipped defaults the first time; where it can be neither made nor read, the\n"
+    "shipped defaults are read instead.\n";
 
 // ------------------------------------------------------------------ output
 
