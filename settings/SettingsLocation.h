@@ -24,9 +24,9 @@ std::string userSettingsFolder();
 
 /// The settings file a program started with.
 struct SettingsInUse {
-  std::string file;       ///< the file the values were read from
-  bool read = true;       ///< false: no settings could be read (reported); the values keep their defaults
-  bool writable = true;   ///< whether the window writes its settings back into @ref file on close
+  std::string file;      ///< the file the values were read from
+  bool read = true;      ///< false: nothing could be read (reported); the defaults stay
+  bool writable = true;  ///< whether the window writes its settings back into @ref file on close
 };
 
 /// Reads the settings in use for @p besideFile, the settings file beside the

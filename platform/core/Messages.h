@@ -18,7 +18,8 @@ std::string cannotWriteFileMessage(const std::string& path, const std::string& r
 
 /// "Error: can not open file " + @p path, followed by " (" + @p reason + ")"
 /// when there is a reason: a table file that could not be opened.
-std::string cannotOpenFileMessage(const std::string& path, const std::string& reason = std::string());
+std::string cannotOpenFileMessage(const std::string& path,
+                                  const std::string& reason = std::string());
 
 /// "Error: can not read " + @p what + " (" + @p reason + ")".
 std::string cannotReadMessage(const std::string& what, const std::string& reason);
