@@ -23,7 +23,6 @@ inline constexpr const char* kMsgLessThanTwoRows =
 inline constexpr const char* kMsgNoHeader =
     "Error: incorrect table format (columns with required Sample ID and Minerals not found)!";
 inline constexpr const char* kMsgIgnoredLines = "Warning! Ignored lines with mineral analyses:";
-inline constexpr const char* kMsgCannotOpen = "Error: can not open file ";
 
 /// Reads table text into an analysis table, appending rows and extra columns.
 class TableReader {

@@ -83,8 +83,8 @@ bool Workbench::LoadTableFile(const std::string& path) {
                           [&] { return changeTable(kStepLoad, [&] { return readTableFile(path); }); });
 }
 
-void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
-  changeTable(kStepDrop, [&] {
+void Workbench::loadTableFiles(const std::vector<std::string>& paths, const char* step) {
+  changeTable(step, [&] {
     bool any = false;
     for (const std::string& path : paths) {
       openDialogFileName = path;
@@ -95,11 +95,18 @@ void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
 }
 
 bool Workbench::readTableFile(const std::string& path) {
+  // Opening a FIFO waits for a writer, and a device may never end: the
+  // window, which must not freeze, reads regular files only. A folder is
+  // left to the opening, which fails.
+  if (!loadsStreams_ && pathExists(path) && !fileExists(path) && !directoryExists(path)) {
+    services_.showMessage(cannotOpenFileMessage(path, notRegularFileReason()));
+    return false;
+  }
   FileBytes file;
   std::string reason;
   ReadResult read = file.open(path, mapTableFiles_, tableSizeLimit(), &reason);
   if (read == ReadResult::CannotOpen) {
-    services_.showMessage(kMsgCannotOpen + path);
+    services_.showMessage(cannotOpenFileMessage(path));
     return false;
   }
   if (read == ReadResult::ReadError) {
