@@ -263,7 +263,6 @@ TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
       services_(services),
       engineServices_(std::make_unique<EngineServices>(*this)),
       exePath_(exePath),
-      settingsFile_(settingsFileInUse(settingsFileBesideProgram(exePath), services)),
       dateFormat_(DateSettings::fromSystemLocale()),
       workbench_(settings_, *engineServices_) {
   setObjectName(QStringLiteral("Form1"));
@@ -428,7 +427,14 @@ void TForm1::FormCreate() {
   // folder and automatic update checks are on until the settings file says
   // otherwise.
   setStartUpSettings(settings_, exePath_);
-  guarded([&] { ReadSettings(settingsFile_, settings_, dateFormat_, services_); });
+  guarded([&] {
+    const SettingsInUse inUse =
+        readSettingsInUse(settingsFileBesideProgram(exePath_), settings_, dateFormat_, services_);
+    settingsFile_ = inUse.file;
+    // A file that could not be read is never written over: what it holds
+    // is not known.
+    settingsWritable_ = inUse.writable;
+  });
   // The current point is none and the count 0: the engine starts that way.
   pointChanged();
 }
@@ -500,8 +506,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
   // a close the program starts itself does not. When the settings file
   // cannot be written the window stays open, once: the user has read why
   // and may mend the file. The next close tries again without a word and
-  // ends the program whether or not the file could be written.
-  if (event->spontaneous()) {
+  // ends the program whether or not the file could be written. A settings
+  // file that could not be read at start is not written at all.
+  if (event->spontaneous() && settingsWritable_) {
     const bool written = writeSettingsOnClose(!closeRefused_);
     if (!written && !closeRefused_) {
       closeRefused_ = true;
@@ -638,13 +645,17 @@ void TForm1::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // The files are loaded once the drop has ended, so that the messages of a
   // load do not hold up the program the files were dragged from.
-  loadTableFiles(std::move(files));
+  loadFilesLater(std::move(files), kStepDrop);
 }
 
 void TForm1::loadTableFiles(std::vector<std::string> files) {
+  loadFilesLater(std::move(files), kStepLoad);
+}
+
+void TForm1::loadFilesLater(std::vector<std::string> files, const char* step) {
   if (files.empty()) return;
-  QTimer::singleShot(0, this, [this, files = std::move(files)] {
-    guarded([&] { workbench_.loadDroppedFiles(files); });
+  QTimer::singleShot(0, this, [this, step, files = std::move(files)] {
+    guarded([&] { workbench_.loadTableFiles(files, step); });
   });
 }
 

@@ -42,7 +42,7 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   static constexpr int kMinHeight = 145;
 
   /// Creates the window and runs FormCreate: the settings file of
-  /// @p exePath (settingsFileInUse) is read now, so its messages appear
+  /// @p exePath (readSettingsInUse) is read now, so its messages appear
   /// before any window.
   TForm1(Services& services, const std::string& exePath, QWidget* parent = nullptr);
   ~TForm1() override;
@@ -66,8 +66,9 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   TFAbout* aboutWindow() const { return about_; }
   TUpdate* updateWindow() const { return update_; }
 
-  /// Loads @p files, in this order, as "Load TAB file" does, once the event
-  /// loop runs: after start-up, or after the drop that brought them.
+  /// Loads the tables named on the command line, in this order, as "Load
+  /// TAB file" does, once the event loop runs (after start-up): one undo
+  /// step "Load TAB file".
   void loadTableFiles(std::vector<std::string> files);
 
   /// How long a generation runs before its progress dialog appears.
@@ -114,6 +115,8 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   class EngineServices;
 
   void createControls();
+  /// Loads @p files once the event loop runs, as one undo step named @p step.
+  void loadFilesLater(std::vector<std::string> files, const char* step);
   void FormCreate();
   void FormShow();
   void FormCloseQuery();
@@ -163,6 +166,7 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   std::unique_ptr<EngineServices> engineServices_;
   std::string exePath_;
   std::string settingsFile_;
+  bool settingsWritable_ = false;  ///< the close box writes the settings file
   DateSettings dateFormat_;
   Settings settings_;
   Workbench workbench_;

@@ -89,16 +89,17 @@ constexpr const char* kHelp =
     "/dev/stderr, /dev/fd/N), a device or a FIFO is written into as a stream, as\n"
     "- is: \"-o /dev/stdout >> log.tab\" appends to log.tab.\n"
     "\n"
-    "Messages go to standard error. Exit status: 0 done, 1 a table could not be\n"
-    "read, an output could not be written or there was nothing to write (no point\n"
-    "has a checked analysis: nothing is written, an earlier FILE stays), 2 wrong\n"
-    "usage.\n"
+    "Messages go to standard error. Exit status: 0 done, 1 a table or the settings\n"
+    "file could not be read, an output could not be written or there was nothing\n"
+    "to write (no point has a checked analysis: nothing is written, an earlier\n"
+    "FILE stays), 2 wrong usage.\n"
     "\n"
     "The settings file is Vestrane's: Vestrane.ini beside this program. An installed\n"
     "program (the shipped defaults in ../share/vestrane/ from this program's folder)\n"
     "with no Vestrane.ini beside it uses the user's own Vestrane/Vestrane.ini in the\n"
     "configuration folder ($XDG_CONFIG_HOME or ~/.config on Linux), made from the\n"
-    "shipped defaults the first time.\n";
+    "shipped defaults the first time; where it can be neither made nor read, the\n"
+    "shipped defaults are read instead.\n";
 
 // ------------------------------------------------------------------ output
 
@@ -516,12 +517,15 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   Settings settings;
   setStartUpSettings(settings, exePath);
   const DateSettings format = DateSettings::fromSystemLocale();
-  const std::string settingsFile =
-      o.settingsGiven ? o.settingsFile
-                      : settingsFileInUse(joinPath(folderOf(exePath), kDefaultSettingsName), services);
-  // A settings file that could not be read to its end has been reported;
-  // its alias lists may be cut short, so nothing is read with them.
-  if (!ReadSettings(settingsFile, settings, format, services)) return kExitFailed;
+  // A settings file that could not be read has been reported; without its
+  // alias lists no table would be read as it should, so nothing is.
+  const bool settingsRead =
+      o.settingsGiven
+          ? ReadSettings(o.settingsFile, settings, format, services)
+          : readSettingsInUse(joinPath(folderOf(exePath), kDefaultSettingsName), settings, format,
+                              services)
+                .read;
+  if (!settingsRead) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {
     if (!writeAll(stdout, settingsFileText(settings, format)) || std::fflush(stdout) != 0) {
@@ -534,6 +538,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   // Every table is read before anything is written.
   Workbench bench(settings, services);
   bench.setMapTableFiles(true);
+  bench.setLoadsStreams(true);
   bench.setKeepUndoSteps(false);
   for (const std::string& table : o.tables) {
     if (table != kStandardStream)

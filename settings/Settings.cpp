@@ -93,15 +93,31 @@ bool parseSettingsInteger(const std::string& text, std::int32_t& value) {
   return readIntegerDigits(s, pos, negative, value);
 }
 
+SettingsFileState readSettingsBytes(const std::string& fileName, std::string& bytes,
+                                    std::string& reason) {
+  bytes.clear();
+  if (!pathExists(fileName)) return SettingsFileState::Missing;
+  if (!fileExists(fileName) && !directoryExists(fileName)) {
+    reason = notRegularFileReason();
+    return SettingsFileState::Unreadable;
+  }
+  if (readWholeFile(fileName, bytes, kSettingsFileLimit, &reason) != ReadResult::Ok) {
+    bytes.clear();
+    if (reason.empty()) reason = systemReason(0);
+    return SettingsFileState::Unreadable;
+  }
+  return SettingsFileState::Read;
+}
+
 bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
                   Services& services) {
   std::string bytes, reason;
-  switch (readWholeFile(fileName, bytes, kSettingsFileLimit, &reason)) {
-    case ReadResult::CannotOpen: return true;
-    case ReadResult::ReadError:
+  switch (readSettingsBytes(fileName, bytes, reason)) {
+    case SettingsFileState::Missing: return true;
+    case SettingsFileState::Unreadable:
       services.showMessage(cannotReadMessage(fileName, reason));
       return false;
-    case ReadResult::Ok: break;
+    case SettingsFileState::Read: break;
   }
   readSettingsText(fileName, bytes, settings, format, services);
   return true;

@@ -57,9 +57,23 @@ std::string settingsFileBesideProgram(const std::string& exePath);
 /// the digits, and within the signed 32-bit range.
 bool parseSettingsInteger(const std::string& text, std::int32_t& value);
 
-/// Reads @p fileName into @p settings; messages go to @p services. A file that
-/// cannot be opened leaves the values alone, silently. @return false only
-/// when reading failed after the file was opened (reported already).
+/// What became of reading a settings file's bytes.
+enum class SettingsFileState {
+  Read,
+  Missing,     ///< no file of that name: the values keep their defaults
+  Unreadable,  ///< there, but not to be read: not a regular file, no permission, too large
+};
+
+/// Reads the bytes of the settings file @p fileName, with the reason in
+/// @p reason when it is Unreadable. Only a regular file is opened: a FIFO
+/// would wait for a writer and a device may never end.
+SettingsFileState readSettingsBytes(const std::string& fileName, std::string& bytes,
+                                    std::string& reason);
+
+/// Reads @p fileName into @p settings; messages go to @p services. A missing
+/// file leaves the values alone, silently. @return false when the file is
+/// there but could not be read: "Error: can not read FILE (reason)" has
+/// been shown and the values keep their defaults.
 bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
                   Services& services);
 

@@ -1,12 +1,12 @@
 #include "settings/SettingsLocation.h"
 
 #include <QDir>
-#include <QStandardPaths>
+#include <QString>
 
 #include "platform/core/Files.h"
+#include "platform/core/Messages.h"
 #include "platform/core/ProgramFolders.h"
 #include "platform/core/Services.h"
-#include "settings/Settings.h"
 
 namespace vestrane {
 
@@ -20,7 +20,7 @@ constexpr const char* kUserFolderName = "Vestrane";
 bool copyDefaults(const std::string& defaultsFile, const std::string& userFile,
                   std::string& reason) {
   std::string defaults;
-  if (readWholeFile(defaultsFile, defaults, kSettingsFileLimit, &reason) != ReadResult::Ok) {
+  if (readSettingsBytes(defaultsFile, defaults, reason) != SettingsFileState::Read) {
     reason = "can not read " + defaultsFile + (reason.empty() ? "" : ": " + reason);
     return false;
   }
@@ -32,29 +32,59 @@ bool copyDefaults(const std::string& defaultsFile, const std::string& userFile,
   return writeFileAtomically(userFile, defaults, &reason);
 }
 
+/// Reads @p file into @p settings. @return false with the message that says
+/// why in @p problem when it is there but cannot be read; a missing file
+/// leaves the values alone.
+bool readInto(const std::string& file, Settings& settings, const DateSettings& format,
+              Services& services, std::string& problem) {
+  std::string bytes, reason;
+  switch (readSettingsBytes(file, bytes, reason)) {
+    case SettingsFileState::Missing: return true;
+    case SettingsFileState::Unreadable: problem = cannotReadMessage(file, reason); return false;
+    case SettingsFileState::Read: break;
+  }
+  readSettingsText(file, bytes, settings, format, services);
+  return true;
+}
+
 }  // namespace
 
 std::string userSettingsFolder() {
-  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-  if (config.isEmpty()) return std::string();
-  const QByteArray folder = QDir::toNativeSeparators(config).toUtf8();
-  return joinPath(std::string(folder.constData(), static_cast<std::size_t>(folder.size())),
-                  kUserFolderName);
+  const std::string config = userConfigurationFolder();
+  return config.empty() ? std::string() : joinPath(config, kUserFolderName);
 }
 
-std::string settingsFileInUse(const std::string& besideFile, Services& services,
-                              const std::string& userFolder) {
+SettingsInUse readSettingsInUse(const std::string& besideFile, Settings& settings,
+                                const DateSettings& format, Services& services,
+                                const std::string& userFolder) {
   const std::string exeFolder = folderOf(besideFile);
-  if (fileExists(besideFile) || userFolder.empty() || !isInstalledLayout(exeFolder))
-    return besideFile;
-
-  const std::string userFile = joinPath(userFolder, fileNameOf(besideFile));
-  if (fileExists(userFile)) return userFile;
-  std::string reason;
+  const bool installed = isInstalledLayout(exeFolder);
   const std::string defaults = joinPath(installedDataFolder(exeFolder), kShippedDefaultsName);
-  if (!copyDefaults(defaults, userFile, reason))
-    services.showMessage("Error: can not write " + userFile + (reason.empty() ? "" : " (" + reason + ")"));
-  return userFile;
+  std::string problem;
+  if (!installed || pathExists(besideFile)) {
+    if (readInto(besideFile, settings, format, services, problem)) return {besideFile, true, true};
+    if (!installed) {
+      services.showMessage(problem);
+      return {besideFile, false, false};
+    }
+  } else if (userFolder.empty()) {
+    problem = cannotWriteMessage("the user's settings", "no configuration folder");
+  } else {
+    const std::string userFile = joinPath(userFolder, fileNameOf(besideFile));
+    std::string reason;
+    if (!pathExists(userFile) && !copyDefaults(defaults, userFile, reason))
+      problem = cannotWriteMessage(userFile, reason);
+    else if (readInto(userFile, settings, format, services, problem))
+      return {userFile, true, true};
+  }
+
+  // The file in use can be neither made nor read: the shipped defaults
+  // stand in for it, read-only, so that tables still load with their alias
+  // lists and the window keeps their bounds and their update check.
+  services.showMessage(problem + "\rThe shipped settings " + defaults +
+                       " are used instead, and changes to them are not saved.");
+  const bool read = ReadSettings(defaults, settings, format, services);
+  return {defaults, read, false};
 }
 
 }  // namespace vestrane

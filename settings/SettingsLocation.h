@@ -5,29 +5,43 @@
 // has no settings file beside it uses a file of the same name in the user's
 // configuration folder instead, made from the shipped defaults the first
 // time: the folder of an installed program is not the user's to write, and
-// every user keeps settings of their own.
+// every user keeps settings of their own. A settings file that is there but
+// cannot be read is never written over.
 
 #include <string>
+
+#include "settings/Settings.h"
 
 namespace vestrane {
 
 class Services;
 
-/// The user's folder for Vestrane's settings: the platform's configuration
-/// folder (~/.config, or $XDG_CONFIG_HOME, on Linux; the local application
-/// data folder on Windows) followed by "Vestrane". Empty when the platform
-/// names none.
+/// The user's folder for Vestrane's settings: the user's configuration
+/// folder (userConfigurationFolder: $XDG_CONFIG_HOME or ~/.config on Linux,
+/// the local application data folder on Windows) followed by "Vestrane".
+/// Empty when the platform names none.
 std::string userSettingsFolder();
 
-/// The settings file in use for @p besideFile, the settings file beside the
-/// executable (its folder is the executable's):
-/// - @p besideFile itself when it exists, or when the executable does not
-///   stand in an installed layout, or when @p userFolder is empty;
+/// The settings file a program started with.
+struct SettingsInUse {
+  std::string file;      ///< the file the values were read from
+  bool read = true;      ///< false: nothing could be read (reported); the defaults stay
+  bool writable = true;  ///< whether the window writes its settings back into @ref file on close
+};
+
+/// Reads the settings in use for @p besideFile, the settings file beside the
+/// executable (its folder is the executable's), into @p settings:
+/// - @p besideFile when anything of that name exists or the executable does
+///   not stand in an installed layout. A missing file leaves the defaults,
+///   silently; one that cannot be read is reported and not written back.
 /// - otherwise the file of the same name in @p userFolder. When that does not
 ///   exist yet it is created as a byte-for-byte copy of the shipped
-///   defaults; a copy that cannot be made is reported through @p services,
-///   and the values then keep their defaults as for any missing settings file.
-std::string settingsFileInUse(const std::string& besideFile, Services& services,
-                              const std::string& userFolder = userSettingsFolder());
+///   defaults.
+/// An installed program whose file can be neither made nor read (or that
+/// has no user folder) says so in one message and reads the shipped
+/// defaults instead, which are never written back.
+SettingsInUse readSettingsInUse(const std::string& besideFile, Settings& settings,
+                                const DateSettings& format, Services& services,
+                                const std::string& userFolder = userSettingsFolder());
 
 }  // namespace vestrane

@@ -15,15 +15,21 @@ std::size_t tableSizeLimit() {
   return std::max(memoryForData() / 4, kLeast);
 }
 
-TableReadResult readTableFile(TableReader& reader, const std::string& path, bool mayMap) {
+TableReadResult readTableFile(TableReader& reader, const std::string& path,
+                              const TableFileOptions& options) {
+  TableReadResult notRead;
+  // A folder is left to the opening, which fails.
+  if (!options.streams && pathExists(path) && !fileExists(path) && !directoryExists(path)) {
+    notRead.messages.push_back(cannotOpenFileMessage(path, notRegularFileReason()));
+    return notRead;
+  }
   FileBytes file;
   std::string reason;
-  const ReadResult read = file.open(path, mayMap, tableSizeLimit(), &reason);
+  const ReadResult read = file.open(path, options.mayMap, tableSizeLimit(), &reason);
   if (read != ReadResult::Ok) {
-    TableReadResult result;
-    result.messages.push_back(read == ReadResult::CannotOpen ? kMsgCannotOpen + path
-                                                             : cannotReadFileMessage(path, reason));
-    return result;
+    notRead.messages.push_back(read == ReadResult::CannotOpen ? cannotOpenFileMessage(path)
+                                                              : cannotReadFileMessage(path, reason));
+    return notRead;
   }
   // A file whose lines all end with CR LF, the last one included, is its
   // own table text and is parsed where it lies; any other is converted in a

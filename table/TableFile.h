@@ -17,12 +17,23 @@ namespace vestrane {
 /// such as /dev/zero never ends; either is refused with the reason.
 std::size_t tableSizeLimit();
 
+/// How a table file is read.
+struct TableFileOptions {
+  /// The file may be mapped into memory (see FileBytes::open).
+  bool mayMap = false;
+  /// FIFOs and devices are read as tables too (the batch tool's process
+  /// substitutions and named pipes). Without it only regular files are:
+  /// opening a FIFO would wait for a writer, and the window must not
+  /// freeze; anything else "can not open" (not a regular file).
+  bool streams = false;
+};
+
 /// Reads the table file @p path, up to tableSizeLimit() bytes, and appends
 /// its rows to the table of @p reader. A file whose lines all end with CR
-/// LF is parsed where it lies, any other as the table text of its bytes;
-/// with @p mayMap the file may be mapped into memory (see FileBytes::open).
+/// LF is parsed where it lies, any other as the table text of its bytes.
 /// A file that cannot be opened or read is NotRead, with the message
 /// "can not open file" or "can not read file" and its reason.
-TableReadResult readTableFile(TableReader& reader, const std::string& path, bool mayMap);
+TableReadResult readTableFile(TableReader& reader, const std::string& path,
+                              const TableFileOptions& options);
 
 }  // namespace vestrane

@@ -21,7 +21,6 @@ inline constexpr const char* kMsgLessThanTwoRows =
 inline constexpr const char* kMsgNoHeader =
     "Error: incorrect table format (columns with required Sample ID and Minerals not found)!";
 inline constexpr const char* kMsgIgnoredLines = "Warning! Ignored lines with mineral analyses:";
-inline constexpr const char* kMsgCannotOpen = "Error: can not open file ";
 
 /// How far reading a table got.
 enum class TableReadStatus {

@@ -6,6 +6,21 @@
 
 namespace vestrane {
 
+namespace {
+
+/// When no program could open the help file nor its first page: where the
+/// pages are and the page to start from, or that they are missing there.
+std::string helpNotOpenedMessage(const HelpFiles& files) {
+  const std::string pages = folderOf(files.firstPage);
+  std::string text = "Error: no program could open the help file " + files.compiled;
+  if (!fileExists(files.firstPage))
+    return text + ", and its HTML pages are not in " + pages + ".";
+  return text + " or its HTML pages.\rThe pages are in " + pages + ": open " +
+         fileNameOf(files.firstPage) + " there with a web browser.";
+}
+
+}  // namespace
+
 HelpFiles helpFilesFor(const std::string& besideFile) {
   const std::string exeFolder = folderOf(besideFile);
   const std::string docFolder = installedDocFolder(exeFolder);
@@ -23,7 +38,8 @@ void openHelp(const HelpFiles& files, Services& services) {
     return;
   }
   if (services.openDocument(files.compiled)) return;
-  if (fileExists(files.firstPage)) services.openDocument(files.firstPage);
+  if (fileExists(files.firstPage) && services.openDocument(files.firstPage)) return;
+  services.showMessage(helpNotOpenedMessage(files));
 }
 
 }  // namespace vestrane

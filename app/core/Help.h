@@ -24,8 +24,8 @@ HelpFiles helpFilesFor(const std::string& besideFile);
 /// Opens the compiled help with the desktop's program for it; where that
 /// fails, the first HTML page with the desktop's browser. A missing compiled
 /// help file is reported: "Error: can not find help-file ", its path and "!".
-/// Nothing else is reported: a page that cannot be shown either leaves the
-/// user where they were.
+/// When neither opens, a message says that no program could open them and
+/// where the pages are.
 void openHelp(const HelpFiles& files, Services& services);
 
 }  // namespace vestrane

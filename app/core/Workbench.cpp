@@ -67,8 +67,8 @@ bool Workbench::LoadTableFile(const std::string& path) {
                           [&] { return changeTable(kStepLoad, [&] { return appendTableFile(path); }); });
 }
 
-void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
-  changeTable(kStepDrop, [&] {
+void Workbench::loadTableFiles(const std::vector<std::string>& paths, const char* step) {
+  changeTable(step, [&] {
     bool any = false;
     for (const std::string& path : paths) {
       openDialogFileName = path;
@@ -79,7 +79,7 @@ void Workbench::loadDroppedFiles(const std::vector<std::string>& paths) {
 }
 
 bool Workbench::appendTableFile(const std::string& path) {
-  const TableReadResult result = readTableFile(*reader_, path, mapTableFiles_);
+  const TableReadResult result = readTableFile(*reader_, path, fileOptions_);
   showMessages(result.messages);
   if (result.status == TableReadStatus::NotRead) return false;
   selectFirstRow();

@@ -59,7 +59,12 @@ class Workbench {
   void setObserver(WorkbenchObserver* observer) { observer_ = observer; }
   /// Lets LoadTableFile map large files into memory instead of reading them
   /// (see FileBytes::open for the one risk that comes with it).
-  void setMapTableFiles(bool map) { mapTableFiles_ = map; }
+  void setMapTableFiles(bool map) { fileOptions_.mayMap = map; }
+  /// Lets LoadTableFile read FIFOs and devices as tables (the batch tool's
+  /// process substitutions and named pipes). Without it only regular files
+  /// are read: opening a FIFO would wait for a writer, and the window must
+  /// not freeze; anything else "can not open" (not a regular file).
+  void setLoadsStreams(bool streams) { fileOptions_.streams = streams; }
 
   AnalysisTable& table() { return table_; }
   const AnalysisTable& table() const { return table_; }
@@ -132,8 +137,10 @@ class Workbench {
   void undo();
   /// Makes the change undone last again.
   void redo();
-  /// Dropped files, read one after the other as one change.
-  void loadDroppedFiles(const std::vector<std::string>& paths);
+  /// Table files read one after the other as one change named @p step:
+  /// those named on the command line (kStepLoad) or dropped together
+  /// (kStepDrop).
+  void loadTableFiles(const std::vector<std::string>& paths, const char* step);
 
   // ---- generating
   /// "Generate Combinations" with the states of "All at once" and "Separate
@@ -179,7 +186,7 @@ class Workbench {
   WorkbenchObserver* observer_ = nullptr;
   std::string caption_ = kCaptionPlain;
   int selectedRow_ = -1;
-  bool mapTableFiles_ = false;
+  TableFileOptions fileOptions_;  ///< how LoadTableFile reads a file
 };
 
 }  // namespace vestrane

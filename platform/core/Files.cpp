@@ -267,8 +267,10 @@ ReadResult FileBytes::open(const std::string& path, bool mayMap, std::size_t lim
   // once (MAP_POPULATE where there is one) rather than one fault at a time.
   // Whatever cannot be mapped goes the common way below, which also gives
   // the failures their reasons.
+  // Only a regular file is opened here: a FIFO opened and closed again
+  // would lose what a writer put in it meanwhile.
   std::error_code ec;
-  if (mayMap && !fs::is_directory(nativePath(path), ec)) {
+  if (mayMap && fs::is_regular_file(nativePath(path), ec)) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
       struct stat st;

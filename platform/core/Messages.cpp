@@ -12,6 +12,10 @@ std::string cannotWriteFileMessage(const std::string& path, const std::string& r
   return cannotWriteMessage("file " + path, reason);
 }
 
+std::string cannotOpenFileMessage(const std::string& path, const std::string& reason) {
+  return "Error: can not open file " + path + (reason.empty() ? "" : " (" + reason + ")");
+}
+
 std::string cannotReadMessage(const std::string& what, const std::string& reason) {
   return "Error: can not read " + what + " (" + reason + ")";
 }
@@ -25,6 +29,8 @@ std::string tooLargeReason(std::size_t limit) {
   if (limit < kMiB) return "larger than " + std::to_string(limit >> 10) + " KiB";
   return "larger than " + std::to_string(limit / kMiB) + " MiB";
 }
+
+std::string notRegularFileReason() { return "not a regular file"; }
 
 std::string outOfMemoryReason() { return "out of memory"; }
 

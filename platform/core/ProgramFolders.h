@@ -5,7 +5,9 @@
 // in <prefix>/bin and the rest in <prefix>/share: the shipped default
 // settings in share/vestrane, the help in share/doc/vestrane. The install
 // rules fill exactly these folders, and the build hands their places,
-// relative to the executable's folder, to this file.
+// relative to the executable's folder, to this file. The user's own
+// settings go into the user's configuration folder, which this file finds
+// by the platform's rules.
 
 #include <string>
 
@@ -26,5 +28,14 @@ std::string installedDocFolder(const std::string& exeFolder);
 /// there and never by whether a folder may be written (an administrator may
 /// write anywhere, a user may own the folder of an unpacked program).
 bool isInstalledLayout(const std::string& exeFolder);
+
+/// The user's configuration folder, by the platform's rules. On Linux and
+/// the other freedesktop.org systems the XDG base-directory rules:
+/// $XDG_CONFIG_HOME when it is an absolute path (a relative one is ignored),
+/// else the home folder followed by ".config", the home folder being $HOME
+/// when that is an absolute path and else the account's home in the user
+/// database. On Windows the local application data folder, on macOS the
+/// preferences folder. Empty when none can be found.
+std::string userConfigurationFolder();
 
 }  // namespace vestrane

@@ -12,6 +12,7 @@
 
 // POSIX: spawning with default signals, FIFOs, devices and file modes.
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -20,7 +21,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +111,7 @@ struct Launch {
   std::string input = "/dev/null";   ///< standard input
   std::string output;                ///< standard output, when not a file of the run's own
   bool errorIntoClosedPipe = false;  ///< standard error a pipe that nobody reads
+  std::string tool = kTool;          ///< the executable run
   /// Called again and again while the tool runs, with its process id.
   std::function<void(pid_t)> whileRunning;
 };
@@ -139,7 +143,7 @@ class FileSystemTest : public ::testing::Test {
                                       "cd \"$1\" || exit 125; shift; " + setup.shell + "\nexec \"$@\"",
                                       "sh", folder.empty() ? root : folder};
     words.insert(words.end(), setup.wrapper.begin(), setup.wrapper.end());
-    words.push_back(kTool);
+    words.push_back(setup.tool);
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
@@ -496,12 +500,6 @@ TEST_F(FileSystemTest, TargetNamesOf250Bytes) {
 // ------------------------------------------------------------- inputs
 
 TEST_F(FileSystemTest, InputsThatNeverEndStopAtTheirBound) {
-  // The settings file is read up to 16 MiB.
-  Outcome settings = run({"--settings", "/dev/zero", "--print-settings"});
-  EXPECT_EQ(settings.status, 1);
-  EXPECT_EQ(settings.out, "");
-  EXPECT_EQ(settings.err, "Error: can not read /dev/zero (larger than 16 MiB)\n");
-
   // A table up to a quarter of the memory the tool may use: here a quarter
   // of the address space it is given, 512 MiB.
   if (kSanitized) GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
@@ -515,6 +513,144 @@ TEST_F(FileSystemTest, InputsThatNeverEndStopAtTheirBound) {
   EXPECT_EQ(input.status, 1);
   EXPECT_EQ(input.err, "Error: can not read standard input (larger than 128 MiB)\n");
   EXPECT_EQ(names(root), std::vector<std::string>{"test.ini"});
+}
+
+TEST_F(FileSystemTest, TablesAreReadFromFifosAndPipes) {
+  // A FIFO made by mkfifo, with a writer that comes once the tool opens it.
+  writeFile(path("t.tab"), kTwoPoints);
+  const std::string fifo = path("fifo.tab");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::thread writer([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int fd = -1;
+    while ((fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0 && errno == ENXIO &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (fd < 0) return;
+    ::fcntl(fd, F_SETFL, 0);
+    const ssize_t written = ::write(fd, kTwoPoints.data(), kTwoPoints.size());
+    (void)written;
+    ::close(fd);
+  });
+  Outcome fromFifo = tool({"--save", "-", "fifo.tab"});
+  writer.join();
+  EXPECT_EQ(fromFifo.status, 0);
+  EXPECT_EQ(fromFifo.err, "");
+  EXPECT_EQ(fromFifo.out, kTwoPoints);
+
+  // A process substitution, where a shell has them.
+  if (::access("/bin/bash", X_OK) != 0) GTEST_SKIP() << "no bash for <(command)";
+  Launch substituted;
+  substituted.wrapper = {"/bin/bash", "-c", "exec \"$@\" <(cat t.tab)", "bash"};
+  Outcome fromPipe = tool({"--save", "-"}, substituted);
+  EXPECT_EQ(fromPipe.status, 0);
+  EXPECT_EQ(fromPipe.err, "");
+  EXPECT_EQ(fromPipe.out, kTwoPoints);
+}
+
+// ----------------------------------------------------------- settings
+
+TEST_F(FileSystemTest, ASettingsFileThatCannotBeReadEndsTheRun) {
+  writeFile(path("t.tab"), kTwoPoints);
+  // Not a regular file (a device that never ends, a FIFO that nobody
+  // writes: neither is opened), a regular file over the 16 MiB bound, and
+  // a file of mode 000 read as a user who may not read it.
+  ASSERT_EQ(::mkfifo(path("fifo.ini").c_str(), 0644), 0);
+  writeFile(path("large.ini"), kIni);
+  fs::resize_file(path("large.ini"), (std::uintmax_t(16) << 20) + 1);
+  writeFile(path("locked.ini"), kIni);
+  ::chmod(path("locked.ini").c_str(), 0);
+  Launch asUser;
+  if (::geteuid() == 0) {
+    if (::access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "running as root without setpriv to drop to nobody";
+    asUser.wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  }
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"/dev/zero", "not a regular file"},
+      {path("fifo.ini"), "not a regular file"},
+      {path("large.ini"), "larger than 16 MiB"},
+      {path("locked.ini"), "Permission denied"}};
+  for (const auto& [file, reason] : cases) {
+    const std::string said = "Error: can not read " + file + " (" + reason + ")\n";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--print-settings"}, std::vector<std::string>{"t.tab", "-o", "out.tab"}}) {
+      std::vector<std::string> line = {"--settings", file};
+      line.insert(line.end(), args.begin(), args.end());
+      Outcome r = run(line, asUser);
+      EXPECT_EQ(r.status, 1) << file;
+      EXPECT_EQ(r.out, "") << file;
+      EXPECT_EQ(r.err, said);
+    }
+  }
+  EXPECT_FALSE(fs::exists(path("out.tab")));
+}
+
+TEST_F(FileSystemTest, AnInstalledToolWhoseUsersFileCanBeNeitherMadeNorReadUsesTheShippedDefaults) {
+  // An installed layout of the tool's own: inst/bin and inst/share/vestrane.
+  const std::string inst = path("inst");
+  fs::create_directories(inst + "/bin");
+  fs::create_directories(inst + "/share/vestrane");
+  const std::string shipped = inst + "/share/vestrane/Vestrane.ini";
+  writeFile(shipped, kIni);
+  fs::copy_file(kTool, inst + "/bin/vestrane-combine");
+  fs::permissions(inst + "/bin/vestrane-combine", fs::perms(0755));
+  writeFile(path("t.tab"), kTwoPoints);
+  const std::string note =
+      "\nThe shipped settings " + shipped + " are used instead, and changes to them are not saved.\n";
+  const bool root = ::geteuid() == 0;
+  const bool setpriv = ::access("/usr/bin/setpriv", X_OK) == 0;
+  // Runs the installed tool on t.tab after the shell commands @p environment;
+  // as nobody where the test runs as root and @p asUser.
+  auto installed = [&](const std::string& environment, bool asUser) {
+    Launch launch;
+    launch.tool = inst + "/bin/vestrane-combine";
+    launch.shell = environment;
+    if (asUser && root) launch.wrapper = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    Outcome r = run({"--save", "-", "t.tab"}, launch);
+    EXPECT_EQ(r.status, 0) << environment;
+    EXPECT_EQ(r.out, kTwoPoints) << environment;
+    return r.err;
+  };
+  auto cannotWrite = [&](const std::string& folder) {
+    return "Error: can not write " + folder + "/Vestrane.ini (can not create the folder " + folder + ")" + note;
+  };
+
+  // XDG_CONFIG_HOME a file.
+  writeFile(path("config"), "a file");
+  EXPECT_EQ(installed("export XDG_CONFIG_HOME=" + path("config"), false), cannotWrite(path("config/Vestrane")));
+  // A relative XDG_CONFIG_HOME is ignored: the user's file goes into HOME.
+  fs::create_directory(path("home"));
+  EXPECT_EQ(installed("export HOME=" + path("home") + " XDG_CONFIG_HOME=config", false), "");
+  EXPECT_EQ(readFile(path("home/.config/Vestrane/Vestrane.ini")), kIni);
+  EXPECT_FALSE(fs::exists(path("config/Vestrane")));
+  fs::remove_all(path("home/.config"));
+
+  if (root && !setpriv) GTEST_SKIP() << "running as root without setpriv to drop to nobody";
+  // A HOME the user may not write (root's, or read-only).
+  if (!root) fs::permissions(path("home"), fs::perms(0555));
+  EXPECT_EQ(installed("unset XDG_CONFIG_HOME; export HOME=" + path("home"), true),
+            cannotWrite(path("home/.config/Vestrane")));
+  // A user's file of mode 000.
+  fs::permissions(path("home"), fs::perms(0755));
+  fs::create_directories(path("home/.config/Vestrane"));
+  writeFile(path("home/.config/Vestrane/Vestrane.ini"), kIni);
+  ::chmod(path("home/.config/Vestrane/Vestrane.ini").c_str(), 0);
+  if (root || ::access(path("home/.config/Vestrane/Vestrane.ini").c_str(), R_OK) != 0) {
+    EXPECT_EQ(installed("unset XDG_CONFIG_HOME; export HOME=" + path("home"), true),
+              "Error: can not read " + path("home/.config/Vestrane/Vestrane.ini") + " (Permission denied)" + note);
+  }
+  // Without HOME the account's home from the user database: nobody's
+  // (/nonexistent on Debian), which nobody can not make.
+  const struct passwd* nobody = ::getpwuid(kNobody);
+  if (!root || !nobody || fs::exists(nobody->pw_dir)) {
+    std::cout << "[   NOTE   ] HOME unset is tried as nobody, whose home must not exist\n";
+  } else {
+    const std::string folder = std::string(nobody->pw_dir) + "/.config/Vestrane";
+    EXPECT_EQ(installed("unset XDG_CONFIG_HOME HOME", true), cannotWrite(folder));
+    EXPECT_FALSE(fs::exists(nobody->pw_dir));
+  }
+  EXPECT_EQ(readFile(shipped), kIni);
+  EXPECT_EQ(names(inst + "/bin"), std::vector<std::string>{"vestrane-combine"});
 }
 
 // -------------------------------------------------------- usage, paths

@@ -1,5 +1,6 @@
 // "Help": the compiled help where the desktop can open it, the HTML help in
-// the browser where it cannot, and the message when the help file is missing.
+// the browser where it cannot, and the messages when the help file is
+// missing or nothing could open it.
 
 #include <filesystem>
 
@@ -44,12 +45,28 @@ TEST_F(HelpTest, TheHelpFileOpensWithTheDesktopsProgramAndElseTheFirstPageInTheB
   openHelp(help, services);
   EXPECT_EQ(services.opened, (Lines{help.compiled, help.firstPage}));
 
-  // No pages either: nothing more is tried, and nothing is said.
+  EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(HelpTest, WhenNoProgramOpensTheHelpFileNorItsPagesTheMessageSaysWhereThePagesAre) {
+  help = helpFilesFor(bin + "/Vestrane.chm");
+  writeBytes(help.compiled, "ITSF");
+  services.cannotOpen = {help.compiled, help.firstPage};
+  openHelp(help, services);
+  EXPECT_EQ(services.opened, (Lines{help.compiled, help.firstPage}));
+  EXPECT_EQ(services.messages,
+            Lines{"Error: no program could open the help file " + help.compiled +
+                  " or its HTML pages.\rThe pages are in " + docs +
+                  ": open index.html there with a web browser."});
+
+  // No pages either: nothing more is tried, and the message says so.
   services.opened.clear();
+  services.messages.clear();
   std::filesystem::remove(help.firstPage);
   openHelp(help, services);
   EXPECT_EQ(services.opened, Lines{help.compiled});
-  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(services.messages, Lines{"Error: no program could open the help file " + help.compiled +
+                                     ", and its HTML pages are not in " + docs + "."});
 }
 
 TEST_F(HelpTest, AMissingHelpFileIsReportedAsEverEvenWithThePagesAtHand) {

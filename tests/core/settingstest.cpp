@@ -1,12 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+// POSIX: FIFOs, file modes and user ids.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "fakes/FakeServices.h"
 #include "settings/DateTimeText.h"
@@ -52,15 +62,67 @@ class SettingsTest : public ::testing::Test {
   FakeServices services_;
 };
 
-TEST_F(SettingsTest, MissingOrUnopenableFileKeepsDefaultsSilently) {
+TEST_F(SettingsTest, AMissingFileKeepsTheDefaultsSilently) {
   Settings s = defaults_;
   EXPECT_TRUE(ReadSettings((dir_ / "none.ini").string(), s, kClock24, services_));
-  EXPECT_TRUE(ReadSettings(dir_.string(), s, kClock24, services_));  // a folder
   EXPECT_TRUE(services_.messages.empty());
   EXPECT_EQ(settingsFileText(s, kClock24), settingsFileText(defaults_, kClock24));
   EXPECT_TRUE(s.chkUpdates);
   EXPECT_TRUE(s.aliases.sample.empty());
 }
+
+#ifndef _WIN32
+TEST_F(SettingsTest, AFileThatIsThereButCannotBeReadIsReportedAndKeepsTheDefaults) {
+  // A folder, a FIFO without a writer (opening it would wait for one), a
+  // regular file over the 16 MiB bound and a file this user may not read.
+  const std::string folder = (dir_ / "folder.ini").string();
+  const std::string fifo = (dir_ / "fifo.ini").string();
+  const std::string large = (dir_ / "large.ini").string();
+  fs::create_directory(folder);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  std::ofstream(large, std::ios::binary) << "Sample=SAMPLE\r\n";
+  fs::resize_file(large, kSettingsFileLimit + 1);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {folder, "is a folder"}, {fifo, "not a regular file"}, {large, "larger than 16 MiB"}};
+  for (const auto& [file, reason] : cases) {
+    services_.messages.clear();
+    Settings s = defaults_;
+    // Should the reading wait in open(), a writer of the FIFO ends the wait.
+    auto reading = std::async(std::launch::async, [&] {
+      return ReadSettings(file, s, kClock24, services_);
+    });
+    if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+      ADD_FAILURE() << file << " was still being opened after 10 s";
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_FALSE(reading.get()) << file;
+    EXPECT_EQ(services_.messages, std::vector<std::string>{"Error: can not read " + file + " (" + reason + ")"});
+    EXPECT_EQ(settingsFileText(s, kClock24), settingsFileText(defaults_, kClock24));
+  }
+
+  // Mode 000: root reads it all the same, so a child process reads it as
+  // nobody, in a folder nobody may enter.
+  const std::string locked = (dir_ / "locked.ini").string();
+  std::ofstream(locked, std::ios::binary) << "Sample=SAMPLE\r\n";
+  ::chmod(locked.c_str(), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(dir_.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown(locked.c_str(), 65534, 65534), 0);
+  }
+  EXPECT_EXIT(
+      {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+          std::exit(2);
+        Settings s = defaults_;
+        services_.messages.clear();
+        const bool read = ReadSettings(locked, s, kClock24, services_);
+        const bool said = services_.messages ==
+                          std::vector<std::string>{"Error: can not read " + locked + " (Permission denied)"};
+        std::exit(!read && said && s.aliases.sample.empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST_F(SettingsTest, FileNameReplacesTheExtension) {
   EXPECT_EQ(settingsFileBesideProgram("/opt/v.d/Vestrane.exe"), "/opt/v.d/Vestrane.ini");

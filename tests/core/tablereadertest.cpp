@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
+#include "platform/core/Messages.h"
 #include "settings/Text.h"
 #include "table/TableFile.h"
 #include "table/TableReader.h"
@@ -232,20 +233,22 @@ TEST(TableFileTest, ReadingAFileReturnsWhatItFound) {
   AnalysisTable table;
   TableReader reader(table, settings.aliases);
   const std::string missing = dir.file("missing.tab");
-  TableReadResult result = readTableFile(reader, missing, true);
+  TableFileOptions mapped;
+  mapped.mayMap = true;
+  TableReadResult result = readTableFile(reader, missing, mapped);
   EXPECT_EQ(result.status, TableReadStatus::NotRead);
-  EXPECT_EQ(result.messages, std::vector<std::string>{kMsgCannotOpen + missing});
+  EXPECT_EQ(result.messages, std::vector<std::string>{cannotOpenFileMessage(missing)});
 
   const std::string file = dir.file("table.tab");
   writeBytes(file, "no header here\nnone\n");
-  result = readTableFile(reader, file, false);
+  result = readTableFile(reader, file, TableFileOptions());
   EXPECT_EQ(result.status, TableReadStatus::NotATable);
   EXPECT_EQ(result.messages, std::vector<std::string>{kMsgNoHeader});
 
   for (const char* end : {"\n", "\r\n"}) {
     writeBytes(file, std::string("Sample\tMineral\tArea") + end + "S1\tGrt\tr1 long enough" + end +
                          "-\tBt\tr2 long enough" + end + "S2\tBt\tr2 long enough" + end);
-    result = readTableFile(reader, file, true);
+    result = readTableFile(reader, file, mapped);
     EXPECT_EQ(result.status, TableReadStatus::Read) << end;
     EXPECT_EQ(result.rowsAdded, 2) << end;
     EXPECT_EQ(result.messages, std::vector<std::string>{std::string(kMsgIgnoredLines) +

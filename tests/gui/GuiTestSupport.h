@@ -17,9 +17,21 @@
 #include <QTest>
 #include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+// POSIX: FIFOs.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "app/TableModel.h"
 #include "app/Unit1.h"
@@ -65,6 +77,51 @@ inline bool waitForQueuedCalls() {
   QTimer::singleShot(0, &context, [&] { ran = true; });
   return QTest::qWaitFor([&] { return ran; });
 }
+#ifndef _WIN32
+/// A FIFO that nobody writes, for one test. Should the program open it and
+/// wait there for a writer, the watchdog becomes that writer after 10
+/// seconds, and again for every later wait, and closes at once, so that the
+/// test fails instead of hanging.
+class UnwrittenFifo {
+ public:
+  explicit UnwrittenFifo(std::string path) : path_(std::move(path)) {
+    created_ = ::mkfifo(path_.c_str(), 0644) == 0;
+    watchdog_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      auto wait = std::chrono::milliseconds(10000);
+      while (!ended_.wait_for(lock, wait, [this] { return done_; })) {
+        const int writer = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) {
+          wokeAReader_ = true;  // someone had it open for reading, or waited to
+          ::close(writer);
+        }
+        wait = std::chrono::milliseconds(20);
+      }
+    });
+  }
+  ~UnwrittenFifo() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    ended_.notify_all();
+    watchdog_.join();
+  }
+  const std::string& path() const { return path_; }
+  bool created() const { return created_; }
+  /// Whether the watchdog found someone waiting to read and let them go.
+  bool wokeAReader() const { return wokeAReader_; }
+
+ private:
+  std::string path_;
+  bool created_ = false;
+  std::atomic<bool> wokeAReader_{false};
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  bool done_ = false;
+  std::thread watchdog_;
+};
+#endif
 
 /// Alias lists that recognise the test tables' headers.
 inline const char* const kAliasLines =

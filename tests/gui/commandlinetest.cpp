@@ -10,6 +10,7 @@
 #include "GuiTestSupport.h"
 #include "app/CommandLine.h"
 #include "platform/qt/DocumentHandler.h"
+#include "UpdateTestSupport.h"
 
 namespace vestrane::testing {
 namespace {
@@ -92,6 +93,8 @@ TEST_F(CommandLineTest, TablesNamedOnTheCommandLineLoadInOrderAfterStartUpAsLoad
   EXPECT_EQ(shown(*form), shown(other));
   EXPECT_EQ(shown(*form).front(), "Vestrane - more.tab");
   EXPECT_EQ(selectedViewRow(), 0);
+  // The files are one step, named as the command they stand for.
+  EXPECT_EQ(form->undoItem->text().toStdString(), "Undo Load TAB file");
   // The open dialog proposes the last file, as after "Load TAB file".
   services.openAnswers.push_back(std::nullopt);
   byButton.openAnswers.push_back(std::nullopt);
@@ -99,7 +102,32 @@ TEST_F(CommandLineTest, TablesNamedOnTheCommandLineLoadInOrderAfterStartUpAsLoad
   QTest::mouseClick(other.Button1, Qt::LeftButton);
   EXPECT_EQ(services.openRequests.back().proposedName, byButton.openRequests.back().proposedName);
   EXPECT_EQ(services.openRequests.back().initialDir, byButton.openRequests.back().initialDir);
+  form->undoItem->trigger();
+  EXPECT_EQ(view()->model()->rowCount(), 0);
+  EXPECT_FALSE(form->undoItem->isEnabled());
 }
+
+#ifndef _WIN32
+TEST_F(CommandLineTest, AFifoIsNoTableTheWindowWaitsForAndTheNextFileStillLoads) {
+  // Named on the command line, then chosen in the open dialog: neither
+  // waits for a writer.
+  start();
+  UnwrittenFifo fifo(dir.file("pipe.tab"));
+  ASSERT_TRUE(fifo.created());
+  writeBytes(dir.file("first.tab"), kTable);
+  form->loadTableFiles({fifo.path(), dir.file("first.tab")});
+  QTRY_COMPARE(view()->model()->rowCount(), 9);
+  const std::string refused = "Error: can not open file " + fifo.path() + " (not a regular file)";
+  EXPECT_EQ(services.messages, Lines{refused});
+  EXPECT_EQ(caption(), "Vestrane - first.tab");
+
+  services.openAnswers.push_back(fifo.path());
+  QTest::mouseClick(form->Button1, Qt::LeftButton);
+  EXPECT_EQ(services.messages, (Lines{refused, refused}));
+  EXPECT_EQ(view()->model()->rowCount(), 9);
+  EXPECT_FALSE(fifo.wokeAReader()) << "the window waited in open() for a writer";
+}
+#endif
 
 TEST_F(CommandLineTest, WithoutTablesNothingChangesAndHelpAndVersionAreAnsweredBeforeAnyWindow) {
   start();
@@ -142,6 +170,51 @@ TEST_F(CommandLineTest, AnInstalledProgramReadsAndWritesTheUsersOwnSettingsFile)
       << readBytes(userFile);
   EXPECT_FALSE(std::filesystem::exists(dir.file("usr/bin/Vestrane.ini")));
   EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(CommandLineTest, AnInstalledProgramWhoseUsersFileCannotBeMadeWorksWithTheShippedDefaults) {
+  // XDG_CONFIG_HOME is a file: the user's folder can not be made in it.
+  std::filesystem::create_directories(dir.file("usr/bin"));
+  std::filesystem::create_directories(dir.file("usr/share/vestrane"));
+  const std::string shipped = dir.file("usr/share/vestrane/Vestrane.ini");
+  const std::string defaults = std::string(kAliasLines) + "WinMain=100 120 900 600\r\nChkUpdates=N\r\n";
+  writeBytes(shipped, defaults);
+  writeBytes(dir.file("config"), "a file");
+  ScopedEnv config("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.file("config")));
+
+  // An update check would ask this client.
+  struct CountingHttp : HttpClient {
+    int gets = 0;
+    bool get(const std::string&, std::string&) override { return ++gets, false; }
+  } http;
+  form = std::make_unique<TForm1>(services, dir.file("usr/bin/Vestrane"));
+  TUpdate update(services, form->settings(), http);
+  ModalWatcher updatesShown(&update);
+  form->setUpdateWindow(&update);
+  form->applyBounds();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+
+  ASSERT_EQ(services.messages.size(), 1u);
+  EXPECT_EQ(services.messages[0], "Error: can not write " + dir.file("config/Vestrane/Vestrane.ini") +
+                                      " (can not create the folder " + dir.file("config/Vestrane") +
+                                      ")\rThe shipped settings " + shipped +
+                                      " are used instead, and changes to them are not saved.");
+  EXPECT_EQ(form->pos(), QPoint(100, 120));
+  EXPECT_EQ(form->size(), QSize(900, 600));
+  EXPECT_EQ(http.gets, 0);
+  EXPECT_EQ(updatesShown.shown, 0);
+  loadTable();
+  EXPECT_EQ(view()->model()->rowCount(), 9);
+
+  // Closing writes nowhere: not the shipped defaults, not beside the program.
+  form->resize(700, 500);
+  EXPECT_TRUE(closeBox(form.get()));
+  EXPECT_EQ(readBytes(shipped), defaults);
+  EXPECT_EQ(readBytes(dir.file("config")), "a file");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("usr/bin/Vestrane.ini")));
+  EXPECT_EQ(services.messages.size(), 1u);
+  form.reset();
 }
 
 TEST(DocumentHandler, TheDesktopIsAskedWhetherItHasAProgramForTheFilesType) {

@@ -7,6 +7,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <filesystem>
+
+#ifndef _WIN32
+// POSIX: file modes and user ids.
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "GuiTestSupport.h"
 #include "app/ProgramIcon.h"
@@ -252,6 +259,57 @@ TEST_F(StartupTest, AFailedSettingsWriteKeepsTheWindowOpenOnce) {
   EXPECT_EQ(form->workbench().table().rowCount(), 0);
   EXPECT_FALSE(fileExists(dir.file("gone/Vestrane.ini")));
 }
+
+#ifndef _WIN32
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsSaidOnceAndNeverWrittenOver) {
+  // The user's file of mode 000, read as a user who may not read it (root
+  // reads anything, so the window is made as nobody), then a FIFO that
+  // nobody writes: opening it would wait for a writer.
+  const std::string userText = std::string(kAliasLines) + "WinMain=30 40 500 300\r\nAll=Y\r\n";
+  writeBytes(iniPath(), userText);
+  ASSERT_EQ(::chmod(iniPath().c_str(), 0), 0);
+  const bool root = ::geteuid() == 0;
+  if (!root && ::access(iniPath().c_str(), R_OK) == 0) GTEST_SKIP() << "this user may read a file of mode 000";
+  if (root && ::seteuid(65534) != 0) GTEST_SKIP() << "root could not act as nobody (seteuid)";
+  form = std::make_unique<TForm1>(services, exePath());
+  if (root) {
+    ASSERT_EQ(::seteuid(0), 0);
+  }
+
+  auto expectDefaultsAndNoWrite = [&](const std::string& reason) {
+    form->applyBounds();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    EXPECT_EQ(services.messages, std::vector<std::string>{"Error: can not read " + iniPath() + " (" + reason + ")"});
+    EXPECT_EQ(services.windowVisibleAtMessage, std::vector<bool>{false});
+    EXPECT_EQ(form->pos(), QPoint(0, 0));
+    EXPECT_EQ(form->size(), QSize(470, 145));
+    EXPECT_FALSE(form->CheckBox1->isChecked());
+    EXPECT_TRUE(form->settings().aliases.sample.empty());
+    // The close box closes without writing, and without a second word.
+    form->move(50, 60);
+    EXPECT_TRUE(closeBox(form.get()));
+    EXPECT_EQ(services.messages.size(), 1u);
+    services.messages.clear();
+    services.windowVisibleAtMessage.clear();
+  };
+  expectDefaultsAndNoWrite("Permission denied");
+  EXPECT_EQ(readBytes(iniPath()), userText);
+  struct stat st {};
+  ASSERT_EQ(::stat(iniPath().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0u);
+
+  std::filesystem::remove(iniPath());
+  UnwrittenFifo fifo(iniPath());
+  ASSERT_TRUE(fifo.created());
+  form.reset();
+  form = std::make_unique<TForm1>(services, exePath());
+  EXPECT_FALSE(fifo.wokeAReader()) << "the window waited in open() for a writer";
+  expectDefaultsAndNoWrite("not a regular file");
+  ASSERT_EQ(::lstat(iniPath().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+#endif
 
 TEST_F(StartupTest, ACloseByTheProgramItselfDoesNotWriteTheSettings) {
   start(std::string(kAliasLines) + "WinMain=30 40 500 300\r\n");
