@@ -517,14 +517,21 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   Settings settings;
   setStartUpSettings(settings, exePath);
   const DateSettings format = DateSettings::fromSystemLocale();
-  // A settings file that could not be read has been reported; without its
-  // alias lists no table would be read as it should, so nothing is.
-  const bool settingsRead =
-      o.settingsGiven
-          ? ReadSettings(o.settingsFile, settings, format, services)
-          : readSettingsInUse(joinPath(folderOf(exePath), kDefaultSettingsName), settings, format,
-                              services)
-                .read;
+  // A settings file that could not be read is reported; without its alias
+  // lists no table would be read as it should, so nothing is.
+  bool settingsRead;
+  std::vector<std::string> settingsMessages;
+  if (o.settingsGiven) {
+    SettingsReadResult read = ReadSettings(o.settingsFile, settings, format);
+    settingsRead = read.ok();
+    settingsMessages = std::move(read.messages);
+  } else {
+    SettingsInUse inUse =
+        readSettingsInUse(joinPath(folderOf(exePath), kDefaultSettingsName), settings, format);
+    settingsRead = inUse.read;
+    settingsMessages = std::move(inUse.messages);
+  }
+  for (const std::string& message : settingsMessages) console.message(message);
   if (!settingsRead) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {

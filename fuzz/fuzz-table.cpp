@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::FakeServices services;
   Settings settings;
   settings.path = folder;
-  readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings(), services);
+  readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings());
   Workbench bench(settings, services);
   std::string before(kBefore);
   FUZZ_CHECK(bench.ParseTableText(before));
@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // From here on the aliases are the input's.
   Settings fuzzed;
   fuzzed.path = folder;
-  readSettingsText("fuzz.ini", settingsText, fuzzed, DateSettings(), services);
+  readSettingsText("fuzz.ini", settingsText, fuzzed, DateSettings());
   settings.aliases = fuzzed.aliases;
 
   const std::string path = folder + "/input.tab";
