@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <string_view>
 
+#include "platform/core/ByteSink.h"
 #include "platform/core/Files.h"
 #include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableText.h"
+#include "table/TableWriter.h"
 
 namespace vestrane {
 
@@ -41,6 +43,17 @@ TableReadResult readTableFile(TableReader& reader, const std::string& path,
   std::string text = file.takeString();
   tableTextInPlace(text);
   return reader.ParseTableText(text);
+}
+
+std::string writeTableFile(const AnalysisTable& table, const std::string& path) {
+  AtomicFile file(path);
+  if (!file.open()) return cannotWriteMessage(path, file.error());
+  FileSink sink(file);
+  if (!SerializeTable(table, sink) || !file.commit()) {
+    file.cancel();
+    return cannotWriteMessage(path, file.error());
+  }
+  return std::string();
 }
 
 }  // namespace vestrane

@@ -2,7 +2,8 @@
 // A table file to rows: its bytes are read, made table text and parsed by
 // the table reader, which appends the rows to its table. Every table file
 // the program loads comes this one way; a kind of file other than TAB text
-// is converted here, between its bytes and the parse.
+// is converted here, between its bytes and the parse. And rows to a table
+// file, as "Save" writes them.
 
 #include <cstddef>
 #include <string>
@@ -35,5 +36,11 @@ struct TableFileOptions {
 /// "can not open file" or "can not read file" and its reason.
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
                               const TableFileOptions& options);
+
+/// Writes @p table to the file @p path as table text (SerializeTable); the
+/// file is replaced only once all of it was written. @return the message
+/// that says why it could not be written ("Error: can not write PATH
+/// (reason)"); empty when it was.
+std::string writeTableFile(const AnalysisTable& table, const std::string& path);
 
 }  // namespace vestrane

@@ -42,10 +42,6 @@ void Workbench::notifyPoint() {
   if (observer_) observer_->pointChanged();
 }
 
-void Workbench::reportWriteError(const std::string& path, const std::string& reason) {
-  services_.showMessage(cannotWriteMessage(path, reason));
-}
-
 void Workbench::showMessages(const std::vector<std::string>& messages) {
   for (const std::string& message : messages) services_.showMessage(message);
 }
@@ -157,16 +153,9 @@ void Workbench::SaveTableFile() {
 }
 
 bool Workbench::saveTableTo(const std::string& path) {
-  AtomicFile file(path);
-  if (!file.open()) {
-    reportWriteError(path, file.error());
-    return false;
-  }
-  FileSink sink(file);
-  bool ok = SerializeTable(table_, sink);
-  if (!ok || !file.commit()) {
-    reportWriteError(path, file.error());
-    file.cancel();
+  const std::string problem = writeTableFile(table_, path);
+  if (!problem.empty()) {
+    services_.showMessage(problem);
     return false;
   }
   setWorkDirectory(folderOf(path));

@@ -151,7 +151,6 @@ class Workbench {
   void selectFirstRow();
   void setCaption(const std::string& caption);
   void setWorkDirectory(const std::string& folder);
-  void reportWriteError(const std::string& path, const std::string& reason);
   /// Shows what a reader or a run found, in order.
   void showMessages(const std::vector<std::string>& messages);
   /// ParseTableText without the guard against memory running out.
