@@ -477,6 +477,9 @@ TEST_F(CombineTest, ARunWithNothingToWriteFailsAndKeepsTheEarlierFile) {
   EXPECT_EQ(unchecked.status, 1);
   EXPECT_EQ(unchecked.err,
             "3 analyses unchecked, 0 without a number\n"
+            "Grt: 2 of 2 unchecked, 0 without a number\nBt: 1 of 1 unchecked, 0 without a number\n"
+            "Warning: Grt: 2 of 2 unchecked, more than half of its checked analyses\n"
+            "Warning: Bt: 1 of 1 unchecked, more than half of its checked analyses\n"
             "Error: no combinations to write (no point has a checked analysis)\n");
   EXPECT_EQ(readFile(path("good.tab")), kWorkedOut);
   // Every line ignored: no rows at all; to standard output neither.
@@ -540,7 +543,9 @@ TEST_F(CombineTest, TotalRangeUnchecksAnalysesBeforeAnythingIsWritten) {
   // b1 lies below the range; g2 has no number and stays.
   Result r = tool({"--total-range", "98.5:101.5", "totals.tab"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "1 analysis unchecked, 1 without a number\n");
+  EXPECT_EQ(r.err,
+            "1 analysis unchecked, 1 without a number\n"
+            "Grt: 0 of 2 unchecked, 1 without a number\nBt: 1 of 2 unchecked, 0 without a number\n");
   EXPECT_EQ(r.out,
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
             "1\tS1\tr1_00\tGrt\tg1\t37.5\t100.46\r\n"
@@ -551,20 +556,25 @@ TEST_F(CombineTest, TotalRangeUnchecksAnalysesBeforeAnythingIsWritten) {
   // --save writes the flags as filtered; bounds are kept, "," reads as ".".
   Result saved = tool({"--total-range=95,0:100.46", "--save", "-", "totals.tab"});
   EXPECT_EQ(saved.status, 0);
-  EXPECT_EQ(saved.err, "0 analyses unchecked, 1 without a number\n");
+  EXPECT_EQ(saved.err,
+            "0 analyses unchecked, 1 without a number\n"
+            "Grt: 0 of 2 unchecked, 1 without a number\nBt: 0 of 2 unchecked, 0 without a number\n");
   EXPECT_EQ(saved.out, kTotals);
 
   // Another column by its name in any letter case; --exclude goes first.
   Result column = tool({"--exclude", "grt", "--total-column", "sIo2", "--total-range", "35.1:40", "totals.tab"});
   EXPECT_EQ(column.status, 0);
-  EXPECT_EQ(column.err, "1 analysis unchecked, 0 without a number\n");
+  EXPECT_EQ(column.err, "1 analysis unchecked, 0 without a number\nBt: 1 of 2 unchecked, 0 without a number\n");
   EXPECT_EQ(column.out,
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
             "1\tS1\tr1\tBt\tb2\t35.2\t99.1\r\n");
 
   // Without a Total column the sum of the columns after Analysis counts.
   Result sum = tool({"--total-range", "37:38", "worked.tab"});
-  EXPECT_EQ(sum.err, "1 analysis unchecked, 0 without a number\n");
+  EXPECT_EQ(sum.err,
+            "1 analysis unchecked, 0 without a number\n"
+            "Grt: 0 of 2 unchecked, 0 without a number\nBt: 1 of 1 unchecked, 0 without a number\n"
+            "Warning: Bt: 1 of 1 unchecked, more than half of its checked analyses\n");
   EXPECT_EQ(sum.out,
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
             "1\tS1\tr1_00\tGrt\tg1\t37.5\r\n"
@@ -590,7 +600,9 @@ TEST_F(CombineTest, PointsListsTheRunInsteadOfWritingIt) {
   // After the total range; no point at all.
   Result filtered = tool({"--points", "--total-range", "98.5:101.5", "totals.tab"});
   const std::size_t written = tool({"--total-range", "98.5:101.5", "totals.tab"}).out.size();
-  EXPECT_EQ(filtered.err, "1 analysis unchecked, 1 without a number\n1 points, 2 combinations, 4 lines, " +
+  EXPECT_EQ(filtered.err, "1 analysis unchecked, 1 without a number\n"
+                          "Grt: 0 of 2 unchecked, 1 without a number\nBt: 1 of 2 unchecked, 0 without a number\n"
+                          "1 points, 2 combinations, 4 lines, " +
                               std::to_string(written) + " bytes in one combined file\n");
   Result none = tool({"--points", "--exclude", "grt", "--exclude", "bt", "worked.tab"});
   EXPECT_EQ(none.status, 0);
@@ -619,6 +631,15 @@ TEST_F(CombineTest, WrongUsageOfPointsAndTotals) {
       {{"--total-range=n.a.:101", "totals.tab"},
        "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not n.a.:101"},
       {{"--total-column", "Total", "totals.tab"}, "--total-column needs --total-range"},
+      {{"--total-range", "Bt=97:94", "totals.tab"},
+       "--total-range needs MINERAL=MIN:MAX, two numbers with MIN <= MAX, not Bt=97:94"},
+      {{"--total-range", "=94:97", "totals.tab"},
+       "--total-range needs MINERAL=MIN:MAX, two numbers with MIN <= MAX, not =94:97"},
+      {{"--total-range", "Bt=94:97", "--total-range", "BT=95:96", "totals.tab"},
+       "--total-range gives Bt more than one range"},
+      {{"--require", " , ", "totals.tab"}, "--require needs minerals separated by commas, as Grt,Bt"},
+      {{"--require", "Grt", "--print-settings"},
+       "--print-settings takes no tables and no other option but --settings"},
       {{"--points", "-o", "out.tab", "totals.tab"}, "--points writes nothing: give no -o, --separate or --save"},
       {{"--points", "--print-settings"}, "--print-settings takes no tables and no other option but --settings"},
       // Known only once the tables are read.
@@ -634,7 +655,8 @@ TEST_F(CombineTest, WrongUsageOfPointsAndTotals) {
   EXPECT_EQ(entries(root), QStringList({"test.ini", "totals.tab", "worked.tab"}));
 
   Result help = run({"--help"});
-  for (const char* option : {"--points", "--total-range MIN:MAX", "--total-column NAME"})
+  for (const char* option : {"--points", "--total-range MIN:MAX", "--total-range MINERAL=MIN:MAX",
+                             "--total-column NAME", "--require MINERALS", "--no-space-check"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
