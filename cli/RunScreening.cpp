@@ -38,7 +38,8 @@ void reportMineralTotals(const TotalFilterResult& result, Console& console) {
   }
 }
 
-void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& required, Console& console) {
+void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& required,
+                           Console& console) {
   const PointsOverview overview = bench.pointsOverview();
   const std::vector<int> lacking = pointsLacking(overview, required);
   for (int point : lacking)
@@ -50,8 +51,8 @@ void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& req
                   std::to_string(lacking.size()) + " of " + std::to_string(overview.points.size()));
 }
 
-bool runFitsDisk(const Workbench& bench, bool separateFiles, const std::string& target, DiskSpace& disk,
-                 Console& console) {
+bool runFitsDisk(const Workbench& bench, bool separateFiles, const std::string& target,
+                 DiskSpace& disk, Console& console) {
   if (target == "-") return true;  // standard output
   const PointsOverview overview = bench.pointsOverview();
   if (!overview.allGenerable) return true;

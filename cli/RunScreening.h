@@ -27,7 +27,8 @@ void reportMineralTotals(const TotalFilterResult& result, Console& console);
 
 /// Unchecks every analysis of the points of the run that lack one of
 /// @p required, and says how many points these were.
-void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& required, Console& console);
+void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& required,
+                           Console& console);
 
 /// Whether the run fits the file system it is written to: the combined
 /// file to @p target, or with @p separateFiles the points' files into the
@@ -35,7 +36,7 @@ void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& req
 /// and a disk whose free space cannot be learned are not refused. A run
 /// with a point of too many combinations is left to the run to refuse.
 /// @return false, said as an error, when it does not fit.
-bool runFitsDisk(const Workbench& bench, bool separateFiles, const std::string& target, DiskSpace& disk,
-                 Console& console);
+bool runFitsDisk(const Workbench& bench, bool separateFiles, const std::string& target,
+                 DiskSpace& disk, Console& console);
 
 }  // namespace vestrane::cli

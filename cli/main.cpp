@@ -252,7 +252,8 @@ class OptionParser {
   const QCommandLineOption points{QStringLiteral("points"), QString()};
   const QCommandLineOption totalRange{QStringLiteral("total-range"), QString(), QStringLiteral("MIN:MAX")};
   const QCommandLineOption totalColumn{QStringLiteral("total-column"), QString(), QStringLiteral("NAME")};
-  const QCommandLineOption require{QStringLiteral("require"), QString(), QStringLiteral("MINERALS")};
+  const QCommandLineOption require{QStringLiteral("require"), QString(),
+                                   QStringLiteral("MINERALS")};
   const QCommandLineOption noSpaceCheck{QStringLiteral("no-space-check"), QString()};
   const QCommandLineOption help{QStringLiteral("help"), QString()};
   const QCommandLineOption version{QStringLiteral("version"), QString()};
@@ -328,7 +329,8 @@ Options parseOptions(const std::vector<std::string>& args) {
     } else if (parser.isSet(parser.noSpaceCheck)) {
       o.spaceCheck = false;
     } else if (parser.isSet(parser.require)) {
-      const std::string problem = cli::takeRequiredMinerals(parser.value(parser.require), o.required);
+      const std::string problem =
+          cli::takeRequiredMinerals(parser.value(parser.require), o.required);
       if (!problem.empty()) return usageError(problem);
     } else if (parser.isSet(parser.totalRange) || parser.isSet(parser.totalColumn)) {
       const bool range = parser.isSet(parser.totalRange);
@@ -519,7 +521,8 @@ bool uncheckByTotal(Workbench& bench, const Options& o, Console& console) {
 int listPoints(Workbench& bench, const Options& o, Console& console) {
   const PointsOverview overview = bench.pointsOverview();
   errno = 0;
-  const std::string listing = o.required.empty() ? pointsListing(overview) : pointsListing(overview, o.required);
+  const std::string listing =
+      o.required.empty() ? pointsListing(overview) : pointsListing(overview, o.required);
   if (!writeAll(stdout, listing) || std::fflush(stdout) != 0) {
     console.message(cannotWriteMessage("standard output", systemReason(errno)));
     return kExitFailed;
@@ -605,7 +608,8 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   if (o.output != Output::Save) {
     if (!hasCombinations(bench, console)) return kExitFailed;
     SystemDiskSpace disk;
-    if (o.spaceCheck && !cli::runFitsDisk(bench, o.output == Output::Separate, o.target, disk, console))
+    const bool separate = o.output == Output::Separate;
+    if (o.spaceCheck && !cli::runFitsDisk(bench, separate, o.target, disk, console))
       return kExitFailed;
   }
 

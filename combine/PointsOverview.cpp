@@ -121,7 +121,8 @@ std::string listing(const PointsOverview& overview, const std::vector<std::strin
 
 std::string pointsListing(const PointsOverview& overview) { return listing(overview, nullptr); }
 
-std::string pointsListing(const PointsOverview& overview, const std::vector<std::string>& required) {
+std::string pointsListing(const PointsOverview& overview,
+                          const std::vector<std::string>& required) {
   return listing(overview, &required);
 }
 

@@ -62,7 +62,8 @@ std::string pointsListing(const PointsOverview& overview);
 
 /// The same with a last column Missing: the minerals of @p required each
 /// point lacks (see RequiredMinerals.h), "-" where it lacks none.
-std::string pointsListing(const PointsOverview& overview, const std::vector<std::string>& required);
+std::string pointsListing(const PointsOverview& overview,
+                          const std::vector<std::string>& required);
 
 /// "N points, M combinations, L lines, B bytes in one combined file", without a line end.
 std::string pointsSummary(const PointsOverview& overview);

@@ -37,7 +37,8 @@ std::string missingMineralsText(const std::vector<std::string>& missing) {
   return text;
 }
 
-std::vector<int> pointsLacking(const PointsOverview& overview, const std::vector<std::string>& required) {
+std::vector<int> pointsLacking(const PointsOverview& overview,
+                               const std::vector<std::string>& required) {
   std::vector<int> points;
   if (required.empty()) return points;
   for (const PointOverview& p : overview.points)

@@ -28,6 +28,7 @@ std::vector<std::string> missingMinerals(const PointOverview& point,
 std::string missingMineralsText(const std::vector<std::string>& missing);
 
 /// The table's indices of the points of @p overview that lack a required mineral.
-std::vector<int> pointsLacking(const PointsOverview& overview, const std::vector<std::string>& required);
+std::vector<int> pointsLacking(const PointsOverview& overview,
+                               const std::vector<std::string>& required);
 
 }  // namespace vestrane

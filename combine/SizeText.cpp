@@ -38,9 +38,10 @@ std::string countText(const BigCount& count, const QLocale& locale) {
   // Beyond 64 bits, groups of three digits with the locale's separator.
   const QByteArray separator = locale.groupSeparator().toUtf8();
   const std::string digits = count.toDecimal();
+  const bool grouped = !(locale.numberOptions() & QLocale::OmitGroupSeparator);
   std::string text;
   for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0 && !(locale.numberOptions() & QLocale::OmitGroupSeparator))
+    if (grouped && i > 0 && (digits.size() - i) % 3 == 0)
       text.append(separator.constData(), static_cast<std::size_t>(separator.size()));
     text += digits[i];
   }

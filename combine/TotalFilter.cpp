@@ -124,7 +124,8 @@ namespace {
 /// cells' own bytes, which stay in place while the table is not changed.
 class TotalScreening {
  public:
-  TotalScreening(const TotalRange& range, TotalFilterResult& result) : range_(range), result_(result) {
+  TotalScreening(const TotalRange& range, TotalFilterResult& result)
+      : range_(range), result_(result) {
     for (const MineralTotalRange& m : range.minerals) own_[upperText(m.mineral)] = &m;
   }
 
@@ -223,15 +224,22 @@ std::string totalFilterReport(const TotalFilterResult& result) {
          " unchecked, " + std::to_string(result.withoutNumber) + " without a number";
 }
 
+namespace {
+
+/// "Bt: 12 of 12 unchecked".
+std::string uncheckedOfChecked(const MineralTotalCount& count) {
+  return count.mineral + ": " + std::to_string(count.unchecked) + " of " +
+         std::to_string(count.checked) + " unchecked";
+}
+
+}  // namespace
+
 std::string mineralTotalReport(const MineralTotalCount& count) {
-  return count.mineral + ": " + std::to_string(count.unchecked) + " of " + std::to_string(count.checked) +
-         " unchecked, " + std::to_string(count.withoutNumber) + " without a number";
+  return uncheckedOfChecked(count) + ", " + std::to_string(count.withoutNumber) + " without a number";
 }
 
 std::string mineralTotalWarning(const MineralTotalCount& count) {
-  if (!count.mostUnchecked()) return "";
-  return count.mineral + ": " + std::to_string(count.unchecked) + " of " + std::to_string(count.checked) +
-         " unchecked";
+  return count.mostUnchecked() ? uncheckedOfChecked(count) : std::string();
 }
 
 }  // namespace vestrane
