@@ -14,6 +14,7 @@
 
 #include "app/core/Workbench.h"
 #include "combine/PointsOverview.h"
+#include "combine/TotalFilter.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Files.h"
 #include "table/CsvText.h"
@@ -267,6 +268,26 @@ void BM_UncheckMineralEverywhere(benchmark::State& state) {
   for (auto _ : state) l.bench.toggleSelectedMineralEverywhere();
 }
 BENCHMARK(BM_UncheckMineralEverywhere)->Unit(benchmark::kMillisecond);
+
+/// "Uncheck by total" over 200,000 rows, counted per mineral: with one
+/// range for all minerals (Arg 0) and with ranges of their own for two of
+/// them (Arg 1). The ranges keep every row, so each pass reads them all.
+void BM_UncheckByTotal200k(benchmark::State& state) {
+  static Loaded l(bigTable());
+  TotalRange range;
+  range.column = defaultTotalColumn(l.bench.table());
+  range.lowest = -1e9;
+  range.highest = 1e9;
+  if (state.range(0)) range.minerals = {{"bt", -1e9, 1e9}, {"MS", -1e9, 1e9}};
+  std::size_t minerals = 0;
+  for (auto _ : state) {
+    const TotalFilterResult result = uncheckByTotal(l.bench.table(), range);
+    minerals = result.minerals.size();
+    benchmark::DoNotOptimize(result.unchecked);
+  }
+  state.counters["minerals"] = static_cast<double>(minerals);
+}
+BENCHMARK(BM_UncheckByTotal200k)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 /// The points overview of a run: every point's count and exact file size.
 void overview(benchmark::State& state, const Loaded& l) {

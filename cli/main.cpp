@@ -23,6 +23,7 @@
 #include "combine/TotalFilter.h"
 #include "cli/Console.h"
 #include "cli/OperatingSystem.h"
+#include "cli/RunScreening.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
@@ -67,12 +68,23 @@ constexpr const char* kHelp =
     "  --total-range MIN:MAX\n"
     "                     then unchecks every analysis whose total lies outside\n"
     "                     MIN to MAX, bounds kept (98.5:101.5; 98,5 reads as 98.5)\n"
+    "  --total-range MINERAL=MIN:MAX\n"
+    "                     a range of MINERAL's own (in any letter case; repeatable,\n"
+    "                     as Bt=94:97.5); without MIN:MAX for all minerals, the\n"
+    "                     other minerals are left alone. Each mineral's count goes\n"
+    "                     to standard error, with a warning where more than half\n"
+    "                     of its checked analyses were unchecked\n"
     "  --total-column NAME\n"
     "                     the column of the totals (default: the first whose name\n"
     "                     begins with Tot, else the sum of the columns after\n"
     "                     Analysis)\n"
+    "  --require MINERALS\n"
+    "                     leaves out every point without a checked analysis of\n"
+    "                     each of MINERALS, separated by commas (as Grt,Bt;\n"
+    "                     repeatable), and says how many on standard error\n"
     "  --points           writes nothing but lists every point: its minerals,\n"
-    "                     combinations, lines and the size of its file; the\n"
+    "                     combinations, lines and the size of its file, and with\n"
+    "                     --require the required minerals it lacks (Missing); the\n"
     "                     totals and the combined file's size go to standard error\n"
     "  -o FILE            writes all combinations into one FILE\n"
     "                     (default: - , standard output)\n"
@@ -80,6 +92,9 @@ constexpr const char* kHelp =
     "                     on standard output\n"
     "  --save FILE        writes the loaded table instead of combinations\n"
     "                     (- : standard output)\n"
+    "  --no-space-check   writes even when the run's exact size exceeds the free\n"
+    "                     space of the disk it goes to (which is refused otherwise;\n"
+    "                     a stream, a device or a FIFO is not checked)\n"
     "  --print-settings   prints the settings file as the program would write it\n"
     "  --help             prints this text\n"
     "  --version          prints the version\n"
@@ -90,9 +105,9 @@ constexpr const char* kHelp =
     "- is: \"-o /dev/stdout >> log.tab\" appends to log.tab.\n"
     "\n"
     "Messages go to standard error. Exit status: 0 done, 1 a table or the settings\n"
-    "file could not be read, an output could not be written or there was nothing\n"
-    "to write (no point has a checked analysis: nothing is written, an earlier\n"
-    "FILE stays), 2 wrong usage.\n"
+    "file could not be read, an output could not be written, the run does not fit\n"
+    "its disk or there was nothing to write (no point has a checked analysis:\n"
+    "nothing is written, an earlier FILE stays), 2 wrong usage.\n"
     "\n"
     "The settings file is Vestrane's: Vestrane.ini beside this program. An installed\n"
     "program (the shipped defaults in ../share/vestrane/ from this program's folder)\n"
@@ -175,6 +190,9 @@ struct Options {
   bool totalRangeGiven = false;
   TotalRange totalRange;    ///< --total-range; the column is found once the tables are read
   std::string totalColumn;  ///< --total-column; empty: the default column
+  bool allMineralsRangeGiven = false;  ///< --total-range MIN:MAX, not only MINERAL=MIN:MAX
+  std::vector<std::string> required;   ///< --require
+  bool spaceCheck = true;              ///< no --no-space-check
 };
 
 /// Takes --total-range and --total-column. @return what is wrong, or nothing.
@@ -184,6 +202,8 @@ std::string takeTotalOption(const std::string& name, const std::string& value, O
     return value.empty() ? "--total-column needs a column name" : "";
   }
   o.totalRangeGiven = true;
+  if (value.find('=') != std::string::npos) return cli::takeMineralTotalRange(value, o.totalRange);
+  o.allMineralsRangeGiven = true;
   if (!parseTotalRange(value, o.totalRange.lowest, o.totalRange.highest))
     return "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not " + value;
   return "";
@@ -234,13 +254,17 @@ class OptionParser {
   const QCommandLineOption points{QStringLiteral("points"), QString()};
   const QCommandLineOption totalRange{QStringLiteral("total-range"), QString(), QStringLiteral("MIN:MAX")};
   const QCommandLineOption totalColumn{QStringLiteral("total-column"), QString(), QStringLiteral("NAME")};
+  const QCommandLineOption require{QStringLiteral("require"), QString(),
+                                   QStringLiteral("MINERALS")};
+  const QCommandLineOption noSpaceCheck{QStringLiteral("no-space-check"), QString()};
   const QCommandLineOption help{QStringLiteral("help"), QString()};
   const QCommandLineOption version{QStringLiteral("version"), QString()};
 
  private:
-  const QCommandLineOption* const all_[11] = {&settings,   &exclude,     &output, &separate,
-                                              &save,       &points,      &totalRange,
-                                              &totalColumn, &help,       &printSettings, &version};
+  const QCommandLineOption* const all_[13] = {&settings,    &exclude,      &output,  &separate,
+                                              &save,        &points,       &totalRange,
+                                              &totalColumn, &require,      &noSpaceCheck,
+                                              &help,        &printSettings, &version};
   QCommandLineParser parser_;
 };
 
@@ -304,6 +328,12 @@ Options parseOptions(const std::vector<std::string>& args) {
       printSettings = true;
     } else if (parser.isSet(parser.points)) {
       o.points = true;
+    } else if (parser.isSet(parser.noSpaceCheck)) {
+      o.spaceCheck = false;
+    } else if (parser.isSet(parser.require)) {
+      const std::string problem =
+          cli::takeRequiredMinerals(parser.value(parser.require), o.required);
+      if (!problem.empty()) return usageError(problem);
     } else if (parser.isSet(parser.totalRange) || parser.isSet(parser.totalColumn)) {
       const bool range = parser.isSet(parser.totalRange);
       const std::string problem =
@@ -340,7 +370,7 @@ Options parseOptions(const std::vector<std::string>& args) {
   }
   if (printSettings) {
     if (!o.tables.empty() || o.outputGiven || !o.excluded.empty() || o.points || o.totalRangeGiven ||
-        !o.totalColumn.empty())
+        !o.totalColumn.empty() || !o.required.empty() || !o.spaceCheck)
       return usageError("--print-settings takes no tables and no other option but --settings");
     o.action = Action::PrintSettings;
     return o;
@@ -348,6 +378,7 @@ Options parseOptions(const std::vector<std::string>& args) {
   if (o.tables.empty()) return usageError("no table given");
   if (o.points && o.outputGiven) return usageError("--points writes nothing: give no -o, --separate or --save");
   if (!o.totalColumn.empty() && !o.totalRangeGiven) return usageError("--total-column needs --total-range");
+  o.totalRange.allMinerals = o.allMineralsRangeGiven;
   if (o.output == Output::Separate && o.target == kStandardStream)
     return usageError("--separate needs a folder");
 
@@ -460,27 +491,35 @@ bool hasCombinations(const Workbench& bench, Console& console) {
 
 /// Unchecks the analyses whose total lies outside the range of --total-range
 /// and says how many. @return false when --total-column names no column.
-bool uncheckByTotal(Workbench& bench, const Options& o) {
+bool uncheckByTotal(Workbench& bench, const Options& o, Console& console) {
   TotalRange range = o.totalRange;
   range.column = defaultTotalColumn(bench.table());
   if (!o.totalColumn.empty()) {
     range.column = columnNamed(bench.table(), o.totalColumn);
     if (range.column < 0) return false;
   }
-  bench.uncheckByTotal(range, false);
+  cli::reportMineralTotals(bench.uncheckByTotal(range, false), console);
   return true;
 }
 
 /// --points: the points of the run on standard output, the totals on
-/// standard error.
-int listPoints(const Workbench& bench, Console& console) {
+/// standard error. With --require every point is listed with what it
+/// lacks, and the totals are those of the points that would be written.
+int listPoints(Workbench& bench, const Options& o, Console& console) {
   const PointsOverview overview = bench.pointsOverview();
   errno = 0;
-  if (!writeAll(stdout, pointsListing(overview)) || std::fflush(stdout) != 0) {
+  const std::string listing =
+      o.required.empty() ? pointsListing(overview) : pointsListing(overview, o.required);
+  if (!writeAll(stdout, listing) || std::fflush(stdout) != 0) {
     console.message(cannotWriteMessage("standard output", systemReason(errno)));
     return kExitFailed;
   }
-  console.message(pointsSummary(overview));
+  if (o.required.empty()) {
+    console.message(pointsSummary(overview));
+    return kExitOk;
+  }
+  cli::leaveOutPointsLacking(bench, o.required, console);
+  console.message(pointsSummary(bench.pointsOverview()));
   return kExitOk;
 }
 
@@ -557,11 +596,20 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   std::vector<std::string> excluded;
   for (const std::string& mineral : o.excluded) excluded.push_back(capitalizeFirst(mineral));
   bench.uncheckMineralsEverywhere(excluded);
-  if (o.totalRangeGiven && !uncheckByTotal(bench, o))
+  if (o.totalRangeGiven && !uncheckByTotal(bench, o, console))
     return wrongUsage("--total-column " + o.totalColumn + ": the tables have no such column");
-  if (o.points) return listPoints(bench, console);
+  if (o.points) return listPoints(bench, o, console);
 
-  if (o.output != Output::Save && !hasCombinations(bench, console)) return kExitFailed;
+  // Points that lack a required mineral are unchecked like --exclude's
+  // analyses, so a saved table keeps them unchecked too.
+  if (!o.required.empty()) cli::leaveOutPointsLacking(bench, o.required, console);
+  if (o.output != Output::Save) {
+    if (!hasCombinations(bench, console)) return kExitFailed;
+    SystemDiskSpace disk;
+    const bool separate = o.output == Output::Separate;
+    if (o.spaceCheck && !cli::runFitsDisk(bench, separate, o.target, disk, console))
+      return kExitFailed;
+  }
 
   if (o.output == Output::Save) return writeTable(bench, o, console);
   TerminalProgress terminalProgress(console, o.output == Output::Combined);

@@ -2,6 +2,7 @@
 
 #include "combine/PointLayout.h"
 #include "combine/Points.h"
+#include "combine/RequiredMinerals.h"
 #include "combine/RunPoints.h"
 #include "table/TableWriter.h"
 
@@ -89,8 +90,12 @@ std::string mineralsText(const PointOverview& point) {
   return text;
 }
 
-std::string pointsListing(const PointsOverview& overview) {
-  std::string out = "Sample\tArea\tMinerals\tCombinations\tLines\tBytes\n";
+namespace {
+
+/// The listing's lines; with @p required, each ends with the Missing column.
+std::string listing(const PointsOverview& overview, const std::vector<std::string>* required) {
+  std::string out = "Sample\tArea\tMinerals\tCombinations\tLines\tBytes";
+  out += required ? "\tMissing\n" : "\n";
   for (const PointOverview& p : overview.points) {
     out += p.sample;
     out += '\t';
@@ -103,9 +108,22 @@ std::string pointsListing(const PointsOverview& overview) {
     out += p.lines.toDecimal();
     out += '\t';
     out += p.bytes.toDecimal();
+    if (required) {
+      out += '\t';
+      out += missingMineralsText(missingMinerals(p, *required));
+    }
     out += '\n';
   }
   return out;
+}
+
+}  // namespace
+
+std::string pointsListing(const PointsOverview& overview) { return listing(overview, nullptr); }
+
+std::string pointsListing(const PointsOverview& overview,
+                          const std::vector<std::string>& required) {
+  return listing(overview, &required);
 }
 
 std::string pointsSummary(const PointsOverview& overview) {

@@ -60,6 +60,11 @@ std::string mineralsText(const PointOverview& point);
 /// combinations, lines, bytes), TAB-separated, each line ending with LF.
 std::string pointsListing(const PointsOverview& overview);
 
+/// The same with a last column Missing: the minerals of @p required each
+/// point lacks (see RequiredMinerals.h), "-" where it lacks none.
+std::string pointsListing(const PointsOverview& overview,
+                          const std::vector<std::string>& required);
+
 /// "N points, M combinations, L lines, B bytes in one combined file", without a line end.
 std::string pointsSummary(const PointsOverview& overview);
 

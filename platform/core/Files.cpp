@@ -542,6 +542,15 @@ AtomicFile::~AtomicFile() {
   if (!committed_) cancel();
 }
 
+bool freeSpaceOf(const std::string& folder, std::uint64_t& bytes) {
+  std::error_code ec;
+  const fs::space_info space = fs::space(nativePath(folder), ec);
+  // The library gives the largest value for a figure the system did not tell.
+  if (ec || space.available == static_cast<std::uintmax_t>(-1)) return false;
+  bytes = static_cast<std::uint64_t>(space.available);
+  return true;
+}
+
 void AtomicFile::fail(int error) { error_ = systemReason(error); }
 
 bool AtomicFile::planTarget() {
@@ -602,6 +611,18 @@ bool AtomicFile::planTarget() {
       direct_ = true;
       return true;
   }
+}
+
+std::string AtomicFile::folderWritten() {
+  error_.clear();
+  direct_ = false;
+  descriptor_ = -1;
+  const bool planned = planTarget();
+  const bool stream = direct_;
+  error_.clear();
+  direct_ = false;
+  descriptor_ = -1;
+  return planned && !stream ? folderOf(finalPath_) : std::string();
 }
 
 bool AtomicFile::open() {

@@ -7,6 +7,7 @@
 // bounded, so that a device that never ends cannot fill the memory.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -95,6 +96,10 @@ char pathSeparator();
 /// Joins a folder and a file name with the platform's separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
+/// The bytes this process may still write on the file system that holds
+/// @p folder. @return false when the system does not tell.
+bool freeSpaceOf(const std::string& folder, std::uint64_t& bytes);
+
 /// A file written whole and then put in place of the target in one step.
 /// The bytes go to a temporary file beside the target, of a short name of
 /// fixed length (so that any target name the system allows can have one),
@@ -136,6 +141,12 @@ class AtomicFile {
   bool commit();
   /// Drops what was written; the target is untouched.
   void cancel();
+
+  /// The folder whose file system open() would write the file into: that
+  /// of the file replaced or created (where links lead). Empty when the
+  /// target is written as a stream (an open descriptor, a device, a pipe)
+  /// or cannot be written at all.
+  std::string folderWritten();
 
   /// The target as named.
   const std::string& path() const { return path_; }

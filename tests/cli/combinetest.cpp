@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -477,6 +478,9 @@ TEST_F(CombineTest, ARunWithNothingToWriteFailsAndKeepsTheEarlierFile) {
   EXPECT_EQ(unchecked.status, 1);
   EXPECT_EQ(unchecked.err,
             "3 analyses unchecked, 0 without a number\n"
+            "Grt: 2 of 2 unchecked, 0 without a number\nBt: 1 of 1 unchecked, 0 without a number\n"
+            "Warning: Grt: 2 of 2 unchecked, more than half of its checked analyses\n"
+            "Warning: Bt: 1 of 1 unchecked, more than half of its checked analyses\n"
             "Error: no combinations to write (no point has a checked analysis)\n");
   EXPECT_EQ(readFile(path("good.tab")), kWorkedOut);
   // Every line ignored: no rows at all; to standard output neither.
@@ -540,7 +544,9 @@ TEST_F(CombineTest, TotalRangeUnchecksAnalysesBeforeAnythingIsWritten) {
   // b1 lies below the range; g2 has no number and stays.
   Result r = tool({"--total-range", "98.5:101.5", "totals.tab"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "1 analysis unchecked, 1 without a number\n");
+  EXPECT_EQ(r.err,
+            "1 analysis unchecked, 1 without a number\n"
+            "Grt: 0 of 2 unchecked, 1 without a number\nBt: 1 of 2 unchecked, 0 without a number\n");
   EXPECT_EQ(r.out,
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
             "1\tS1\tr1_00\tGrt\tg1\t37.5\t100.46\r\n"
@@ -551,20 +557,25 @@ TEST_F(CombineTest, TotalRangeUnchecksAnalysesBeforeAnythingIsWritten) {
   // --save writes the flags as filtered; bounds are kept, "," reads as ".".
   Result saved = tool({"--total-range=95,0:100.46", "--save", "-", "totals.tab"});
   EXPECT_EQ(saved.status, 0);
-  EXPECT_EQ(saved.err, "0 analyses unchecked, 1 without a number\n");
+  EXPECT_EQ(saved.err,
+            "0 analyses unchecked, 1 without a number\n"
+            "Grt: 0 of 2 unchecked, 1 without a number\nBt: 0 of 2 unchecked, 0 without a number\n");
   EXPECT_EQ(saved.out, kTotals);
 
   // Another column by its name in any letter case; --exclude goes first.
   Result column = tool({"--exclude", "grt", "--total-column", "sIo2", "--total-range", "35.1:40", "totals.tab"});
   EXPECT_EQ(column.status, 0);
-  EXPECT_EQ(column.err, "1 analysis unchecked, 0 without a number\n");
+  EXPECT_EQ(column.err, "1 analysis unchecked, 0 without a number\nBt: 1 of 2 unchecked, 0 without a number\n");
   EXPECT_EQ(column.out,
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tTotal\r\n"
             "1\tS1\tr1\tBt\tb2\t35.2\t99.1\r\n");
 
   // Without a Total column the sum of the columns after Analysis counts.
   Result sum = tool({"--total-range", "37:38", "worked.tab"});
-  EXPECT_EQ(sum.err, "1 analysis unchecked, 0 without a number\n");
+  EXPECT_EQ(sum.err,
+            "1 analysis unchecked, 0 without a number\n"
+            "Grt: 0 of 2 unchecked, 0 without a number\nBt: 1 of 1 unchecked, 0 without a number\n"
+            "Warning: Bt: 1 of 1 unchecked, more than half of its checked analyses\n");
   EXPECT_EQ(sum.out,
             "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
             "1\tS1\tr1_00\tGrt\tg1\t37.5\r\n"
@@ -590,7 +601,9 @@ TEST_F(CombineTest, PointsListsTheRunInsteadOfWritingIt) {
   // After the total range; no point at all.
   Result filtered = tool({"--points", "--total-range", "98.5:101.5", "totals.tab"});
   const std::size_t written = tool({"--total-range", "98.5:101.5", "totals.tab"}).out.size();
-  EXPECT_EQ(filtered.err, "1 analysis unchecked, 1 without a number\n1 points, 2 combinations, 4 lines, " +
+  EXPECT_EQ(filtered.err, "1 analysis unchecked, 1 without a number\n"
+                          "Grt: 0 of 2 unchecked, 1 without a number\nBt: 1 of 2 unchecked, 0 without a number\n"
+                          "1 points, 2 combinations, 4 lines, " +
                               std::to_string(written) + " bytes in one combined file\n");
   Result none = tool({"--points", "--exclude", "grt", "--exclude", "bt", "worked.tab"});
   EXPECT_EQ(none.status, 0);
@@ -619,6 +632,15 @@ TEST_F(CombineTest, WrongUsageOfPointsAndTotals) {
       {{"--total-range=n.a.:101", "totals.tab"},
        "--total-range needs MIN:MAX, two numbers with MIN <= MAX, not n.a.:101"},
       {{"--total-column", "Total", "totals.tab"}, "--total-column needs --total-range"},
+      {{"--total-range", "Bt=97:94", "totals.tab"},
+       "--total-range needs MINERAL=MIN:MAX, two numbers with MIN <= MAX, not Bt=97:94"},
+      {{"--total-range", "=94:97", "totals.tab"},
+       "--total-range needs MINERAL=MIN:MAX, two numbers with MIN <= MAX, not =94:97"},
+      {{"--total-range", "Bt=94:97", "--total-range", "BT=95:96", "totals.tab"},
+       "--total-range gives Bt more than one range"},
+      {{"--require", " , ", "totals.tab"}, "--require needs minerals separated by commas, as Grt,Bt"},
+      {{"--require", "Grt", "--print-settings"},
+       "--print-settings takes no tables and no other option but --settings"},
       {{"--points", "-o", "out.tab", "totals.tab"}, "--points writes nothing: give no -o, --separate or --save"},
       {{"--points", "--print-settings"}, "--print-settings takes no tables and no other option but --settings"},
       // Known only once the tables are read.
@@ -634,8 +656,155 @@ TEST_F(CombineTest, WrongUsageOfPointsAndTotals) {
   EXPECT_EQ(entries(root), QStringList({"test.ini", "totals.tab", "worked.tab"}));
 
   Result help = run({"--help"});
-  for (const char* option : {"--points", "--total-range MIN:MAX", "--total-column NAME"})
+  for (const char* option : {"--points", "--total-range MIN:MAX", "--total-range MINERAL=MIN:MAX",
+                             "--total-column NAME", "--require MINERALS", "--no-space-check"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(CombineTest, TotalRangesPerMineralGiveTheRowsTheRuleGives) {
+  // A generated table; each row's mineral in a letter case of its own.
+  const char* const spellings[][3] = {{"grt", "GRT", "Grt"}, {"bt", "BT", "Bt"}, {"ms", "MS", "mS"}};
+  std::mt19937 random(12);
+  std::string text = "Select\tSample\tArea\tMineral\tAnalysis\tTotal\r\n";
+  std::vector<int> minerals;
+  std::vector<int> tenths;  // -1: no number
+  std::vector<bool> checked;
+  for (int row = 0; row < 300; ++row) {
+    minerals.push_back(static_cast<int>(random() % 3));
+    checked.push_back(random() % 5 != 0);
+    tenths.push_back(random() % 12 == 0 ? -1 : 880 + static_cast<int>(random() % 150));
+    const std::string total =
+        tenths.back() < 0 ? "-" : std::to_string(tenths.back() / 10) + "." + std::to_string(tenths.back() % 10);
+    text += std::string(checked.back() ? "1" : "0") + "\tS" + std::to_string(random() % 3) + "\tA\t" +
+            spellings[minerals.back()][random() % 3] + "\tanalysis " + std::to_string(row) + "\t" + total + "\r\n";
+  }
+  writeFile(path("generated.tab"), text);
+
+  // Tenths of wt%: Grt, Bt, Ms; a mineral without a range is left alone.
+  const int noRange = -1;
+  const struct {
+    QStringList ranges;
+    int lowest[3];
+    int highest[3];
+  } runs[] = {{{"--total-range", "BT=94:97", "--total-range", "Ms=94,5:96.5"}, {noRange, 940, 945}, {0, 970, 965}},
+              {{"--total-range", "98.5:101.5", "--total-range", "bt=94:97"}, {985, 940, 985}, {1015, 970, 1015}}};
+  for (const auto& run : runs) {
+    std::string flags;
+    int unchecked = 0;
+    int withoutNumber = 0;
+    for (std::size_t row = 0; row < minerals.size(); ++row) {
+      const int m = minerals[row];
+      bool keep = checked[row];
+      if (keep && run.lowest[m] != noRange) {
+        if (tenths[row] < 0) {
+          ++withoutNumber;
+        } else if (tenths[row] < run.lowest[m] || tenths[row] > run.highest[m]) {
+          keep = false;
+          ++unchecked;
+        }
+      }
+      flags += keep ? '1' : '0';
+    }
+    const Result r = tool(run.ranges + QStringList{"--save", "-", "generated.tab"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string saved;
+    for (std::size_t at = r.out.find('\n'); at != std::string::npos && at + 1 < r.out.size();
+         at = r.out.find('\n', at + 1))
+      saved += r.out[at + 1];
+    EXPECT_EQ(saved, flags) << run.ranges.join(' ').toStdString();
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+              std::to_string(unchecked) + " analyses unchecked, " + std::to_string(withoutNumber) +
+                  " without a number");
+  }
+}
+
+TEST_F(CombineTest, PointsLackingARequiredMineralAreLeftOut) {
+  // P1 has all; P2 has no biotite; P3 only an unchecked one; P4 no garnet.
+  const std::string header = "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n";
+  const std::string complete =
+      "1\tP1\tA\tGrt\tgarnet 1\t37.5\r\n1\tP1\tA\tBt\tbiotite 1\t35.0\r\n1\tP1\tA\tPl\tplag 1\t60.1\r\n";
+  writeFile(path("complete.tab"), header + complete);
+  writeFile(path("points.tab"), header + "1\tP2\tA\tGrt\tgarnet 2\t37.5\r\n" + complete +
+                                    "1\tP3\tA\tGrt\tgarnet 3\t37.5\r\n0\tP3\tA\tBt\tbiotite 3\t35.0\r\n"
+                                    "1\tP4\tA\tbt\tbiotite 4\t35.0\r\n");
+  Result r = tool({"--require", "grt,BT", "-o", "out.tab", "points.tab"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "Points left out for lacking a required mineral (grt, BT): 3 of 4\n");
+  EXPECT_EQ(readFile(path("out.tab")), tool({"complete.tab"}).out);
+
+  Result listed = tool({"--points", "--require", "Grt", "--require", "Bt,grt", "points.tab"});
+  EXPECT_EQ(listed.status, 0);
+  // Every point is listed with what it lacks; the totals count those written.
+  const Result plain = tool({"--points", "points.tab"});
+  std::string expected;
+  const char* const missing[] = {"\tMissing\n", "\tBt\n", "\t-\n", "\tBt\n", "\tGrt\n"};
+  std::size_t begin = 0;
+  for (const char* end : missing) {
+    const std::size_t lineEnd = plain.out.find('\n', begin);
+    expected += plain.out.substr(begin, lineEnd - begin) + end;
+    begin = lineEnd + 1;
+  }
+  EXPECT_EQ(listed.out, expected);
+  const Result completeListed = tool({"--points", "complete.tab"});
+  EXPECT_EQ(listed.err, "Points left out for lacking a required mineral (Grt, Bt): 3 of 4\n" + completeListed.err);
+
+  // Nothing left to write: the usual failure, nothing written.
+  Result none = tool({"--require", "Zrn", "-o", "none.tab", "points.tab"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err,
+            "Points left out for lacking a required mineral (Zrn): 4 of 4\n"
+            "Error: no combinations to write (no point has a checked analysis)\n");
+  EXPECT_FALSE(QFileInfo::exists(path("none.tab")));
+}
+
+TEST_F(CombineTest, ARunThatDoesNotFitItsDiskIsRefused) {
+  const QString disk = path("disk");
+  ASSERT_TRUE(QDir(root).mkdir("disk"));
+  QProcess mount;
+  mount.start("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", disk});
+  if (!mount.waitForFinished(10000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
+    GTEST_SKIP() << "a tmpfs of 1 MiB can not be mounted here: "
+                 << mount.readAllStandardError().trimmed().toStdString();
+  struct Unmount {
+    QString folder;
+    ~Unmount() { QProcess::execute("umount", {folder}); }
+  } unmount{disk};
+
+  // One point of four minerals with ten analyses each: 10,000 combinations,
+  // about 1.8 MB in one file, on a disk of 1 MiB.
+  std::string text = "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n";
+  for (const char* mineral : {"Grt", "Bt", "Pl", "Ms"})
+    for (int i = 0; i < 10; ++i)
+      text += std::string("1\tBIG\tA1\t") + mineral + "\tanalysis " + std::to_string(i) + "\t37.5\r\n";
+  writeFile(path("big.tab"), text);
+  const std::string refused = "; the disk has 1.0 MB free (--no-space-check writes anyway)\n";
+  for (const QStringList& output : {QStringList{"-o", "disk/out.tab"}, QStringList{"--separate", "disk"}}) {
+    Result r = tool(output + QStringList{"big.tab"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err.rfind("Error: the run needs 1.", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.size() > refused.size() ? r.err.substr(r.err.size() - refused.size()) : r.err, refused);
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_TRUE(entries(disk).isEmpty());
+
+  // Asked to write anyway, the disk fills up: the write fails, no file stays.
+  Result anyway = tool({"--no-space-check", "-o", "disk/out.tab", "big.tab"});
+  EXPECT_EQ(anyway.status, 1);
+  EXPECT_NE(anyway.err.find("No space left on device"), std::string::npos) << anyway.err;
+  EXPECT_TRUE(entries(disk).isEmpty());
+
+  // A stream is not checked: standard output into a file on that disk.
+  Result stream = run({"--settings", path("test.ini"), "-o", "/dev/stdout", "big.tab"}, std::string(), kExe,
+                      disk + "/stream.tab");
+  EXPECT_EQ(stream.status, 1);
+  EXPECT_EQ(stream.err.find("Error: the run needs"), std::string::npos) << stream.err;
+  EXPECT_NE(stream.err.find("No space left on device"), std::string::npos) << stream.err;
+  QFile::remove(disk + "/stream.tab");
+
+  // A run that fits is written.
+  Result small = tool({"-o", "disk/out.tab", "worked.tab"});
+  EXPECT_EQ(small.status, 0) << small.err;
+  EXPECT_EQ(readFile(disk + "/out.tab"), kWorkedOut);
 }
 
 // ------------------------------------------------- shipped defaults, examples

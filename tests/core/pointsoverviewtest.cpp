@@ -12,6 +12,7 @@
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
+#include "combine/RequiredMinerals.h"
 #include "combine/RunPoints.h"
 #include "table/TableWriter.h"
 
@@ -212,4 +213,41 @@ TEST_F(PointsOverviewTest, CountsBeyondWhatCanBeGenerated) {
   StringSink sink;
   EXPECT_FALSE(RunOver(bench)->combined(sink).ok);
   EXPECT_TRUE(sink.text.empty());
+}
+
+TEST_F(PointsOverviewTest, PointsLackingRequiredMinerals) {
+  // P1 has everything; P2 no biotite; P3 only unchecked biotite; P4 neither
+  // garnet nor biotite; P5 no checked row, so it is not in the run at all.
+  std::string text = "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n";
+  for (const char* row : {"1 P1 Grt", "1 P1 bt", "1 P1 Pl", "1 P2 Grt", "1 P2 Pl", "1 P3 GRT", "0 P3 Bt",
+                          "1 P4 Pl", "0 P5 Grt"}) {
+    const std::string r = row;
+    text += r.substr(0, 1) + "\t" + r.substr(2, 2) + "\tA\t" + r.substr(5) + "\tan analysis\t37.5\r\n";
+  }
+  load(text);
+  const std::vector<std::string> required = parseMineralList(" grt, BT ,,Grt");
+  EXPECT_EQ(required, (std::vector<std::string>{"grt", "BT"}));
+
+  const PointsOverview overview = overviewOfRun(table);
+  ASSERT_EQ(overview.points.size(), 4u);
+  const std::vector<std::vector<std::string>> missing = {{}, {"BT"}, {"BT"}, {"grt", "BT"}};
+  for (std::size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(missingMinerals(overview.points[i], required), missing[i]) << overview.points[i].sample;
+  EXPECT_EQ(pointsLacking(overview, required),
+            (std::vector<int>{table.findPoint("P2", "A"), table.findPoint("P3", "A"), table.findPoint("P4", "A")}));
+  EXPECT_TRUE(pointsLacking(overview, {}).empty());
+
+  // The Missing column follows the other columns, which stay as they were.
+  const std::string plain = pointsListing(overview);
+  const std::string withMissing = pointsListing(overview, required);
+  const char* const ends[] = {"\tMissing", "\t-", "\tBT", "\tBT", "\tgrt BT"};
+  std::string expected;
+  std::size_t begin = 0;
+  for (const char* end : ends) {
+    const std::size_t lineEnd = plain.find('\n', begin);
+    expected += plain.substr(begin, lineEnd - begin) + end + "\n";
+    begin = lineEnd + 1;
+  }
+  EXPECT_EQ(begin, plain.size());
+  EXPECT_EQ(withMissing, expected);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -110,4 +111,135 @@ TEST_F(TotalFilterTest, SumOnTheBoundIsKept) {
   load(header + "\r\n" + row + "\r\n");
   EXPECT_EQ(uncheckByTotal(bench.table(), TotalRange()).unchecked, 0);
   EXPECT_EQ(checkFlags(), "1");
+}
+
+namespace {
+
+/// A generated table for the per-mineral ranges: every row's mineral in a
+/// letter case of its own, totals from 85 to 102 wt% and now and then none.
+struct GeneratedTotals {
+  std::string text;
+  std::vector<int> mineral;       ///< each row's mineral, an index into kMinerals
+  std::vector<bool> checked;      ///< as loaded
+  std::vector<double> total;      ///< -1: no number
+};
+
+const char* const kMinerals[] = {"Grt", "Bt", "Ms", "Pl", "\xC3\x89meraude"};  // Émeraude
+// The same minerals as a user might type them.
+const char* const kSpellings[][3] = {{"grt", "GRT", "Grt"},
+                                     {"bt", "BT", "bT"},
+                                     {"ms", "MS", "Ms"},
+                                     {"pl", "PL", "Pl"},
+                                     {"\xC3\xA9meraude", "\xC3\x89MERAUDE", "\xC3\xA9MERAUDE"}};
+
+GeneratedTotals generateTotals(unsigned seed, int rows) {
+  std::mt19937 random(seed);
+  GeneratedTotals g;
+  g.text = "Select\tSample\tArea\tMineral\tAnalysis\tTotal\r\n";
+  for (int row = 0; row < rows; ++row) {
+    const int m = static_cast<int>(random() % 5);
+    const bool checked = random() % 6 != 0;
+    const bool number = random() % 10 != 0;
+    const int tenths = 850 + static_cast<int>(random() % 171);
+    g.mineral.push_back(m);
+    g.checked.push_back(checked);
+    g.total.push_back(number ? tenths / 10.0 : -1.0);
+    const std::string total =
+        number ? std::to_string(tenths / 10) + (random() % 2 ? "." : ",") + std::to_string(tenths % 10) : "n.a.";
+    g.text += std::string(checked ? "1" : "0") + "\tS" + std::to_string(random() % 4) + "\tA\t" +
+              kSpellings[m][random() % 3] + "\tanalysis " + std::to_string(row) + "\t" + total + "\r\n";
+  }
+  return g;
+}
+
+}  // namespace
+
+TEST_F(TotalFilterTest, RangesPerMineralAgainstTheRuleReadIndependently) {
+  const GeneratedTotals g = generateTotals(20261210, 400);
+  // Bounds in tenths: [0] for all minerals, then Bt, Ms and Émeraude.
+  const int lowest[] = {985, 985, 940, 945, 985, 990};
+  const int highest[] = {1015, 1015, 970, 965, 1015, 1000};
+  load(g.text);
+  ASSERT_EQ(table.rowCount(), 400);
+  for (const bool allMinerals : {true, false}) {
+    for (int row = 0; row < 400; ++row) bench.table().setChecked(row, g.checked[row]);
+    TotalRange range;
+    range.column = defaultTotalColumn(table);
+    range.allMinerals = allMinerals;
+    for (const char* given : {"bt=94:97", "MS=94,5:96.5", "\xC3\xA9meraude=99:100"}) {
+      MineralTotalRange own;
+      ASSERT_TRUE(parseMineralTotalRange(given, own)) << given;
+      range.minerals.push_back(own);
+    }
+    const TotalFilterResult result = uncheckByTotal(bench.table(), range);
+
+    std::string flags;
+    std::vector<int> unchecked;
+    std::vector<int> withoutNumber;
+    std::vector<MineralTotalCount> counts(5);
+    std::vector<int> order;
+    for (int row = 0; row < 400; ++row) {
+      const int m = g.mineral[row];
+      const bool screened = allMinerals || m == 1 || m == 2 || m == 4;
+      bool keep = g.checked[row];
+      if (keep && screened) {
+        if (counts[m].checked++ == 0) order.push_back(m);
+        const int tenths = static_cast<int>(g.total[row] * 10.0 + 0.5);
+        if (g.total[row] < 0) {
+          ++counts[m].withoutNumber;
+          withoutNumber.push_back(row);
+        } else if (tenths < lowest[m + 1] || tenths > highest[m + 1]) {
+          ++counts[m].unchecked;
+          unchecked.push_back(row);
+          keep = false;
+        }
+      }
+      flags += keep ? '1' : '0';
+    }
+    EXPECT_EQ(checkFlags(), flags) << allMinerals;
+    EXPECT_EQ(result.changedRows, unchecked);
+    EXPECT_EQ(result.rowsWithoutNumber, withoutNumber);
+    EXPECT_EQ(result.unchecked, static_cast<int>(unchecked.size()));
+    EXPECT_EQ(result.withoutNumber, static_cast<int>(withoutNumber.size()));
+    ASSERT_EQ(result.minerals.size(), order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      const MineralTotalCount& got = result.minerals[i];
+      const MineralTotalCount& want = counts[static_cast<std::size_t>(order[i])];
+      EXPECT_EQ(got.mineral, kMinerals[order[i]]);  // as the reader capitalised it
+      EXPECT_EQ(got.checked, want.checked) << got.mineral;
+      EXPECT_EQ(got.unchecked, want.unchecked) << got.mineral;
+      EXPECT_EQ(got.withoutNumber, want.withoutNumber) << got.mineral;
+    }
+  }
+}
+
+TEST_F(TotalFilterTest, MineralCountsWarningsAndNumericColumns) {
+  load("Select\tSample\tArea\tMineral\tAnalysis\tNote\tSiO2\tTotal\r\n"
+       "1\tS\tA\tBt\t1\tok\t35\t95.1\r\n"
+       "1\tS\tA\tBt\t2\tok\t-\t95.8\r\n"
+       "1\tS\tA\tBt\t3\tok\t-\tn.a.\r\n"
+       "1\tS\tA\tGrt\t4\tok\t-\t100.1\r\n"
+       "1\tS\tA\tGrt\t5\tok\t-\t97\r\n");
+  // Columns with a number somewhere; Analysis is one here, Note is not.
+  EXPECT_EQ(numericColumns(table), (std::vector<int>{4, 6, 7}));
+
+  TotalRange range;
+  range.column = defaultTotalColumn(table);
+  range.minerals.push_back({"Chl", 86, 88});  // no such mineral in the table
+  const TotalFilterResult result = uncheckByTotal(bench.table(), range);
+  ASSERT_EQ(result.minerals.size(), 3u);
+  // Two of three checked: more than half, though one had no number.
+  EXPECT_EQ(mineralTotalReport(result.minerals[0]), "Bt: 2 of 3 unchecked, 1 without a number");
+  EXPECT_EQ(mineralTotalWarning(result.minerals[0]), "Bt: 2 of 3 unchecked");
+  // One of two is not more than half.
+  EXPECT_EQ(mineralTotalReport(result.minerals[1]), "Grt: 1 of 2 unchecked, 0 without a number");
+  EXPECT_EQ(mineralTotalWarning(result.minerals[1]), "");
+  EXPECT_EQ(mineralTotalReport(result.minerals[2]), "Chl: 0 of 0 unchecked, 0 without a number");
+  EXPECT_EQ(mineralTotalWarning(result.minerals[2]), "");
+
+  MineralTotalRange own;
+  EXPECT_TRUE(parseMineralTotalRange("Ms=Phe=95:96", own));  // the last "=" separates
+  EXPECT_EQ(own.mineral, "Ms=Phe");
+  for (const char* text : {"=95:96", "Bt", "Bt=", "Bt=96:95", "Bt=95"})
+    EXPECT_FALSE(parseMineralTotalRange(text, own)) << text;
 }
