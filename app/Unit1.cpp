@@ -429,7 +429,8 @@ void TForm1::FormCreate() {
   setStartUpSettings(settings_, exePath_);
   guarded([&] {
     const SettingsInUse inUse =
-        readSettingsInUse(settingsFileBesideProgram(exePath_), settings_, dateFormat_, services_);
+        readSettingsInUse(settingsFileBesideProgram(exePath_), settings_, dateFormat_);
+    for (const std::string& message : inUse.messages) services_.showMessage(message);
     settingsFile_ = inUse.file;
     // A file that could not be read is never written over: what it holds
     // is not known.

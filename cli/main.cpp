@@ -17,13 +17,14 @@
 #include <QStringList>
 
 #include "app/core/Workbench.h"
+#include "combine/GenerationRun.h"
 #include "combine/PointsOverview.h"
 #include "combine/RunPoints.h"
 #include "combine/TotalFilter.h"
 #include "cli/Console.h"
 #include "cli/OperatingSystem.h"
+#include "cli/RunOutput.h"
 #include "cli/RunScreening.h"
-#include "platform/core/ByteSink.h"
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Services.h"
@@ -31,20 +32,18 @@
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "settings/Text.h"
-#include "table/TableReader.h"
 #include "table/TableText.h"
-#include "table/TableWriter.h"
 #include "update/core/uVersions.h"
 
 namespace {
 
 using namespace vestrane;
 using cli::Console;
+using cli::kStandardStream;
 using cli::writeAll;
 
 constexpr const char* kProgram = "vestrane-combine";
 constexpr const char* kDefaultSettingsName = "Vestrane.ini";
-constexpr std::string_view kStandardStream = "-";
 
 enum ExitStatus : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
@@ -153,21 +152,6 @@ class TerminalProgress : public Progress {
   Console& console_;
   bool showLines_;
   std::chrono::steady_clock::time_point next_{};
-};
-
-/// Generated text for standard output.
-class StandardOutputSink : public ByteSink {
- public:
-  bool write(std::string_view bytes) override {
-    errno = 0;
-    if (writeAll(stdout, bytes)) return true;
-    error_ = systemReason(errno);
-    return false;
-  }
-  std::string error() const override { return error_; }
-
- private:
-  std::string error_;
 };
 
 // ----------------------------------------------------------------- options
@@ -412,85 +396,6 @@ bool loadStandardInput(Workbench& bench, Console& console) {
   return true;
 }
 
-/// Writes every combination of the run into one file, or to standard output
-/// for "-". @return the exit status.
-int writeCombined(Workbench& bench, const Options& o, Console& console, Progress* progress) {
-  // A run the engine refuses (too many combinations) was reported by the
-  // engine; a failed write is reported here.
-  if (o.target == kStandardStream) {
-    StandardOutputSink sink;
-    GenerateResult result = bench.generateCombined(sink, progress);
-    console.clearProgress();
-    errno = 0;
-    if (result.writeFailed || (result.ok && std::fflush(stdout) != 0)) {
-      const std::string reason = result.writeFailed ? sink.error() : systemReason(errno);
-      console.message(cannotWriteMessage("standard output", reason));
-      return kExitFailed;
-    }
-    return result.ok ? kExitOk : kExitFailed;
-  }
-
-  AtomicFile file(o.target);
-  if (!file.open()) {
-    console.message(cannotWriteMessage(o.target, file.error()));
-    return kExitFailed;
-  }
-  FileSink sink(file);
-  GenerateResult result = bench.generateCombined(sink, progress);
-  console.clearProgress();
-  if (!result.ok) {
-    if (result.writeFailed) console.message(cannotWriteMessage(o.target, sink.error()));
-    file.cancel();
-    return kExitFailed;
-  }
-  if (!file.commit()) {
-    console.message(cannotWriteMessage(o.target, file.error()));
-    return kExitFailed;
-  }
-  return kExitOk;
-}
-
-int writeSeparate(Workbench& bench, const Options& o, Console& console, Progress* progress) {
-  if (!directoryExists(o.target)) {
-    console.message(cannotWriteMessage(o.target, "folder not found"));
-    return kExitFailed;
-  }
-  GenerateResult result = bench.generateSeparate(o.target, progress);
-  console.clearProgress();
-
-  std::string listing;
-  for (const std::string& name : result.filesWritten) listing += name + "\n";
-  errno = 0;
-  bool listed = writeAll(stdout, listing) && std::fflush(stdout) == 0;
-  if (!listed) console.message(cannotWriteMessage("standard output", systemReason(errno)));
-  if (!result.ok) return kExitFailed;
-
-  // The window skips a point file that cannot be created without a word;
-  // here that is a failure of the run, and named.
-  for (const SkippedFile& skipped : result.filesSkipped)
-    console.message(cannotWriteMessage(joinPath(o.target, skipped.name), skipped.reason));
-  return result.filesSkipped.empty() && listed ? kExitOk : kExitFailed;
-}
-
-int writeTable(Workbench& bench, const Options& o, Console& console) {
-  // As "Save": a table without rows is not written; here that is a
-  // failure, and said.
-  if (bench.table().rowCount() == 0) {
-    const std::string what = o.target == kStandardStream ? "standard output" : o.target;
-    console.message(cannotWriteMessage(what, "the table has no rows"));
-    return kExitFailed;
-  }
-  if (o.target != kStandardStream) return bench.saveTableTo(o.target) ? kExitOk : kExitFailed;
-  StandardOutputSink sink;
-  errno = 0;
-  bool ok = SerializeTable(bench.table(), sink) && std::fflush(stdout) == 0;
-  if (!ok) {
-    console.message(cannotWriteMessage("standard output", systemReason(errno)));
-    return kExitFailed;
-  }
-  return kExitOk;
-}
-
 /// Whether the run has a combination to write: a point with a checked
 /// analysis. A run without one writes nothing at all, neither an empty
 /// combined file in place of an earlier one nor an empty list of files;
@@ -570,14 +475,21 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   Settings settings;
   setStartUpSettings(settings, exePath);
   const DateSettings format = DateSettings::fromSystemLocale();
-  // A settings file that could not be read has been reported; without its
-  // alias lists no table would be read as it should, so nothing is.
-  const bool settingsRead =
-      o.settingsGiven
-          ? ReadSettings(o.settingsFile, settings, format, services)
-          : readSettingsInUse(joinPath(folderOf(exePath), kDefaultSettingsName), settings, format,
-                              services)
-                .read;
+  // A settings file that could not be read is reported; without its alias
+  // lists no table would be read as it should, so nothing is.
+  bool settingsRead;
+  std::vector<std::string> settingsMessages;
+  if (o.settingsGiven) {
+    SettingsReadResult read = ReadSettings(o.settingsFile, settings, format);
+    settingsRead = read.ok();
+    settingsMessages = std::move(read.messages);
+  } else {
+    SettingsInUse inUse =
+        readSettingsInUse(joinPath(folderOf(exePath), kDefaultSettingsName), settings, format);
+    settingsRead = inUse.read;
+    settingsMessages = std::move(inUse.messages);
+  }
+  for (const std::string& message : settingsMessages) console.message(message);
   if (!settingsRead) return kExitFailed;
 
   if (o.action == Action::PrintSettings) {
@@ -618,14 +530,15 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
       return kExitFailed;
   }
 
+  if (o.output == Output::Save) return cli::writeTable(bench, o.target, console) ? kExitOk : kExitFailed;
   TerminalProgress terminalProgress(console, o.output == Output::Combined);
-  Progress* progress = console.isTerminal() ? &terminalProgress : nullptr;
-  switch (o.output) {
-    case Output::Combined: return writeCombined(bench, o, console, progress);
-    case Output::Separate: return writeSeparate(bench, o, console, progress);
-    case Output::Save: return writeTable(bench, o, console);
-  }
-  return kExitFailed;
+  // The run moves the point as the window's does; here nobody looks at it.
+  PointState point = bench.point();
+  GenerationRun run(bench.table(), point, bench.selectedRow(),
+                    console.isTerminal() ? &terminalProgress : nullptr);
+  const bool written = o.output == Output::Combined ? cli::writeCombined(run, o.target, console)
+                                                    : cli::writeSeparate(run, o.target, console);
+  return written ? kExitOk : kExitFailed;
 }
 
 }  // namespace

@@ -242,13 +242,18 @@ std::vector<int> checkMineralAtPoint(AnalysisTable& table, PointState& state, in
   return flipped;
 }
 
-void toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow) {
-  if (selectedRow < 0 || selectedRow >= table.rowCount()) return;
+std::vector<int> toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow) {
+  std::vector<int> flipped;
+  if (selectedRow < 0 || selectedRow >= table.rowCount()) return flipped;
   std::string mineral(table.cell(selectedRow, ColMineral));
   bool newState = !table.isChecked(selectedRow);
-  for (int row = 0, n = table.rowCount(); row < n; ++row)
-    if (table.cell(row, ColMineral) == mineral) table.setChecked(row, newState);
+  for (int row = 0, n = table.rowCount(); row < n; ++row) {
+    if (table.cell(row, ColMineral) != mineral || table.isChecked(row) == newState) continue;
+    table.setChecked(row, newState);
+    flipped.push_back(row);
+  }
   RebuildGroups(table, state);
+  return flipped;
 }
 
 }  // namespace vestrane

@@ -102,6 +102,7 @@ std::vector<int> checkMineralAtPoint(AnalysisTable& table, PointState& state, in
 
 /// "(Un)check mineral": every row of the selected row's mineral, in the whole
 /// table, takes the opposite of the selected row's checked flag.
-void toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow);
+/// @return the rows whose flag that flipped, in increasing order.
+std::vector<int> toggleMineralEverywhere(AnalysisTable& table, PointState& state, int selectedRow);
 
 }  // namespace vestrane

@@ -15,7 +15,6 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "fakes/FakeServices.h"
 #include "settings/Settings.h"
 #include "settings/Text.h"
 #include "table/CsvText.h"
@@ -142,11 +141,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   else FUZZ_CHECK(format.kind == InputKind::Zip || format.kind == InputKind::Ole2);
 
   // The table reader reads the result; a row comes from a record.
-  testing::FakeServices services;
   Settings settings;
-  readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings(), services);
+  readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings());
   AnalysisTable table;
-  TableReader reader(table, settings.aliases, services);
+  TableReader reader(table, settings.aliases);
   reader.ParseTableText(text);
   FUZZ_CHECK(static_cast<std::size_t>(table.rowCount()) < records || table.rowCount() == 0);
   return 0;

@@ -6,7 +6,6 @@
 
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
-#include "platform/core/Services.h"
 #include "settings/CollectedMessages.h"
 #include "settings/Text.h"
 
@@ -109,24 +108,23 @@ SettingsFileState readSettingsBytes(const std::string& fileName, std::string& by
   return SettingsFileState::Read;
 }
 
-bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
-                  Services& services) {
+SettingsReadResult ReadSettings(const std::string& fileName, Settings& settings,
+                                const DateSettings& format) {
+  SettingsReadResult result;
   std::string bytes, reason;
-  switch (readSettingsBytes(fileName, bytes, reason)) {
-    case SettingsFileState::Missing: return true;
-    case SettingsFileState::Unreadable:
-      services.showMessage(cannotReadMessage(fileName, reason));
-      return false;
-    case SettingsFileState::Read: break;
-  }
-  readSettingsText(fileName, bytes, settings, format, services);
-  return true;
+  result.state = readSettingsBytes(fileName, bytes, reason);
+  if (result.state == SettingsFileState::Unreadable)
+    result.messages.push_back(cannotReadMessage(fileName, reason));
+  else if (result.state == SettingsFileState::Read)
+    result.messages = readSettingsText(fileName, bytes, settings, format);
+  return result;
 }
 
-void readSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
-                      const DateSettings& format, Services& services) {
+std::vector<std::string> readSettingsText(const std::string& fileName, std::string_view bytes,
+                                          Settings& settings, const DateSettings& format) {
+  std::vector<std::string> said;
   CollectedMessages messages;
-  // A missing work directory is reported at once, but once only.
+  // A missing work directory is reported once, ahead of the collected problems.
   bool workDirectoryReported = false;
   std::size_t lineStart = 0;
   while (lineStart < bytes.size()) {
@@ -165,7 +163,7 @@ void readSettingsText(const std::string& fileName, std::string_view bytes, Setti
           settings.path = value;
         } else if (!workDirectoryReported) {
           workDirectoryReported = true;
-          services.showMessage("Work directory changed to " + settings.path);
+          said.push_back("Work directory changed to " + settings.path);
         }
         break;
       case Key::WinMain: {
@@ -220,7 +218,8 @@ void readSettingsText(const std::string& fileName, std::string_view bytes, Setti
     }
   }
 
-  if (!messages.empty()) services.showMessage("Errors in " + fileName + ":\r" + messages.text());
+  if (!messages.empty()) said.push_back("Errors in " + fileName + ":\r" + messages.text());
+  return said;
 }
 
 std::string settingsFileText(const Settings& settings, const DateSettings& format) {

@@ -15,8 +15,6 @@
 
 namespace vestrane {
 
-class Services;
-
 using AliasList = std::vector<std::string>;
 
 /// The alias lists in the order the table reader tries them.
@@ -70,17 +68,30 @@ enum class SettingsFileState {
 SettingsFileState readSettingsBytes(const std::string& fileName, std::string& bytes,
                                     std::string& reason);
 
-/// Reads @p fileName into @p settings; messages go to @p services. A missing
-/// file leaves the values alone, silently. @return false when the file is
-/// there but could not be read: "Error: can not read FILE (reason)" has
-/// been shown and the values keep their defaults.
-bool ReadSettings(const std::string& fileName, Settings& settings, const DateSettings& format,
-                  Services& services);
+/// What reading a settings file found. The reader shows nothing itself: its
+/// caller shows, prints or checks the messages.
+struct SettingsReadResult {
+  SettingsFileState state = SettingsFileState::Missing;
+  /// The messages for the user, in the order they arose: "Error: can not
+  /// read FILE (reason)" for a file that could not be read; else "Work
+  /// directory changed to ..." when a Path names no folder, then "Errors in
+  /// FILE:" with every problem of the file.
+  std::vector<std::string> messages;
+
+  /// False when the file is there but could not be read: the values keep
+  /// their defaults.
+  bool ok() const { return state != SettingsFileState::Unreadable; }
+};
+
+/// Reads @p fileName into @p settings. A missing file leaves the values
+/// alone, silently.
+SettingsReadResult ReadSettings(const std::string& fileName, Settings& settings,
+                                const DateSettings& format);
 
 /// ReadSettings on the bytes of a settings file already read; @p fileName
-/// names the file in the "Errors in " message.
-void readSettingsText(const std::string& fileName, std::string_view bytes, Settings& settings,
-                      const DateSettings& format, Services& services);
+/// names the file in the "Errors in " message. @return the messages.
+std::vector<std::string> readSettingsText(const std::string& fileName, std::string_view bytes,
+                                          Settings& settings, const DateSettings& format);
 
 /// The text of a settings file for @p settings: exactly twelve CR LF lines.
 std::string settingsFileText(const Settings& settings, const DateSettings& format);

@@ -6,7 +6,6 @@
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "platform/core/ProgramFolders.h"
-#include "platform/core/Services.h"
 
 namespace vestrane {
 
@@ -32,18 +31,17 @@ bool copyDefaults(const std::string& defaultsFile, const std::string& userFile,
   return writeFileAtomically(userFile, defaults, &reason);
 }
 
-/// Reads @p file into @p settings. @return false with the message that says
-/// why in @p problem when it is there but cannot be read; a missing file
-/// leaves the values alone.
+/// Reads @p file into @p settings, its messages going to @p inUse. @return
+/// false with the message that says why in @p problem when it is there but
+/// cannot be read; a missing file leaves the values alone.
 bool readInto(const std::string& file, Settings& settings, const DateSettings& format,
-              Services& services, std::string& problem) {
-  std::string bytes, reason;
-  switch (readSettingsBytes(file, bytes, reason)) {
-    case SettingsFileState::Missing: return true;
-    case SettingsFileState::Unreadable: problem = cannotReadMessage(file, reason); return false;
-    case SettingsFileState::Read: break;
+              SettingsInUse& inUse, std::string& problem) {
+  SettingsReadResult result = ReadSettings(file, settings, format);
+  if (!result.ok()) {
+    problem = result.messages.front();
+    return false;
   }
-  readSettingsText(file, bytes, settings, format, services);
+  inUse.messages = std::move(result.messages);
   return true;
 }
 
@@ -55,36 +53,43 @@ std::string userSettingsFolder() {
 }
 
 SettingsInUse readSettingsInUse(const std::string& besideFile, Settings& settings,
-                                const DateSettings& format, Services& services,
-                                const std::string& userFolder) {
+                                const DateSettings& format, const std::string& userFolder) {
   const std::string exeFolder = folderOf(besideFile);
   const bool installed = isInstalledLayout(exeFolder);
   const std::string defaults = joinPath(installedDataFolder(exeFolder), kShippedDefaultsName);
+  SettingsInUse inUse;
   std::string problem;
   if (!installed || pathExists(besideFile)) {
-    if (readInto(besideFile, settings, format, services, problem)) return {besideFile, true, true};
+    inUse.file = besideFile;
+    if (readInto(besideFile, settings, format, inUse, problem)) return inUse;
     if (!installed) {
-      services.showMessage(problem);
-      return {besideFile, false, false};
+      inUse.messages = {problem};
+      inUse.read = inUse.writable = false;
+      return inUse;
     }
   } else if (userFolder.empty()) {
     problem = cannotWriteMessage("the user's settings", "no configuration folder");
   } else {
     const std::string userFile = joinPath(userFolder, fileNameOf(besideFile));
     std::string reason;
+    inUse.file = userFile;
     if (!pathExists(userFile) && !copyDefaults(defaults, userFile, reason))
       problem = cannotWriteMessage(userFile, reason);
-    else if (readInto(userFile, settings, format, services, problem))
-      return {userFile, true, true};
+    else if (readInto(userFile, settings, format, inUse, problem))
+      return inUse;
   }
 
   // The file in use can be neither made nor read: the shipped defaults
   // stand in for it, read-only, so that tables still load with their alias
   // lists and the window keeps their bounds and their update check.
-  services.showMessage(problem + "\rThe shipped settings " + defaults +
-                       " are used instead, and changes to them are not saved.");
-  const bool read = ReadSettings(defaults, settings, format, services);
-  return {defaults, read, false};
+  SettingsReadResult shipped = ReadSettings(defaults, settings, format);
+  inUse.file = defaults;
+  inUse.read = shipped.ok();
+  inUse.writable = false;
+  inUse.messages = {problem + "\rThe shipped settings " + defaults +
+                    " are used instead, and changes to them are not saved."};
+  for (std::string& message : shipped.messages) inUse.messages.push_back(std::move(message));
+  return inUse;
 }
 
 }  // namespace vestrane

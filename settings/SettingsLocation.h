@@ -9,12 +9,11 @@
 // cannot be read is never written over.
 
 #include <string>
+#include <vector>
 
 #include "settings/Settings.h"
 
 namespace vestrane {
-
-class Services;
 
 /// The user's folder for Vestrane's settings: the user's configuration
 /// folder (userConfigurationFolder: $XDG_CONFIG_HOME or ~/.config on Linux,
@@ -27,6 +26,9 @@ struct SettingsInUse {
   std::string file;      ///< the file the values were read from
   bool read = true;      ///< false: nothing could be read (reported); the defaults stay
   bool writable = true;  ///< whether the window writes its settings back into @ref file on close
+  /// The messages for the user, in the order they arose; the caller shows
+  /// or prints them.
+  std::vector<std::string> messages;
 };
 
 /// Reads the settings in use for @p besideFile, the settings file beside the
@@ -41,7 +43,7 @@ struct SettingsInUse {
 /// has no user folder) says so in one message and reads the shipped
 /// defaults instead, which are never written back.
 SettingsInUse readSettingsInUse(const std::string& besideFile, Settings& settings,
-                                const DateSettings& format, Services& services,
+                                const DateSettings& format,
                                 const std::string& userFolder = userSettingsFolder());
 
 }  // namespace vestrane

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "platform/core/Services.h"
 #include "settings/Text.h"
 
 namespace vestrane {
@@ -83,31 +82,33 @@ std::string_view takeLine(std::string_view text, std::size_t& pos) {
 
 }  // namespace
 
-bool TableReader::ParseTableText(std::string& text) {
+TableReadResult TableReader::ParseTableText(std::string& text) {
   std::size_t consumed = 0;
-  bool ok = parse(text, consumed, nullptr);
-  if (ok)
+  TableReadResult result = parse(text, consumed, nullptr);
+  if (result.read())
     text.clear();
   else
     text.erase(0, consumed);
-  return ok;
+  return result;
 }
 
-bool TableReader::parseTableView(std::string_view text, const RowCapacity* capacity) {
+TableReadResult TableReader::parseTableView(std::string_view text, const RowCapacity* capacity) {
   std::size_t consumed = 0;
   return parse(text, consumed, capacity);
 }
 
-bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowCapacity* given) {
-  report_.clear();
+TableReadResult TableReader::parse(std::string_view text, std::size_t& consumed,
+                                   const RowCapacity* given) {
   ignored_.clear();
   rowsAdded_ = 0;
   headersRead_ = 0;
   long long lineNumber = 0;
+  TableReadResult result;
+  result.status = TableReadStatus::NotATable;
 
   if (text.find('\r') == std::string_view::npos) {
-    services_.showMessage(kMsgLessThanTwoRows);
-    return false;
+    result.messages.push_back(kMsgLessThanTwoRows);
+    return result;
   }
 
   // The index serves this parse only: the lists may change before the next.
@@ -132,8 +133,8 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowC
   }
   if (!found || text.find('\r', pos) == std::string_view::npos) {
     consumed = pos;
-    services_.showMessage(kMsgNoHeader);
-    return false;
+    result.messages.push_back(kMsgNoHeader);
+    return result;
   }
 
   if (onBeginUpdate) onBeginUpdate();
@@ -177,11 +178,16 @@ bool TableReader::parse(std::string_view text, std::size_t& consumed, const RowC
   consumed = text.size();
   endOfUpdate.now();
 
-  for (const Ignored& i : ignored_)
-    report_ += "\r\n" + std::to_string(i.line) +
-               (i.noMineral ? ": Mineral is not specified" : ": Sample ID is not specified");
-  if (!report_.empty()) services_.showMessage(kMsgIgnoredLines + report_);
-  return true;
+  result.status = TableReadStatus::Read;
+  result.rowsAdded = rowsAdded_;
+  if (!ignored_.empty()) {
+    std::string warning = kMsgIgnoredLines;
+    for (const Ignored& i : ignored_)
+      warning += "\r\n" + std::to_string(i.line) +
+                 (i.noMineral ? ": Mineral is not specified" : ": Sample ID is not specified");
+    result.messages.push_back(std::move(warning));
+  }
+  return result;
 }
 
 void TableReader::readLines(std::string_view text, std::size_t& pos, long long& lineNumber) {

@@ -16,19 +16,37 @@
 
 namespace vestrane {
 
-class Services;
-
 inline constexpr const char* kMsgLessThanTwoRows =
     "Error: incorrect table format (less than two rows detected)!";
 inline constexpr const char* kMsgNoHeader =
     "Error: incorrect table format (columns with required Sample ID and Minerals not found)!";
 inline constexpr const char* kMsgIgnoredLines = "Warning! Ignored lines with mineral analyses:";
 
+/// How far reading a table got.
+enum class TableReadStatus {
+  Read,       ///< a header was found and the lines after it were read (rows may be none)
+  NotATable,  ///< one of the two format errors: no row was added
+  NotRead,    ///< the file could not be opened or read to its end: no text was parsed
+};
+
+/// What reading a table found. The reader shows nothing itself: its caller
+/// shows, prints or checks the messages.
+struct TableReadResult {
+  TableReadStatus status = TableReadStatus::NotRead;
+  /// Rows appended to the table.
+  int rowsAdded = 0;
+  /// The messages for the user, in the order they arose: a format error or
+  /// a file that could not be read, else the warning about ignored lines.
+  std::vector<std::string> messages;
+
+  bool read() const { return status == TableReadStatus::Read; }
+};
+
 /// Reads table text into an analysis table, appending rows and extra columns.
 class TableReader {
  public:
-  TableReader(AnalysisTable& table, const AliasLists& aliases, Services& services)
-      : table_(table), aliases_(aliases), services_(services), ownIndex_(aliases), index_(ownIndex_) {}
+  TableReader(AnalysisTable& table, const AliasLists& aliases)
+      : table_(table), aliases_(aliases), ownIndex_(aliases), index_(ownIndex_) {}
   // The reader's index is shared with the second reader by reference.
   TableReader(const TableReader&) = delete;
   TableReader& operator=(const TableReader&) = delete;
@@ -38,23 +56,19 @@ class TableReader {
   std::function<void()> onBeginUpdate;
   std::function<void()> onEndUpdate;
 
-  /// Reads @p text (consumed) into the table and shows the reader's messages.
-  /// @return false for the two format errors, when no row was added.
-  bool ParseTableText(std::string& text);
+  /// Reads @p text (consumed) into the table: Read, or NotATable for the
+  /// two format errors, with the messages for the user.
+  TableReadResult ParseTableText(std::string& text);
   /// The same for table text that stays where it is (a mapped file), which
   /// must be empty or end with CR LF; the text is left unchanged.
   /// @p capacity: as isTableText counted it, when it did.
-  bool parseTableView(std::string_view text, const RowCapacity* capacity = nullptr);
+  TableReadResult parseTableView(std::string_view text, const RowCapacity* capacity = nullptr);
 
   /// Rebuilds the column map from @p header; may append extra columns and set captions.
   void BuildColumnMap(std::string_view header);
 
   /// Column of each field position of the last header (index 0 = field 1); -1 = ignored.
   const std::vector<int>& columnMap() const { return map_; }
-  /// Entries for the lines dropped by the last parse.
-  const std::string& ignoredReport() const { return report_; }
-  /// Rows added by the last parse.
-  int rowsAdded() const { return rowsAdded_; }
 
   /// A text with at least this many bytes after its header is read in two
   /// parts at once, the second by a reader of its own in a thread of its
@@ -70,7 +84,7 @@ class TableReader {
 
   /// ParseTableText on a view; @p consumed tells how much of the text the
   /// parse used up (all of it unless the header was missing).
-  bool parse(std::string_view text, std::size_t& consumed, const RowCapacity* given);
+  TableReadResult parse(std::string_view text, std::size_t& consumed, const RowCapacity* given);
   /// Reads the line that lines_ has just cut; @p ascii as it told.
   void readDataLine(std::string_view line, long long lineNumber, bool ascii);
   /// Reads the lines of @p text from @p pos on, counting them in
@@ -97,7 +111,6 @@ class TableReader {
 
   AnalysisTable& table_;
   const AliasLists& aliases_;
-  Services& services_;
   AliasIndex ownIndex_;      ///< built for each parse; a second reader leaves it unused
   const AliasIndex& index_;  ///< ownIndex_, or that of the first reader
   LineScanner lines_;
@@ -106,10 +119,9 @@ class TableReader {
   // True when the map sends fields to columns in increasing order, each
   // column once: then a line's cells come out in column order as they are read.
   bool mapOrdered_ = true;
-  std::string report_;
   int rowsAdded_ = 0;
   // The lines this parse dropped: number, and whether for want of a
-  // Mineral (else of a Sample); report_ is written from them at the end.
+  // Mineral (else of a Sample); the warning is written from them at the end.
   struct Ignored {
     long long line;
     bool noMineral;

@@ -13,7 +13,6 @@ namespace vestrane {
 TableReader::TableReader(AnalysisTable& side, const TableReader& first)
     : table_(side),
       aliases_(first.aliases_),
-      services_(first.services_),
       ownIndex_(first.aliases_),
       index_(first.index_),
       map_(first.map_),

@@ -6,19 +6,10 @@
 namespace vestrane {
 
 namespace {
-bool bitAt(const std::vector<std::uint64_t>& bits, int row) {
-  return (bits[static_cast<std::size_t>(row) >> 6] >> (row & 63)) & 1u;
-}
 void setBit(std::vector<std::uint64_t>& bits, int row) {
   bits[static_cast<std::size_t>(row) >> 6] |= std::uint64_t{1} << (row & 63);
 }
 }  // namespace
-
-CheckSnapshot::CheckSnapshot(const AnalysisTable& table)
-    : bits_((static_cast<std::size_t>(table.rowCount()) + 63) / 64, 0), rows_(table.rowCount()) {
-  for (int row = 0; row < rows_; ++row)
-    if (table.isChecked(row)) setBit(bits_, row);
-}
 
 UndoHistory::UndoHistory(std::size_t memoryBound, std::size_t maxSteps)
     : memoryBound_(memoryBound), maxSteps_(maxSteps < 1 ? 1 : maxSteps) {}
@@ -39,20 +30,17 @@ std::size_t UndoHistory::memoryOf(const Step& step) {
   return bytes;
 }
 
-bool UndoHistory::recordChecks(std::string name, const CheckSnapshot& before, const AnalysisTable& table,
-                               UndoView view) {
+bool UndoHistory::recordFlips(std::string name, std::vector<int> rows, UndoView view) {
+  if (rows.empty()) return false;
   Step step;
-  const int rows = std::min(before.rows_, table.rowCount());
-  for (int row = 0; row < rows; ++row)
-    if (bitAt(before.bits_, row) != table.isChecked(row)) step.flipped.push_back(row);
-  if (step.flipped.empty()) return false;
-  // A list costs four bytes a row, a bitmap one bit a row of the table:
-  // whichever is smaller is kept.
-  if (step.flipped.size() * 32 > static_cast<std::size_t>(rows)) {
-    step.flippedBits.assign((static_cast<std::size_t>(rows) + 63) / 64, 0);
-    for (int row : step.flipped) setBit(step.flippedBits, row);
-    std::vector<int>().swap(step.flipped);
+  // A list costs four bytes a row, a bitmap one bit a row up to the last
+  // flipped one: whichever is smaller is kept.
+  const int span = *std::max_element(rows.begin(), rows.end()) + 1;
+  if (rows.size() * 32 > static_cast<std::size_t>(span)) {
+    step.flippedBits.assign((static_cast<std::size_t>(span) + 63) / 64, 0);
+    for (int row : rows) setBit(step.flippedBits, row);
   } else {
+    step.flipped = std::move(rows);
     step.flipped.shrink_to_fit();
   }
   step.name = std::move(name);
@@ -60,17 +48,7 @@ bool UndoHistory::recordChecks(std::string name, const CheckSnapshot& before, co
   return push(std::move(step));
 }
 
-bool UndoHistory::recordFlips(std::string name, std::vector<int> rows, UndoView view) {
-  if (rows.empty()) return false;
-  Step step;
-  step.flipped = std::move(rows);
-  step.flipped.shrink_to_fit();
-  step.name = std::move(name);
-  step.view = std::move(view);
-  return push(std::move(step));
-}
-
-bool UndoHistory::recordTable(std::string name, AnalysisTable before, UndoView view) {
+bool UndoHistory::recordTableChange(std::string name, AnalysisTable before, UndoView view) {
   Step step;
   step.name = std::move(name);
   step.view = std::move(view);
@@ -78,19 +56,12 @@ bool UndoHistory::recordTable(std::string name, AnalysisTable before, UndoView v
   return push(std::move(step));
 }
 
-bool UndoHistory::recordAppend(std::string name, AnalysisTable::Mark before, UndoView view) {
+bool UndoHistory::recordTableChange(std::string name, AnalysisTable::Mark before, UndoView view) {
   Step step;
   step.name = std::move(name);
   step.view = std::move(view);
   step.appendedSince = std::make_unique<AnalysisTable::Mark>(std::move(before));
   return push(std::move(step));
-}
-
-bool UndoHistory::recordClear(AnalysisTable& table, UndoView view) {
-  AnalysisTable cleared;
-  for (int c = 0; c < kFixedColumns; ++c) cleared.setCaption(c, table.caption(c));
-  std::swap(table, cleared);
-  return recordTable(kStepClear, std::move(cleared), std::move(view));
 }
 
 bool UndoHistory::push(Step step) {

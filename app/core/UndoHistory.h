@@ -1,10 +1,11 @@
 #pragma once
 // Undo and redo of the changes a user makes to the table: check boxes,
 // minerals checked or unchecked, "Uncheck by total", "Clear", "Paste" and
-// loaded files. Each step keeps what is needed to go back and forth: a
-// change of checked flags keeps only the rows it changed, a change of the
-// table keeps the whole table of the other side. Undoing a step swaps that
-// state with the live one, so the same step then redoes it.
+// loaded files. A step is one of two kinds: the rows whose checked flags a
+// change flipped, or a change of the table, which keeps the table of the
+// other side (or, for rows appended to a table, only where it ended).
+// Undoing a step swaps that state with the live one, so the same step then
+// redoes it.
 //
 // The history's memory is bounded: past kDefaultMemoryBound bytes or
 // kDefaultMaxSteps steps the oldest steps are dropped.
@@ -37,18 +38,6 @@ struct UndoView {
   int selectedRow = -1;
 };
 
-/// The checked flags of all rows, taken before a change so that the rows it
-/// changed can be told afterwards.
-class CheckSnapshot {
- public:
-  explicit CheckSnapshot(const AnalysisTable& table);
-
- private:
-  friend class UndoHistory;
-  std::vector<std::uint64_t> bits_;
-  int rows_ = 0;
-};
-
 class UndoHistory {
  public:
   static constexpr std::size_t kDefaultMemoryBound = std::size_t{512} << 20;
@@ -57,28 +46,19 @@ class UndoHistory {
   explicit UndoHistory(std::size_t memoryBound = kDefaultMemoryBound,
                        std::size_t maxSteps = kDefaultMaxSteps);
 
-  /// A step that changed checked flags only: @p before was taken before it,
-  /// @p table is as it left it, @p view as it was before it.
-  /// @return false when no flag changed, so there is no step.
-  bool recordChecks(std::string name, const CheckSnapshot& before, const AnalysisTable& table,
-                    UndoView view);
-  /// A step that flipped the checked flags of @p rows, known to the caller,
-  /// so no snapshot of the whole table is needed; @p view as it was before
-  /// it. @return false when @p rows is empty, so there is no step.
+  /// A step that flipped the checked flags of @p rows (each once); @p view
+  /// as it was before it. @return false when @p rows is
+  /// empty, so there is no step.
   bool recordFlips(std::string name, std::vector<int> rows, UndoView view);
   /// A step that changed the table (rows, columns, captions): @p before is
   /// the whole table as it was, moved in. @return false when the step is
   /// larger than the whole memory bound and was dropped.
-  bool recordTable(std::string name, AnalysisTable before, UndoView view);
-  /// A step that appended rows and columns to a table that had rows (a load
-  /// or a paste): @p before marks the table as it was. Nothing is copied
-  /// now; the table as the step left it is copied only when the step is
-  /// undone, so that it can be redone. @return as recordTable.
-  bool recordAppend(std::string name, AnalysisTable::Mark before, UndoView view);
-  /// "Clear": takes over the table's rows and columns without copying them
-  /// and leaves @p table without rows and extra columns, the fixed columns
-  /// keeping their captions. @return as recordTable.
-  bool recordClear(AnalysisTable& table, UndoView view);
+  bool recordTableChange(std::string name, AnalysisTable before, UndoView view);
+  /// The same for a change that appended rows and columns to a table that
+  /// had rows (a load or a paste): @p before marks the table as it was.
+  /// Nothing is copied now; the table as the step left it is copied only
+  /// when the step is undone, so that it can be redone.
+  bool recordTableChange(std::string name, AnalysisTable::Mark before, UndoView view);
 
   bool canUndo() const { return !undo_.empty(); }
   bool canRedo() const { return !redo_.empty(); }
@@ -108,7 +88,7 @@ class UndoHistory {
     /// An append step not undone yet: the table as it was before it.
     std::unique_ptr<AnalysisTable::Mark> appendedSince;
     std::vector<int> flipped;              ///< rows a check step changed, when few
-    std::vector<std::uint64_t> flippedBits;  ///< the same as a bitmap over all rows
+    std::vector<std::uint64_t> flippedBits;  ///< the same as a bitmap, when many
     std::size_t memory = 0;
   };
   static std::size_t memoryOf(const Step& step);

@@ -1,43 +1,23 @@
 #include "app/core/Workbench.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdint>
 #include <new>
 #include <stdexcept>
 #include <unordered_set>
 
-#include "combine/BackgroundSink.h"
-#include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
 #include "platform/core/Files.h"
-#include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
 
 namespace vestrane {
-
-namespace {
-
-/// The lines a run writes, as a progress total.
-long long progressTotal(const BigCount& lines) {
-  return static_cast<long long>(std::min<std::uint64_t>(lines.toUInt64(), LLONG_MAX));
-}
-
-}  // namespace
-
-std::size_t tableSizeLimit() {
-  constexpr std::size_t kLeast = std::size_t(64) << 20;
-  return std::max(memoryForData() / 4, kLeast);
-}
 
 Workbench::Workbench(Settings& settings, Services& services) : settings_(settings), services_(services) {
   renewReader();
 }
 
 void Workbench::renewReader() {
-  reader_ = std::make_unique<TableReader>(table_, settings_.aliases, services_);
+  reader_ = std::make_unique<TableReader>(table_, settings_.aliases);
   reader_->onBeginUpdate = [this] {
     if (observer_) observer_->beginTableUpdate();
   };
@@ -62,8 +42,8 @@ void Workbench::notifyPoint() {
   if (observer_) observer_->pointChanged();
 }
 
-void Workbench::reportWriteError(const std::string& path, const std::string& reason) {
-  services_.showMessage(cannotWriteMessage(path, reason));
+void Workbench::showMessages(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) services_.showMessage(message);
 }
 
 // ------------------------------------------------------------------ loading
@@ -80,7 +60,7 @@ void Workbench::loadTableWithDialog() {
 
 bool Workbench::LoadTableFile(const std::string& path) {
   return readKeepingTable("file " + path,
-                          [&] { return changeTable(kStepLoad, [&] { return readTableFile(path); }); });
+                          [&] { return changeTable(kStepLoad, [&] { return appendTableFile(path); }); });
 }
 
 void Workbench::loadTableFiles(const std::vector<std::string>& paths, const char* step) {
@@ -88,47 +68,18 @@ void Workbench::loadTableFiles(const std::vector<std::string>& paths, const char
     bool any = false;
     for (const std::string& path : paths) {
       openDialogFileName = path;
-      any = readKeepingTable("file " + path, [&] { return readTableFile(path); }) || any;
+      any = readKeepingTable("file " + path, [&] { return appendTableFile(path); }) || any;
     }
     return any;
   });
 }
 
-bool Workbench::readTableFile(const std::string& path) {
-  // Opening a FIFO waits for a writer, and a device may never end: the
-  // window, which must not freeze, reads regular files only. A folder is
-  // left to the opening, which fails.
-  if (!loadsStreams_ && pathExists(path) && !fileExists(path) && !directoryExists(path)) {
-    services_.showMessage(cannotOpenFileMessage(path, notRegularFileReason()));
-    return false;
-  }
-  FileBytes file;
-  std::string reason;
-  ReadResult read = file.open(path, mapTableFiles_, tableSizeLimit(), &reason);
-  if (read == ReadResult::CannotOpen) {
-    services_.showMessage(cannotOpenFileMessage(path));
-    return false;
-  }
-  if (read == ReadResult::ReadError) {
-    services_.showMessage(cannotReadFileMessage(path, reason));
-    return false;
-  }
-  // A file whose lines all end with CR LF, the last one included, is its
-  // own table text and is parsed where it lies; any other is converted in a
-  // buffer of its own first.
-  std::string_view bytes = file.bytes();
-  bool parsed;
-  RowCapacity capacity;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && isTableText(bytes, &capacity)) {
-    parsed = reader_->parseTableView(bytes, &capacity);
-    file.close();
-    selectFirstRow();
-  } else {
-    std::string text = file.takeString();
-    tableTextInPlace(text);
-    parsed = parseText(text);
-  }
-  if (!parsed) return false;
+bool Workbench::appendTableFile(const std::string& path) {
+  const TableReadResult result = readTableFile(*reader_, path, fileOptions_);
+  showMessages(result.messages);
+  if (result.status == TableReadStatus::NotRead) return false;
+  selectFirstRow();
+  if (!result.read()) return false;
 
   setWorkDirectory(folderOf(path));
   saveDialogInitialDir = settings_.path;
@@ -149,9 +100,10 @@ bool Workbench::ParseTableText(std::string& text, const std::string& source) {
 }
 
 bool Workbench::parseText(std::string& text) {
-  bool ok = reader_->ParseTableText(text);
+  const TableReadResult result = reader_->ParseTableText(text);
+  showMessages(result.messages);
   selectFirstRow();
-  return ok;
+  return result.read();
 }
 
 bool Workbench::readKeepingTable(const std::string& what, const std::function<bool()>& read) {
@@ -201,16 +153,9 @@ void Workbench::SaveTableFile() {
 }
 
 bool Workbench::saveTableTo(const std::string& path) {
-  AtomicFile file(path);
-  if (!file.open()) {
-    reportWriteError(path, file.error());
-    return false;
-  }
-  FileSink sink(file);
-  bool ok = SerializeTable(table_, sink);
-  if (!ok || !file.commit()) {
-    reportWriteError(path, file.error());
-    file.cancel();
+  const std::string problem = writeTableFile(table_, path);
+  if (!problem.empty()) {
+    services_.showMessage(problem);
     return false;
   }
   setWorkDirectory(folderOf(path));
@@ -239,13 +184,12 @@ void Workbench::PasteTable() {
 void Workbench::ClearTable() {
   if (observer_) observer_->beginTableUpdate();
   const bool changes = table_.rowCount() > 0 || table_.columnCount() > kFixedColumns;
-  if (keepUndoSteps_ && changes) {
-    // The rows go into the history as they are, without a copy.
-    history_.recordClear(table_, currentView());
-  } else {
-    table_.clearRows();
-    table_.removeExtraColumns();
-  }
+  // The rows go into the history as they are, without a copy; the fixed
+  // columns keep their captions.
+  AnalysisTable cleared;
+  for (int column = 0; column < kFixedColumns; ++column) cleared.setCaption(column, table_.caption(column));
+  std::swap(table_, cleared);
+  if (keepUndoSteps_ && changes) history_.recordTableChange(kStepClear, std::move(cleared), currentView());
   if (observer_) observer_->endTableUpdate();
   selectedRow_ = -1;
   if (observer_) observer_->rowSelected(-1);
@@ -292,12 +236,11 @@ void Workbench::setMineralChecked(int entry, bool checked) {
 
 void Workbench::toggleSelectedMineralEverywhere() {
   if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
-  auto before = checksBefore();
   UndoView view = currentView();
-  toggleMineralEverywhere(table_, point_, selectedRow_);
+  std::vector<int> flipped = toggleMineralEverywhere(table_, point_, selectedRow_);
   if (observer_) observer_->checksChanged();
   notifyPoint();
-  recordChecks(kStepUncheckMineral, before, std::move(view));
+  recordFlips(kStepUncheckMineral, std::move(flipped), std::move(view));
 }
 
 void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minerals) {
@@ -342,18 +285,8 @@ UndoView Workbench::currentView() const {
   return view;
 }
 
-std::unique_ptr<CheckSnapshot> Workbench::checksBefore() const {
-  return keepUndoSteps_ ? std::make_unique<CheckSnapshot>(table_) : nullptr;
-}
-
 void Workbench::recordFlips(const std::string& name, std::vector<int> rows, UndoView view) {
   if (keepUndoSteps_ && history_.recordFlips(name, std::move(rows), std::move(view)) && observer_)
-    observer_->tableEdited();
-}
-
-void Workbench::recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before,
-                             UndoView view) {
-  if (before && history_.recordChecks(name, *before, table_, std::move(view)) && observer_)
     observer_->tableEdited();
 }
 
@@ -375,9 +308,9 @@ bool Workbench::changeTable(const char* name, const std::function<bool()>& chang
     changed = mark.fixedCaptions[static_cast<std::size_t>(column)] != table_.caption(column);
   if (changed) {
     if (empty)
-      history_.recordTable(name, std::move(*empty), std::move(view));
+      history_.recordTableChange(name, std::move(*empty), std::move(view));
     else
-      history_.recordAppend(name, std::move(mark), std::move(view));
+      history_.recordTableChange(name, std::move(mark), std::move(view));
     if (observer_) observer_->tableEdited();
   }
   return result;
@@ -419,185 +352,40 @@ void Workbench::takeStep(bool back) {
 // -------------------------------------------------------------- generating
 
 void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress) {
-  if (allAtOnce) {
-    if (separateFiles) {
-      GenerateResult result = generateSeparate(settings_.path, progress);
-      if (!result.ok && !result.cancelled) return;
-      // A cancelled run says which files it finished: they stay.
-      std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
-      for (const std::string& name : result.filesWritten) message += "\r\n" + name;
-      services_.showMessage(message);
-      return;
-    }
-    std::vector<RunPoint> points = runPoints(table_);
-    if (!checkRunCounts(points)) return;
-    FileDialogRequest request;
-    request.initialDir = saveDialogInitialDir;
-    request.proposedName = kCombinedFileName;
-    request.overwritePrompt = true;
-    std::string path;
-    if (!services_.askSaveFile(request, path)) {
-      // Nothing is written; the point shown afterwards is the one a
-      // completed run would have left.
-      if (selectedRow_ < 0 && !points.empty()) enterPoint(points.back());
-      finishRun();
-      return;
-    }
-    AtomicFile file(path);
-    if (!file.open()) {
-      reportWriteError(path, file.error());
-      return;
-    }
-    FileSink sink(file);
-    GenerateResult result = generateCombined(sink, progress);
-    if (!result.ok) {
-      // A cancelled run or a failed write drops the file with `file`.
-      if (result.writeFailed) reportWriteError(path, file.error());
-      return;
-    }
-    if (!file.commit()) reportWriteError(path, file.error());
+  GenerationRun run(table_, point_, selectedRow_, progress);
+  if (allAtOnce && separateFiles) {
+    GenerateResult result = run.separate(settings_.path);
+    // A failed write is said before the point follows the run.
+    showMessages(result.messages);
+    if (result.movedPoint) notifyPoint();
+    if (!result.ok && !result.cancelled) return;
+    // A cancelled run says which files it finished: they stay.
+    std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
+    for (const std::string& name : result.filesWritten) message += "\r\n" + name;
+    services_.showMessage(message);
     return;
   }
-
-  if (!point_.count.atLeastTwo()) {
-    services_.showMessage(kMsgLessThan2);
-    return;
-  }
-  if (!point_.count.fitsInt32()) {
-    services_.showMessage("Error: too many combinations (" + point_.countText + ")!");
+  const std::string refusal = allAtOnce ? run.runRefusal() : run.pointRefusal();
+  if (!refusal.empty()) {
+    services_.showMessage(refusal);
     return;
   }
   FileDialogRequest request;
   request.initialDir = saveDialogInitialDir;
-  request.proposedName = pointFileName(point_.sample, point_.area);
+  request.proposedName = allAtOnce ? kCombinedFileName : pointFileName(point_.sample, point_.area);
   request.overwritePrompt = true;
   std::string path;
-  if (!services_.askSaveFile(request, path)) return;
-  generateSinglePoint(path, progress);
-}
-
-GenerateResult Workbench::generateSinglePoint(const std::string& path, Progress* progress) {
-  GenerateResult result;
-  AtomicFile file(path);
-  if (!file.open()) {
-    services_.showMessage(cannotWriteFileMessage(path, file.error()));
-    result.ok = false;
-    result.writeFailed = true;
-    return result;
-  }
-  FileSink sink(file);
-  BackgroundSink background(sink);
-  CombinationWriter writer(table_, background, progress);
-  if (progress) progress->begin(progressTotal(overviewOfPoint(table_, point_).lines));
-  bool ok = writer.GeneratePoint(point_, true) && writer.flush() && background.finish();
-  result.lines = writer.linesWritten();
-  result.points = 1;
-  if (writer.cancelled()) {
-    result.ok = false;
-    result.cancelled = true;
-    return result;
-  }
-  if (!ok || !file.commit()) {
-    reportWriteError(path, file.error());
-    result.ok = false;
-    result.writeFailed = true;
-  }
-  return result;
-}
-
-bool Workbench::checkRunCounts(const std::vector<RunPoint>& points) {
-  for (const RunPoint& p : points) {
-    ComboCount count = pointComboCount(table_, p.point);
-    if (!count.fitsInt32()) {
-      services_.showMessage("Error: too many combinations (" + count.toDecimal() + ") at sample " +
-                            std::string(p.sample) + ", area " + std::string(p.area) + "!");
-      return false;
-    }
-  }
-  return true;
-}
-
-void Workbench::enterPoint(const RunPoint& p) { makePointCurrent(table_, point_, p.point); }
-
-void Workbench::finishRun() {
-  if (selectedRow_ >= 0 && selectedRow_ < table_.rowCount() && !point_.belongs(table_, selectedRow_))
-    makePointCurrent(table_, point_, table_.cell(selectedRow_, ColSample),
-                     table_.cell(selectedRow_, ColArea));
-  notifyPoint();
-}
-
-GenerateResult Workbench::generateCombined(ByteSink& sink, Progress* progress) {
-  GenerateResult result;
-  std::vector<RunPoint> points = runPoints(table_);
-  if (!checkRunCounts(points)) {
-    result.ok = false;
-    return result;
-  }
-  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
-  // The file is written in the background while the points are generated.
-  BackgroundSink background(sink);
-  CombinationWriter writer(table_, background, progress);
-  const auto total = static_cast<long long>(points.size());
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    enterPoint(points[i]);
-    writer.setPointProgress(static_cast<long long>(i), total);
-    if (!writer.GeneratePoint(point_, i == 0)) break;
-    ++result.points;
-  }
-  bool flushed = !writer.cancelled() && writer.flush() && background.finish();
-  result.lines = writer.linesWritten();
-  result.cancelled = writer.cancelled();
-  result.writeFailed = writer.failed() || (!result.cancelled && !flushed);
-  result.ok = !result.cancelled && !result.writeFailed;
-  if (result.ok || result.cancelled)
-    finishRun();
-  else
+  if (!services_.askSaveFile(request, path)) {
+    if (!allAtOnce) return;
+    // Nothing is written; the point shown afterwards is the one a
+    // completed run would have left.
+    run.passOver();
     notifyPoint();
-  return result;
-}
-
-GenerateResult Workbench::generateSeparate(const std::string& folder, Progress* progress) {
-  GenerateResult result;
-  std::vector<RunPoint> points = runPoints(table_);
-  if (!checkRunCounts(points)) {
-    result.ok = false;
-    return result;
+    return;
   }
-  if (progress) progress->begin(progressTotal(overviewOfRun(table_).lines));
-  const auto total = static_cast<long long>(points.size());
-  RunFileNames names;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    enterPoint(points[i]);
-    std::string name = names.take(pointFileName(points[i].sample, points[i].area));
-    std::string path = joinPath(folder, name);
-    AtomicFile file(path, AtomicFile::Target::Generated);
-    if (!file.open()) {
-      // A file that cannot be created is skipped; the window says nothing.
-      result.filesSkipped.push_back({name, file.error()});
-      continue;
-    }
-    FileSink sink(file);
-    CombinationWriter writer(table_, sink, progress);
-    writer.setPointProgress(static_cast<long long>(i), total, result.lines);
-    bool ok = writer.GeneratePoint(point_, true) && writer.flush();
-    result.lines += writer.linesWritten();
-    if (writer.cancelled()) {
-      result.ok = false;
-      result.cancelled = true;
-      break;
-    }
-    if (!ok || !file.commit()) {
-      reportWriteError(path, file.error());
-      result.ok = false;
-      result.writeFailed = true;
-      notifyPoint();
-      return result;
-    }
-    ++result.points;
-    result.filesWritten.push_back(name);
-  }
-  finishRun();
-  return result;
+  GenerateResult result = allAtOnce ? run.combinedFile(path) : run.currentPoint(path);
+  if (result.movedPoint) notifyPoint();
+  showMessages(result.messages);
 }
 
 }  // namespace vestrane

@@ -13,14 +13,15 @@
 #include <vector>
 
 #include "app/core/UndoHistory.h"
+#include "combine/GenerationRun.h"
 #include "combine/Points.h"
 #include "combine/PointsOverview.h"
-#include "combine/RunPoints.h"
 #include "combine/TotalFilter.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
 #include "table/AnalysisTable.h"
+#include "table/TableFile.h"
 #include "table/TableReader.h"
 
 namespace vestrane {
@@ -28,15 +29,8 @@ namespace vestrane {
 inline constexpr const char* kCaptionPlain = "Vestrane";
 inline constexpr const char* kCaptionNotSaved = "Vestrane - <Not saved>";
 inline constexpr const char* kCombinedFileName = "AllComb.tab";
-inline constexpr const char* kMsgLessThan2 = "Error: less than 2 combinations!";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
 inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
-
-/// The most bytes a table file or stream is read up to: a quarter of the
-/// memory this process may fill (memoryForData), at least 64 MiB. A table
-/// needs its bytes again and more in memory once it is read, and a device
-/// such as /dev/zero never ends; either is refused with the reason.
-std::size_t tableSizeLimit();
 
 /// What the window does when the engine changes what it shows.
 class WorkbenchObserver {
@@ -58,23 +52,6 @@ class WorkbenchObserver {
   virtual void tableEdited() {}
 };
 
-/// A point's file that a run could not create, and the system's reason.
-struct SkippedFile {
-  std::string name;  ///< without folder
-  std::string reason;
-};
-
-/// Outcome of a generation run.
-struct GenerateResult {
-  bool ok = true;               ///< no error, not cancelled
-  bool cancelled = false;
-  bool writeFailed = false;     ///< the output could not be written (reason in the sink)
-  std::vector<std::string> filesWritten;  ///< separate files, names without folder
-  std::vector<SkippedFile> filesSkipped;  ///< separate files that could not be created
-  long long points = 0;
-  long long lines = 0;
-};
-
 class Workbench {
  public:
   Workbench(Settings& settings, Services& services);
@@ -82,12 +59,12 @@ class Workbench {
   void setObserver(WorkbenchObserver* observer) { observer_ = observer; }
   /// Lets LoadTableFile map large files into memory instead of reading them
   /// (see FileBytes::open for the one risk that comes with it).
-  void setMapTableFiles(bool map) { mapTableFiles_ = map; }
+  void setMapTableFiles(bool map) { fileOptions_.mayMap = map; }
   /// Lets LoadTableFile read FIFOs and devices as tables (the batch tool's
   /// process substitutions and named pipes). Without it only regular files
   /// are read: opening a FIFO would wait for a writer, and the window must
   /// not freeze; anything else "can not open" (not a regular file).
-  void setLoadsStreams(bool streams) { loadsStreams_ = streams; }
+  void setLoadsStreams(bool streams) { fileOptions_.streams = streams; }
 
   AnalysisTable& table() { return table_; }
   const AnalysisTable& table() const { return table_; }
@@ -166,24 +143,16 @@ class Workbench {
   void loadTableFiles(const std::vector<std::string>& paths, const char* step);
 
   // ---- generating
-  /// "Generate Combinations" with the states of "All at once" and "Separate files".
+  /// "Generate Combinations" with the states of "All at once" and "Separate
+  /// files": the dialogs and messages of a GenerationRun over the table.
   void generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
-  /// The current point into @p path.
-  GenerateResult generateSinglePoint(const std::string& path, Progress* progress = nullptr);
-  /// Every point into one combined text (header once).
-  GenerateResult generateCombined(ByteSink& sink, Progress* progress = nullptr);
-  /// Every point into a file of its own in @p folder.
-  GenerateResult generateSeparate(const std::string& folder, Progress* progress = nullptr);
 
  private:
-  /// Refuses a run whose points have more combinations than 32 bits count.
-  bool checkRunCounts(const std::vector<RunPoint>& points);
-  void enterPoint(const RunPoint& p);
-  void finishRun();
   void selectFirstRow();
   void setCaption(const std::string& caption);
   void setWorkDirectory(const std::string& folder);
-  void reportWriteError(const std::string& path, const std::string& reason);
+  /// Shows what a reader or a run found, in order.
+  void showMessages(const std::vector<std::string>& messages);
   /// ParseTableText without the guard against memory running out.
   bool parseText(std::string& text);
   /// Runs @p read, which appends to the table and selects its first row.
@@ -194,15 +163,10 @@ class Workbench {
   void notifyPoint();
 
   /// LoadTableFile without making it a step of its own.
-  bool readTableFile(const std::string& path);
+  bool appendTableFile(const std::string& path);
   /// Runs @p change, which may add rows and columns or rename columns, as the
   /// undo step @p name when it changed any of them.
   bool changeTable(const char* name, const std::function<bool()>& change);
-  /// The checked flags before a change, when changes are kept.
-  std::unique_ptr<CheckSnapshot> checksBefore() const;
-  /// Makes the change of checked flags since @p before the step @p name;
-  /// @p view is the window as it was before it.
-  void recordChecks(const std::string& name, const std::unique_ptr<CheckSnapshot>& before, UndoView view);
   /// Makes the flags flipped on @p rows the step @p name, when changes are kept.
   void recordFlips(const std::string& name, std::vector<int> rows, UndoView view);
   UndoView currentView() const;
@@ -221,8 +185,7 @@ class Workbench {
   WorkbenchObserver* observer_ = nullptr;
   std::string caption_ = kCaptionPlain;
   int selectedRow_ = -1;
-  bool mapTableFiles_ = false;
-  bool loadsStreams_ = false;
+  TableFileOptions fileOptions_;  ///< how LoadTableFile reads a file
 };
 
 }  // namespace vestrane

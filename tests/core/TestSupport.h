@@ -56,6 +56,19 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+/// A generation run over a workbench's table, as the batch tool makes one:
+/// it moves a point of its own, so the workbench's stays as it is.
+class RunOver {
+ public:
+  explicit RunOver(const Workbench& bench)
+      : point_(bench.point()), run_(bench.table(), point_, bench.selectedRow()) {}
+  GenerationRun* operator->() { return &run_; }
+
+ private:
+  PointState point_;
+  GenerationRun run_;
+};
+
 /// A workbench with the simple alias lists, scripted services and a fresh
 /// folder for the files a test writes.
 class WorkbenchTest : public ::testing::Test {

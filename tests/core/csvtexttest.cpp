@@ -152,12 +152,12 @@ std::string readThrough(const std::string& bytes, char delimiter = 0) {
     EXPECT_TRUE(csvTableText(bytes, delimiter, kNoLimit, text));
   }
   AnalysisTable table;
-  vestrane::testing::FakeServices services;
   const Settings settings = vestrane::testing::simpleSettings();
-  TableReader reader(table, settings.aliases, services);
-  EXPECT_TRUE(reader.ParseTableText(text));
+  TableReader reader(table, settings.aliases);
+  const TableReadResult read = reader.ParseTableText(text);
+  EXPECT_TRUE(read.read());
   std::string result = SerializeTable(table);
-  for (const std::string& message : services.messages) result += "|" + message;
+  for (const std::string& message : read.messages) result += "|" + message;
   return result;
 }
 

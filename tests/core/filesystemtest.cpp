@@ -29,6 +29,7 @@
 
 using namespace vestrane;
 using vestrane::testing::FakeServices;
+using vestrane::testing::RunOver;
 using vestrane::testing::readBytes;
 using vestrane::testing::writeBytes;
 namespace fs = std::filesystem;
@@ -170,7 +171,7 @@ TEST_F(FileSystemTest, PointFilesReplaceOnlyRegularFiles) {
   const int fifo = fifoWithReader("points/S2_r1.tab");
   ASSERT_GE(fifo, 0);
 
-  GenerateResult result = bench.generateSeparate(settings.path);
+  GenerateResult result = RunOver(bench)->separate(settings.path);
   EXPECT_TRUE(result.filesWritten.empty());
   ASSERT_EQ(result.filesSkipped.size(), 2u);
   EXPECT_EQ(result.filesSkipped[0].name, "S1_r1.tab");
@@ -209,7 +210,7 @@ TEST_F(FileSystemTest, ProtectedFilesAreNotReplaced) {
         };
         services.saveAnswers.push_back(saved);
         bench.SaveTableFile();
-        const GenerateResult result = bench.generateSeparate(dir.path());
+        const GenerateResult result = RunOver(bench)->separate(dir.path());
         std::string error;
         expect(!WriteSettings(ini, settings, DateSettings(), error), "settings file written");
         expect(error == "Error: can not write " + ini + " (Permission denied)", error);

@@ -10,12 +10,15 @@
 #include "app/core/Workbench.h"
 #include "combine/BackgroundSink.h"
 #include "combine/CombinationWriter.h"
+#include "combine/GenerationRun.h"
 #include "combine/PointFileName.h"
 #include "fakes/FakeServices.h"
 #include "platform/core/ByteSink.h"
+#include "platform/core/Messages.h"
 
 using namespace vestrane;
 using vestrane::testing::FakeServices;
+using vestrane::testing::RunOver;
 using vestrane::testing::readBytes;
 using vestrane::testing::TempDir;
 using vestrane::testing::writeBytes;
@@ -237,6 +240,36 @@ TEST_F(GeneratorTest, CombinedRunWithoutSelectionKeepsTheLastPoint) {
   EXPECT_EQ(bench.point().sample, "S2");
 }
 
+TEST_F(GeneratorTest, ARunReturnsItsMessagesAndWhereItLeavesThePoint) {
+  // The run shows nothing itself: its messages come back in order. Once it
+  // completed, the selected row's point is current again; without a
+  // selection, the last point it wrote.
+  load("Sample\tArea\tMineral\tAnalysis\r\nS1\tr1\tGrt\tg1 analysis\r\nS1\tr1\tGrt\tg2 analysis\r\n"
+       "S2\tr2\tGrt\tg3 analysis\r\n");
+  PointState point = bench.point();
+  GenerationRun run(bench.table(), point, 0);
+  const std::string missing = dir.file("none/all.tab");
+  GenerateResult result = run.combinedFile(missing);
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.movedPoint);
+  EXPECT_EQ(result.messages, std::vector<std::string>{cannotWriteMessage(missing, "folder not found")});
+  result = run.currentPoint(missing);
+  EXPECT_EQ(result.messages, std::vector<std::string>{cannotWriteFileMessage(missing, "folder not found")});
+
+  StringSink combined;
+  result = run.combined(combined);
+  EXPECT_TRUE(result.ok && result.movedPoint && result.messages.empty());
+  EXPECT_EQ(point.sample, "S1");
+  EXPECT_EQ(run.separate(dir.path()).filesWritten, (std::vector<std::string>{"S1_r1.tab", "S2_r2.tab"}));
+  EXPECT_EQ(point.sample, "S1");
+  GenerationRun unselected(bench.table(), point, -1);
+  result = unselected.combinedFile(dir.file("all.tab"));
+  EXPECT_TRUE(result.ok && result.messages.empty());
+  EXPECT_EQ(point.sample, "S2");
+  EXPECT_EQ(readBytes(dir.file("all.tab")), combined.text);
+  EXPECT_TRUE(services.messages.empty());
+}
+
 TEST_F(GeneratorTest, TooManyCombinationsAreRefused) {
   // Five minerals of 100 analyses each: 10^10 combinations.
   std::string text = "Sample\tArea\tMineral\tAnalysis\r\n";
@@ -371,7 +404,7 @@ TEST_F(GeneratorTest, LargeCombinedFileIsWholeAndAWriteFailureReported) {
                 note + "\r\n";
   load(text);
   StringSink memory;
-  ASSERT_TRUE(bench.generateCombined(memory, nullptr).ok);
+  ASSERT_TRUE(RunOver(bench)->combined(memory).ok);
   ASSERT_GT(memory.text.size(), 8u << 20);
 
   const std::string path = dir.file("AllComb.tab");
@@ -381,7 +414,7 @@ TEST_F(GeneratorTest, LargeCombinedFileIsWholeAndAWriteFailureReported) {
   EXPECT_EQ(readBytes(path), memory.text);
 
   ScriptedSink failing(3);
-  GenerateResult result = bench.generateCombined(failing, nullptr);
+  GenerateResult result = RunOver(bench)->combined(failing);
   EXPECT_FALSE(result.ok);
   EXPECT_TRUE(result.writeFailed);
   EXPECT_EQ(failing.writesAfterFailure, 0);

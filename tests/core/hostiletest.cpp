@@ -25,6 +25,7 @@
 using namespace vestrane;
 using namespace std::string_literals;
 using vestrane::testing::FakeServices;
+using vestrane::testing::RunOver;
 using vestrane::testing::readBytes;
 using vestrane::testing::TempDir;
 using vestrane::testing::writeBytes;
@@ -385,7 +386,7 @@ TEST_F(HostileInputTest, NamesMadeOnlyOfReplacedCharacters) {
   const std::string out = dir.file("out");
   std::filesystem::create_directory(out);
   services.messages.clear();
-  GenerateResult result = bench.generateSeparate(out);
+  GenerateResult result = RunOver(bench)->separate(out);
   ASSERT_TRUE(result.ok);
   const std::string dashes(12, '-');
   EXPECT_EQ(result.filesWritten,
@@ -419,9 +420,7 @@ TEST(HostileSettingsTest, OneLineOfHundredThousandAliases) {
   for (int e = 0; e < 100000; ++e) text += "phase" + std::to_string(e) + " ";
   text += "\r\nSample=id\r\n";
   Settings settings;
-  FakeServices services;
-  readSettingsText("Vestrane.ini", text, settings, DateSettings(), services);
-  EXPECT_TRUE(services.messages.empty());
+  EXPECT_TRUE(readSettingsText("Vestrane.ini", text, settings, DateSettings()).empty());
   ASSERT_EQ(settings.aliases.mineral.size(), 100000u);
   EXPECT_EQ(settings.aliases.mineral[0], "PHASE0");
   EXPECT_EQ(settings.aliases.mineral[99999], "PHASE99999");
@@ -454,13 +453,12 @@ TEST(HostileSettingsTest, HundredThousandLinesWithLongAliasLists) {
     text += "\r\n";
   }
   Settings settings;
-  FakeServices services;
-  readSettingsText("Vestrane.ini", text, settings, DateSettings(), services);
+  const std::vector<std::string> messages = readSettingsText("Vestrane.ini", text, settings, DateSettings());
   // All unknown keys in one message: the first 20 named, the others counted.
-  ASSERT_EQ(services.messages.size(), 1u);
-  EXPECT_EQ(std::count(services.messages[0].begin(), services.messages[0].end(), '\r'), 1 + 20 + 1);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(std::count(messages[0].begin(), messages[0].end(), '\r'), 1 + 20 + 1);
   const std::string last = "\r... and " + std::to_string(unknown - 20) + " more";
-  EXPECT_EQ(services.messages[0].substr(services.messages[0].size() - last.size()), last);
+  EXPECT_EQ(messages[0].substr(messages[0].size() - last.size()), last);
   ASSERT_EQ(settings.aliases.sample.size(), 200u * 300u);
   ASSERT_EQ(settings.aliases.select.size(), 200u * 300u);
   EXPECT_EQ(settings.aliases.sample.front(), "A0X0");
@@ -472,7 +470,7 @@ TEST(HostileSettingsTest, HundredThousandLinesWithLongAliasLists) {
   const std::string written = settingsFileText(settings, DateSettings());
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 12);
   Settings back;
-  readSettingsText("Vestrane.ini", written, back, DateSettings(), services);
+  readSettingsText("Vestrane.ini", written, back, DateSettings());
   EXPECT_EQ(back.aliases.mineral, settings.aliases.mineral);
 
   // A table is still read with 60,000 aliases in each list: its header

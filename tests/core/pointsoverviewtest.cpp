@@ -18,6 +18,7 @@
 
 using namespace vestrane;
 using vestrane::testing::readBytes;
+using vestrane::testing::RunOver;
 using vestrane::testing::TempDir;
 
 namespace {
@@ -31,11 +32,11 @@ class PointsOverviewTest : public vestrane::testing::WorkbenchTest {
     const PointsOverview overview = overviewOfRun(table);
 
     StringSink combined;
-    ASSERT_TRUE(bench.generateCombined(combined).ok);
+    ASSERT_TRUE(RunOver(bench)->combined(combined).ok);
     EXPECT_EQ(overview.combinedBytes.toDecimal(), std::to_string(combined.text.size()));
 
     TempDir out;
-    const GenerateResult separate = bench.generateSeparate(out.path());
+    const GenerateResult separate = RunOver(bench)->separate(out.path());
     ASSERT_TRUE(separate.ok);
     ASSERT_EQ(separate.filesWritten.size(), overview.points.size());
     RunFileNames names;
@@ -210,7 +211,7 @@ TEST_F(PointsOverviewTest, CountsBeyondWhatCanBeGenerated) {
 
   // Listed, but the run refuses to write it.
   StringSink sink;
-  EXPECT_FALSE(bench.generateCombined(sink).ok);
+  EXPECT_FALSE(RunOver(bench)->combined(sink).ok);
   EXPECT_TRUE(sink.text.empty());
 }
 

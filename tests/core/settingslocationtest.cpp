@@ -29,8 +29,8 @@ const std::string kDefaults =
 class SettingsLocationTest : public ::testing::Test {
  protected:
   TempDir dir;
-  FakeServices services;
   Settings settings;
+  std::vector<std::string> messages;  ///< of every read, in order
   const std::string bin = dir.file("usr/bin");
   const std::string userFolder = dir.file("home/.config/Vestrane");
   const std::string shipped = dir.file("usr/share/vestrane/Vestrane.ini");
@@ -45,7 +45,9 @@ class SettingsLocationTest : public ::testing::Test {
   std::string beside(const std::string& name = "Vestrane.ini") const { return bin + "/" + name; }
   SettingsInUse inUse(const std::string& besideFile, const std::string& folder) {
     settings = Settings();
-    return readSettingsInUse(besideFile, settings, DateSettings(), services, folder);
+    SettingsInUse used = readSettingsInUse(besideFile, settings, DateSettings(), folder);
+    messages.insert(messages.end(), used.messages.begin(), used.messages.end());
+    return used;
   }
   SettingsInUse inUse(const std::string& besideFile) { return inUse(besideFile, userFolder); }
   /// The shipped defaults were read: their alias lists, bounds and update check.
@@ -66,7 +68,7 @@ TEST_F(SettingsLocationTest, AProgramInItsOwnFolderUsesTheFileBesideItWhetherOrN
   EXPECT_EQ(inUse(beside()).file, beside());
   expectShippedValues();
   EXPECT_FALSE(std::filesystem::exists(dir.file("home")));
-  EXPECT_TRUE(services.messages.empty());
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(SettingsLocationTest, AnInstalledProgramMakesTheUsersFileFromTheShippedDefaultsOnce) {
@@ -92,7 +94,7 @@ TEST_F(SettingsLocationTest, AnInstalledProgramMakesTheUsersFileFromTheShippedDe
   // A renamed executable keeps its own name for its settings.
   EXPECT_EQ(inUse(beside("Vestrane-lab.ini")).file, userFolder + "/Vestrane-lab.ini");
   EXPECT_EQ(readBytes(userFolder + "/Vestrane-lab.ini"), kDefaults);
-  EXPECT_TRUE(services.messages.empty());
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(SettingsLocationTest, AFileBesideAnInstalledProgramStillWins) {
@@ -101,7 +103,7 @@ TEST_F(SettingsLocationTest, AFileBesideAnInstalledProgramStillWins) {
   EXPECT_EQ(inUse(beside()).file, beside());
   EXPECT_TRUE(settings.all);
   EXPECT_FALSE(std::filesystem::exists(dir.file("home")));
-  EXPECT_TRUE(services.messages.empty());
+  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(SettingsLocationTest, AUsersFileThatCanBeNeitherMadeNorReadGivesTheShippedDefaultsReadOnly) {
@@ -113,10 +115,10 @@ TEST_F(SettingsLocationTest, AUsersFileThatCanBeNeitherMadeNorReadGivesTheShippe
     EXPECT_TRUE(used.read);
     EXPECT_FALSE(used.writable);
     expectShippedValues();
-    EXPECT_EQ(services.messages, std::vector<std::string>{message + note});
+    EXPECT_EQ(messages, std::vector<std::string>{message + note});
     EXPECT_EQ(readBytes(shipped), kDefaults);
     EXPECT_FALSE(std::filesystem::exists(beside()));
-    services.messages.clear();
+    messages.clear();
   };
 
   // A file where the configuration folder should be.

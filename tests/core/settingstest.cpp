@@ -18,13 +18,11 @@
 #include <unistd.h>
 #endif
 
-#include "fakes/FakeServices.h"
 #include "settings/DateTimeText.h"
 #include "settings/Settings.h"
 
 namespace fs = std::filesystem;
 using namespace vestrane;
-using vestrane::testing::FakeServices;
 
 namespace {
 
@@ -52,20 +50,24 @@ class SettingsTest : public ::testing::Test {
   Settings read(const std::string& bytes, const DateSettings& format = kClock24) {
     std::ofstream(file_, std::ios::binary) << bytes;
     Settings s = defaults_;
-    EXPECT_TRUE(ReadSettings(file_, s, format, services_));
+    const SettingsReadResult result = ReadSettings(file_, s, format);
+    EXPECT_TRUE(result.ok());
+    messages_.insert(messages_.end(), result.messages.begin(), result.messages.end());
     return s;
   }
 
   fs::path dir_;
   std::string file_;
   Settings defaults_;
-  FakeServices services_;
+  std::vector<std::string> messages_;  ///< of every read, in order
 };
 
 TEST_F(SettingsTest, AMissingFileKeepsTheDefaultsSilently) {
   Settings s = defaults_;
-  EXPECT_TRUE(ReadSettings((dir_ / "none.ini").string(), s, kClock24, services_));
-  EXPECT_TRUE(services_.messages.empty());
+  const SettingsReadResult result = ReadSettings((dir_ / "none.ini").string(), s, kClock24);
+  EXPECT_TRUE(result.ok());
+  EXPECT_EQ(result.state, SettingsFileState::Missing);
+  EXPECT_TRUE(result.messages.empty());
   EXPECT_EQ(settingsFileText(s, kClock24), settingsFileText(defaults_, kClock24));
   EXPECT_TRUE(s.chkUpdates);
   EXPECT_TRUE(s.aliases.sample.empty());
@@ -85,18 +87,16 @@ TEST_F(SettingsTest, AFileThatIsThereButCannotBeReadIsReportedAndKeepsTheDefault
   const std::vector<std::pair<std::string, std::string>> cases = {
       {folder, "is a folder"}, {fifo, "not a regular file"}, {large, "larger than 16 MiB"}};
   for (const auto& [file, reason] : cases) {
-    services_.messages.clear();
     Settings s = defaults_;
     // Should the reading wait in open(), a writer of the FIFO ends the wait.
-    auto reading = std::async(std::launch::async, [&] {
-      return ReadSettings(file, s, kClock24, services_);
-    });
+    auto reading = std::async(std::launch::async, [&] { return ReadSettings(file, s, kClock24); });
     if (reading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
       ADD_FAILURE() << file << " was still being opened after 10 s";
       ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
     }
-    EXPECT_FALSE(reading.get()) << file;
-    EXPECT_EQ(services_.messages, std::vector<std::string>{"Error: can not read " + file + " (" + reason + ")"});
+    const SettingsReadResult result = reading.get();
+    EXPECT_FALSE(result.ok()) << file;
+    EXPECT_EQ(result.messages, std::vector<std::string>{"Error: can not read " + file + " (" + reason + ")"});
     EXPECT_EQ(settingsFileText(s, kClock24), settingsFileText(defaults_, kClock24));
   }
 
@@ -114,11 +114,10 @@ TEST_F(SettingsTest, AFileThatIsThereButCannotBeReadIsReportedAndKeepsTheDefault
         if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
           std::exit(2);
         Settings s = defaults_;
-        services_.messages.clear();
-        const bool read = ReadSettings(locked, s, kClock24, services_);
-        const bool said = services_.messages ==
+        const SettingsReadResult result = ReadSettings(locked, s, kClock24);
+        const bool said = result.messages ==
                           std::vector<std::string>{"Error: can not read " + locked + " (Permission denied)"};
-        std::exit(!read && said && s.aliases.sample.empty() ? 0 : 1);
+        std::exit(!result.ok() && said && s.aliases.sample.empty() ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }
@@ -138,7 +137,7 @@ TEST_F(SettingsTest, KeysAndValuesAreTrimmedAndFlagsTakeTheFirstLetter) {
   const std::vector<std::pair<std::string, bool>> flags = {
       {"y", true}, {"Yes", true}, {"YES", true}, {"N", false}, {"1", false}, {"True", false}};
   for (const auto& [value, on] : flags) EXPECT_EQ(read("All=" + value + "\r\n").all, on) << value;
-  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(SettingsTest, LinesEndAtLfCrLfOrALoneCr) {
@@ -147,7 +146,7 @@ TEST_F(SettingsTest, LinesEndAtLfCrLfOrALoneCr) {
   EXPECT_TRUE(s.separate);
   EXPECT_FALSE(s.chkUpdates);
   EXPECT_EQ(s.cuPeriod, 2);
-  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(SettingsTest, ProblemsAreCollectedIntoOneMessage) {
@@ -157,8 +156,8 @@ TEST_F(SettingsTest, ProblemsAreCollectedIntoOneMessage) {
                     "WinMain=10  20 30 40\r\n");
   EXPECT_EQ(s.winMain, (std::array<std::int32_t, 4>{10, 20, 20, 30}));
   EXPECT_EQ(s.cuPeriod, 2);
-  ASSERT_EQ(services_.messages.size(), 1u);
-  EXPECT_EQ(services_.messages[0], "Errors in " + file_ +
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "Errors in " + file_ +
                                        ":\r\rUnknown variable: FOO\rUnknown variable: "
                                        "\rIncorrect WinMain value: \rIncorrect CUPeriod value: abc"
                                        "\rIncorrect WinMain value: ");
@@ -169,7 +168,7 @@ TEST_F(SettingsTest, WinMainAndCuPeriodUseTheIntegerForm) {
   EXPECT_EQ(s.winMain, (std::array<std::int32_t, 4>{-5, 16, 32, 7}));
   EXPECT_EQ(read("CUPeriod=300\r\n").cuPeriod, 44);
   EXPECT_EQ(read("CUPeriod=-1\r\n").cuPeriod, 255);
-  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_TRUE(messages_.empty());
 
   std::int32_t v = 7;
   EXPECT_TRUE(parseSettingsInteger("  -2147483648", v));
@@ -203,7 +202,7 @@ TEST_F(SettingsTest, PathMustNameAnExistingFolder) {
                     "\r\nFoo=\r\n");
   EXPECT_EQ(s.path, sub);
   // A missing folder is reported once, however many Path lines name one.
-  EXPECT_EQ(services_.messages,
+  EXPECT_EQ(messages_,
             (std::vector<std::string>{"Work directory changed to " + dir_.string(),
                                       "Errors in " + file_ + ":\r\rUnknown variable: FOO"}));
 }
@@ -216,7 +215,7 @@ TEST_F(SettingsTest, LastUpdateIsReadOrBecomesNow) {
   const double now = read("LastUpdate=yesterday\r\n").lastUpdate;
   EXPECT_LE(before, now);
   EXPECT_LE(now, currentDateTime());
-  EXPECT_TRUE(services_.messages.empty());
+  EXPECT_TRUE(messages_.empty());
 }
 
 TEST(DateTimeTextTest, WritesAndReadsTheTextForm) {
@@ -287,8 +286,9 @@ TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
 
   Settings back;
   back.path = "elsewhere";
-  ASSERT_TRUE(ReadSettings(file_, back, kClock12, services_));
-  EXPECT_TRUE(services_.messages.empty());
+  const SettingsReadResult result = ReadSettings(file_, back, kClock12);
+  ASSERT_TRUE(result.ok());
+  EXPECT_TRUE(result.messages.empty());
   EXPECT_EQ(back.aliases.select, s.aliases.select);
   EXPECT_EQ(back.aliases.analysis, s.aliases.analysis);
   EXPECT_EQ(settingsFileText(back, kClock12), written);
@@ -303,7 +303,7 @@ TEST_F(SettingsTest, AliasesThatAreNotUtf8ReadBackAsWritten) {
   const std::string written = settingsFileText(s, kClock24);
   std::ofstream(file_, std::ios::binary | std::ios::trunc) << written;
   Settings back = defaults_;
-  ASSERT_TRUE(ReadSettings(file_, back, kClock24, services_));
+  ASSERT_TRUE(ReadSettings(file_, back, kClock24).ok());
   EXPECT_EQ(back.aliases.select, s.aliases.select);
   EXPECT_EQ(back.aliases.mineral, s.aliases.mineral);
   EXPECT_EQ(settingsFileText(back, kClock24), written);
@@ -315,7 +315,7 @@ TEST_F(SettingsTest, AliasesThatAreNotUtf8ReadBackAsWritten) {
   EXPECT_EQ(s.aliases.analysis, (AliasList{"ANA\xE0\xBC\xB0X", "\xC0\xBC\xB0\xB0Y"}));
   std::ofstream(file_, std::ios::binary | std::ios::trunc) << settingsFileText(s, kClock24);
   back = defaults_;
-  ASSERT_TRUE(ReadSettings(file_, back, kClock24, services_));
+  ASSERT_TRUE(ReadSettings(file_, back, kClock24).ok());
   EXPECT_EQ(back.aliases.analysis, s.aliases.analysis);
 }
 

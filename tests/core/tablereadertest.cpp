@@ -1,5 +1,6 @@
 // Reading tables: header search, column mapping, rows, the ignored-lines
-// report, reading in two parts and what a load does to the work directory.
+// report, reading in two parts, what reading a file returns and what a load
+// does to the work directory.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,9 @@
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
+#include "platform/core/Messages.h"
 #include "settings/Text.h"
+#include "table/TableFile.h"
 #include "table/TableReader.h"
 #include "table/TableWriter.h"
 
@@ -214,6 +217,45 @@ TEST_F(TableReaderTest, FailedLoadStillSelectsTheFirstRow) {
   EXPECT_FALSE(parse("no header here\r\nnone\r\n"));
   EXPECT_EQ(bench.selectedRow(), 0);
   EXPECT_EQ(bench.point().sample, "S1");
+  // A file that could not be read was never parsed: the selection stays.
+  bench.setRowSelected(1, true);
+  EXPECT_FALSE(bench.LoadTableFile(dir.file("missing.tab")));
+  EXPECT_EQ(bench.selectedRow(), 1);
+  EXPECT_EQ(bench.point().sample, "S2");
+}
+
+TEST(TableFileTest, ReadingAFileReturnsWhatItFound) {
+  // The reader shows nothing: how far it got, the rows it added and its
+  // messages in order come back to the caller, for a file parsed where it
+  // lies (CR LF throughout) as for one converted first (LF).
+  TempDir dir;
+  const Settings settings = simpleSettings();
+  AnalysisTable table;
+  TableReader reader(table, settings.aliases);
+  const std::string missing = dir.file("missing.tab");
+  TableFileOptions mapped;
+  mapped.mayMap = true;
+  TableReadResult result = readTableFile(reader, missing, mapped);
+  EXPECT_EQ(result.status, TableReadStatus::NotRead);
+  EXPECT_EQ(result.messages, std::vector<std::string>{cannotOpenFileMessage(missing)});
+
+  const std::string file = dir.file("table.tab");
+  writeBytes(file, "no header here\nnone\n");
+  result = readTableFile(reader, file, TableFileOptions());
+  EXPECT_EQ(result.status, TableReadStatus::NotATable);
+  EXPECT_EQ(result.messages, std::vector<std::string>{kMsgNoHeader});
+
+  for (const char* end : {"\n", "\r\n"}) {
+    writeBytes(file, std::string("Sample\tMineral\tArea") + end + "S1\tGrt\tr1 long enough" + end +
+                         "-\tBt\tr2 long enough" + end + "S2\tBt\tr2 long enough" + end);
+    result = readTableFile(reader, file, mapped);
+    EXPECT_EQ(result.status, TableReadStatus::Read) << end;
+    EXPECT_EQ(result.rowsAdded, 2) << end;
+    EXPECT_EQ(result.messages, std::vector<std::string>{std::string(kMsgIgnoredLines) +
+                                                        "\r\n3: Sample ID is not specified"})
+        << end;
+  }
+  EXPECT_EQ(table.rowCount(), 4);
 }
 
 TEST_F(TableReaderTest, ManyColumnsAndFields) {
@@ -413,15 +455,12 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
   };
   struct Reading {
     AnalysisTable table;
-    FakeServices services;
-    bool ok = false;
-    int rowsAdded = 0;
+    TableReadResult result;
   };
   auto read = [](Reading& r, const Settings& settings, std::string text, std::size_t splitFrom) {
-    TableReader reader(r.table, settings.aliases, r.services);
+    TableReader reader(r.table, settings.aliases);
     reader.splitFrom = splitFrom;
-    r.ok = reader.ParseTableText(text);
-    r.rowsAdded = reader.rowsAdded();
+    r.result = reader.ParseTableText(text);
   };
   const Settings settings = simpleSettings();
   // Lists long enough to be looked up by hashing, grown by aliases that
@@ -433,8 +472,7 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
     hashed.aliases.mineral.insert(hashed.aliases.mineral.begin(), "ZR" + std::to_string(i));
   }
   AnalysisTable probe;
-  FakeServices probeServices;
-  const std::size_t defaultSplitFrom = TableReader(probe, settings.aliases, probeServices).splitFrom;
+  const std::size_t defaultSplitFrom = TableReader(probe, settings.aliases).splitFrom;
   int splitRounds = 0;
   for (int round = 0; round < 400; ++round) {
     const bool big = round == 0;  // one text over the default size, read with the default
@@ -465,9 +503,9 @@ TEST(TableReaderSplitTest, ReadingInTwoPartsGivesWhatReadingLineByLineGives) {
       ASSERT_GT(text.size(), defaultSplitFrom);
     }
 
-    ASSERT_EQ(inTwo.ok, lineByLine.ok) << round;
-    EXPECT_EQ(inTwo.rowsAdded, lineByLine.rowsAdded) << round;
-    EXPECT_EQ(inTwo.services.messages, lineByLine.services.messages) << round;
+    ASSERT_EQ(inTwo.result.status, lineByLine.result.status) << round;
+    EXPECT_EQ(inTwo.result.rowsAdded, lineByLine.result.rowsAdded) << round;
+    EXPECT_EQ(inTwo.result.messages, lineByLine.result.messages) << round;
     const AnalysisTable& a = inTwo.table;
     const AnalysisTable& b = lineByLine.table;
     ASSERT_EQ(a.columnCount(), b.columnCount()) << round;
@@ -518,11 +556,11 @@ TEST_F(TableReaderTest, LargeFileReadInTwoPartsAsCheckedInTwo) {
     ASSERT_GT(capacity.secondFrom, 0u);  // the check went in two parts
 
     AnalysisTable lineByLine;
-    FakeServices lineServices;
-    TableReader reader(lineByLine, settings.aliases, lineServices);
+    TableReader reader(lineByLine, settings.aliases);
     reader.splitFrom = static_cast<std::size_t>(-1);
-    ASSERT_TRUE(reader.parseTableView(bytes));
-    EXPECT_EQ(lineServices.messages.size(), 1u);  // the dropped lines
+    const TableReadResult lineResult = reader.parseTableView(bytes);
+    ASSERT_TRUE(lineResult.read());
+    EXPECT_EQ(lineResult.messages.size(), 1u);  // the dropped lines
 
     const std::string file = dir.file("large.tab");
     writeBytes(file, bytes);
@@ -532,7 +570,7 @@ TEST_F(TableReaderTest, LargeFileReadInTwoPartsAsCheckedInTwo) {
       Workbench fromFile(fileSettings, fileServices);
       fromFile.setMapTableFiles(mapped);
       ASSERT_TRUE(fromFile.LoadTableFile(file));
-      EXPECT_EQ(fileServices.messages, lineServices.messages) << headerEvery;
+      EXPECT_EQ(fileServices.messages, lineResult.messages) << headerEvery;
       const AnalysisTable& a = fromFile.table();
       ASSERT_EQ(a.rowCount(), lineByLine.rowCount()) << headerEvery;
       for (int c = 0; c < a.columnCount(); ++c) EXPECT_EQ(a.caption(c), lineByLine.caption(c));

@@ -30,6 +30,14 @@ class UndoHistoryTest : public vestrane::testing::WorkbenchTest {
   }
 };
 
+/// Empties @p table as "Clear" does and gives what it held.
+AnalysisTable takeRows(AnalysisTable& table) {
+  AnalysisTable cleared;
+  for (int column = 0; column < kFixedColumns; ++column) cleared.setCaption(column, table.caption(column));
+  std::swap(table, cleared);
+  return cleared;
+}
+
 UndoView viewOf(const std::string& caption, const std::string& sample, int row) {
   UndoView v;
   v.caption = caption;
@@ -48,16 +56,18 @@ TEST_F(UndoHistoryTest, CheckStepsGoBackAndForth) {
   UndoView view = viewOf("Vestrane - a.tab", "KL-0", 0);
 
   // One check box, then a change of most rows (kept as a bitmap).
-  CheckSnapshot beforeBox(live);
-  EXPECT_FALSE(history.recordChecks("Check box", beforeBox, live, view));  // nothing changed yet
+  EXPECT_FALSE(history.recordFlips("Check box", {}, view));  // nothing changed
   live.setChecked(5, false);
-  ASSERT_TRUE(history.recordChecks("Check box", beforeBox, live, view));
+  ASSERT_TRUE(history.recordFlips("Check box", {5}, view));
   const std::string afterBox = checkFlags();
 
-  CheckSnapshot beforeMineral(live);
-  for (int row = 0; row < live.rowCount(); ++row)
-    if (row % 3) live.setChecked(row, false);
-  ASSERT_TRUE(history.recordChecks(kStepUncheckMineral, beforeMineral, live, viewOf("c2", "KL-0", 7)));
+  std::vector<int> flipped;
+  for (int row = 0; row < live.rowCount(); ++row) {
+    if (row % 3 == 0 || !live.isChecked(row)) continue;
+    live.setChecked(row, false);
+    flipped.push_back(row);
+  }
+  ASSERT_TRUE(history.recordFlips(kStepUncheckMineral, flipped, viewOf("c2", "KL-0", 7)));
   const std::string afterMineral = checkFlags();
   view = viewOf("c3", "other", 9);
 
@@ -82,9 +92,8 @@ TEST_F(UndoHistoryTest, CheckStepsGoBackAndForth) {
   // A new step ends what could be redone.
   history.undo(live, view);
   ASSERT_TRUE(history.canRedo());
-  CheckSnapshot beforeRow(live);
   live.setChecked(0, !live.isChecked(0));
-  history.recordChecks("Check box", beforeRow, live, view);
+  history.recordFlips("Check box", {0}, view);
   EXPECT_FALSE(history.canRedo());
   EXPECT_EQ(history.undoSteps(), 2u);
 }
@@ -99,7 +108,7 @@ TEST_F(UndoHistoryTest, ClearOfALargeTableComesBack) {
   UndoHistory history;
   UndoView view = viewOf("Vestrane - big.tab", "KL-0", 0);
 
-  ASSERT_TRUE(history.recordClear(live, view));
+  ASSERT_TRUE(history.recordTableChange(kStepClear, takeRows(live), view));
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_EQ(table.columnCount(), kFixedColumns);
   EXPECT_GT(history.memoryUsed(), 200000u * 8);  // the rows are held by the history
@@ -123,7 +132,7 @@ TEST_F(UndoHistoryTest, MemoryBoundDropsTheOldestSteps) {
   // Three steps of one table's size each, in a bound of two and a half.
   loadRows(1000);
   UndoHistory probe;
-  probe.recordTable(kStepPaste, live, UndoView());
+  probe.recordTableChange(kStepPaste, live, UndoView());
   const std::size_t step = probe.memoryUsed();
   UndoHistory history(step * 5 / 2, 100);
   UndoView view;
@@ -131,7 +140,7 @@ TEST_F(UndoHistoryTest, MemoryBoundDropsTheOldestSteps) {
   for (int paste = 0; paste < 3; ++paste) {
     live.setChecked(paste, false);
     states.push_back(SerializeTable(table));
-    ASSERT_TRUE(history.recordTable(kStepPaste, live, view));
+    ASSERT_TRUE(history.recordTableChange(kStepPaste, live, view));
     EXPECT_LE(history.memoryUsed(), step * 5 / 2);
   }
   EXPECT_EQ(history.undoSteps(), 2u);
@@ -144,18 +153,16 @@ TEST_F(UndoHistoryTest, MemoryBoundDropsTheOldestSteps) {
   // At most so many steps.
   UndoHistory few(UndoHistory::kDefaultMemoryBound, 3);
   for (int row = 0; row < 5; ++row) {
-    CheckSnapshot snapshot(live);
     live.setChecked(row, false);
-    few.recordChecks("Check box", snapshot, live, view);
+    few.recordFlips("Check box", {row}, view);
   }
   EXPECT_EQ(few.undoSteps(), 3u);
 
   // A step larger than the whole bound is not kept, nor are those before it.
   UndoHistory small(step / 2, 100);
-  CheckSnapshot snapshot(live);
   live.setChecked(0, true);
-  ASSERT_TRUE(small.recordChecks("Check box", snapshot, live, view));
-  EXPECT_FALSE(small.recordClear(live, view));
+  ASSERT_TRUE(small.recordFlips("Check box", {0}, view));
+  EXPECT_FALSE(small.recordTableChange(kStepClear, takeRows(live), view));
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_FALSE(small.canUndo());
   EXPECT_EQ(small.memoryUsed(), 0u);

@@ -49,7 +49,8 @@ TEST_F(PointsWindowTest, ListsTheRunWithExactSizesSortsByValueAndSelectsOnDouble
   // The sizes the window must show: the files a run really writes.
   const std::string folder = dir.file("points");
   std::filesystem::create_directories(folder);
-  ASSERT_TRUE(form->workbench().generateSeparate(folder).ok);
+  PointState point = form->workbench().point();
+  ASSERT_TRUE(GenerationRun(form->workbench().table(), point, -1).separate(folder).ok);
   const auto s1Bytes = std::filesystem::file_size(folder + "/S1_r1.tab");
   const auto s2Bytes = std::filesystem::file_size(folder + "/S2_r2.tab");
   loadTable("big.tab", tenByTen());
