@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/core/Files.h"
+#include "platform/core/Paths.h"
 
 namespace vestrane::about {
 

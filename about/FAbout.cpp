@@ -10,7 +10,6 @@
 
 #include "about/AboutInfo.h"
 #include "app/ProgramIcon.h"
-#include "platform/core/Files.h"
 #include "platform/core/Services.h"
 #include "platform/qt/QtServices.h"
 #include "platform/qt/WindowFont.h"

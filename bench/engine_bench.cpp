@@ -16,7 +16,7 @@
 #include "combine/PointsOverview.h"
 #include "combine/TotalFilter.h"
 #include "platform/core/ByteSink.h"
-#include "platform/core/Files.h"
+#include "platform/core/FileReading.h"
 #include "table/CsvText.h"
 #include "table/InputKind.h"
 #include "table/TableReader.h"

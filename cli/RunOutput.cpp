@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "platform/core/ByteSink.h"
-#include "platform/core/Files.h"
 #include "platform/core/Messages.h"
+#include "platform/core/Paths.h"
 #include "table/TableWriter.h"
 
 namespace vestrane::cli {

@@ -2,7 +2,7 @@
 
 #include "combine/RequiredMinerals.h"
 #include "combine/RunSpace.h"
-#include "platform/core/Files.h"
+#include "platform/core/AtomicFile.h"
 #include "settings/Text.h"
 
 namespace vestrane::cli {

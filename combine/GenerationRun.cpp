@@ -8,8 +8,9 @@
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
-#include "platform/core/Files.h"
+#include "platform/core/AtomicFile.h"
 #include "platform/core/Messages.h"
+#include "platform/core/Paths.h"
 
 namespace vestrane {
 

@@ -24,7 +24,7 @@
 #include "app/core/Workbench.h"
 #include "platform/core/ByteSink.h"
 #include "fakes/FakeServices.h"
-#include "platform/core/Files.h"
+#include "platform/core/AtomicFile.h"
 #include "settings/Settings.h"
 #include "settings/Text.h"
 #include "table/TableReader.h"

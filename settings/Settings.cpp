@@ -4,8 +4,10 @@
 #include <iterator>
 #include <string_view>
 
-#include "platform/core/Files.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/FileReading.h"
 #include "platform/core/Messages.h"
+#include "platform/core/Paths.h"
 #include "settings/CollectedMessages.h"
 #include "settings/Text.h"
 

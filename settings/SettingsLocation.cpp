@@ -3,8 +3,9 @@
 #include <QDir>
 #include <QString>
 
-#include "platform/core/Files.h"
+#include "platform/core/AtomicFile.h"
 #include "platform/core/Messages.h"
+#include "platform/core/Paths.h"
 #include "platform/core/ProgramFolders.h"
 
 namespace vestrane {

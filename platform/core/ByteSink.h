@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/core/Files.h"
+#include "platform/core/AtomicFile.h"
 
 namespace vestrane {
 

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/core/Files.h"
-
 namespace vestrane {
+
+/// The bytes this process may still write on the file system that holds
+/// @p folder. @return false when the system does not tell.
+bool freeSpaceOf(const std::string& folder, std::uint64_t& bytes);
 
 class DiskSpace {
  public:

@@ -4,7 +4,7 @@
 
 #include "platform/core/ProgramFolders.h"
 
-#include "platform/core/Files.h"
+#include "platform/core/Paths.h"
 
 #if defined(_WIN32) || defined(__APPLE__)
 // Windows, macOS: the system's folder for application settings.

@@ -15,7 +15,6 @@
 #include "combine/RunSpace.h"
 #include "combine/SizeText.h"
 #include "platform/core/DiskSpace.h"
-#include "platform/core/Files.h"
 
 using namespace vestrane;
 using vestrane::testing::writeBytes;

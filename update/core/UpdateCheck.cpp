@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/core/Files.h"
+#include "platform/core/Paths.h"
 #include "platform/core/Services.h"
 #include "settings/DateTimeText.h"
 #include "settings/Settings.h"
