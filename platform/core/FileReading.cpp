@@ -128,9 +128,15 @@ ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* r
         return ReadResult::Ok;
       }
     }
-    // Never more than one byte past the limit, which tells that it was passed.
+    // Never more than one byte past the limit, which tells that it was
+    // passed. Room for a large stream is held at once, so its blocks are
+    // read in place, but never more than kStreamRoom: where memory is
+    // committed when it is reserved (Windows), or an allocator limits
+    // single allocations, a bound of gigabytes would be held for a stream
+    // of a few bytes. Past that room the string grows as it goes.
+    constexpr std::size_t kStreamRoom = std::size_t(256) << 20;
     try {
-      out.reserve(limit + 1);
+      out.reserve(std::min(limit + 1, kStreamRoom));
     } catch (const std::bad_alloc&) {
       // No room held: the string grows as it goes.
     }

@@ -150,7 +150,9 @@ TEST_F(HostileServerTest, ADrippingServerIsCutOffAtTheTimeLimitUnderTheBusyCurso
   // Not before the time limit (a coarse timer may fire up to 5 % early).
   EXPECT_GE(elapsed, 950);
   EXPECT_TRUE(hostile.clientClosed());
-  ASSERT_GE(cursors.size(), 5u);
+  // How often the probe ran depends on the machine's load; that it saw the
+  // busy cursor whenever it ran does not.
+  ASSERT_FALSE(cursors.empty());
   EXPECT_EQ(std::count(cursors.begin(), cursors.end(), Qt::WaitCursor), static_cast<long>(cursors.size()));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
