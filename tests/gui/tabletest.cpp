@@ -22,7 +22,11 @@ TEST_F(TableTest, LoadsThroughTheOpenDialogAndShowsTheFirstPoint) {
   ASSERT_EQ(services.openRequests.size(), 1u);
   const FileDialogRequest& request = services.openRequests[0];
   EXPECT_EQ(request.initialDir, dir.path());
-  EXPECT_EQ(request.filter, "TAB-delimited tables (*.tab)|*.tab|All files (*.*)|*.*");
+  EXPECT_EQ(request.filter,
+            "Tables (*.tab *.txt *.tsv *.csv *.xlsx *.xlsm *.ods *.xls)"
+            "|*.tab;*.txt;*.tsv;*.csv;*.xlsx;*.xlsm;*.ods;*.xls"
+            "|TAB-delimited tables (*.tab)|*.tab|CSV files (*.csv)|*.csv"
+            "|Spreadsheets (*.xlsx *.xlsm *.ods *.xls)|*.xlsx;*.xlsm;*.ods;*.xls|All files (*)|*");
   EXPECT_EQ(request.defaultExt, "tab");
   EXPECT_TRUE(services.messages.empty());
 
