@@ -1,6 +1,8 @@
 // The table workflow in the window: loading, choosing rows and minerals,
 // saving, copying, pasting and clearing, with the captions and counters.
 
+#include <algorithm>
+
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QHeaderView>
@@ -190,6 +192,23 @@ TEST_F(TableTest, UncheckMineralTogglesAMineralInTheWholeTable) {
   form->Clear1->trigger();
   form->Uncheckmineral1->trigger();
   EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(TableTest, ACsvFileLoadsAsItsTabTableAndSaveProposesItsNameWithTab) {
+  start();
+  std::string csv = kTable;
+  ASSERT_EQ(csv.find(';'), std::string::npos);
+  std::replace(csv.begin(), csv.end(), '\t', ';');
+  loadTable("lab.csv", csv);
+  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(caption(), "Vestrane - lab.csv");
+
+  const std::string saved = dir.file("saved.tab");
+  services.saveAnswers.push_back(saved);
+  form->Save1->trigger();
+  ASSERT_EQ(services.saveRequests.size(), 1u);
+  EXPECT_EQ(services.saveRequests[0].proposedName, dir.file("lab.tab"));
+  EXPECT_EQ(readBytes(saved), kTable);
 }
 
 TEST_F(TableTest, SaveCopyPasteAndClearWithTheirCaptions) {
