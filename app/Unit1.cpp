@@ -75,14 +75,16 @@ class CheckTableView : public QTableView {
 };
 
 
-/// The .tab files among dropped URLs, as UTF-8 paths.
+/// The table files among dropped URLs (.tab, and the CSV files and
+/// workbooks the table reader converts), as UTF-8 paths.
 std::vector<std::string> droppedTableFiles(const QMimeData* data) {
+  static const QStringList kSuffixes{"tab", "csv", "xlsx", "xlsm", "ods", "xls"};
   std::vector<std::string> files;
   if (!data || !data->hasUrls()) return files;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) continue;
     const QString path = url.toLocalFile();
-    if (QFileInfo(path).suffix().compare(QLatin1String("tab"), Qt::CaseInsensitive) == 0)
+    if (kSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive))
       files.push_back(textToBytes(path));
   }
   return files;

@@ -32,7 +32,8 @@
 #include "settings/Settings.h"
 #include "settings/SettingsLocation.h"
 #include "settings/Text.h"
-#include "table/TableText.h"
+#include "table/CsvText.h"
+#include "table/TableFile.h"
 #include "update/core/uVersions.h"
 
 namespace {
@@ -49,17 +50,28 @@ enum ExitStatus : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 constexpr const char* kSynopsis =
     "Usage: vestrane-combine [--settings FILE] [--exclude MINERAL]...\n"
+    "                        [--delimiter C] [--sheet NAME]...\n"
     "                        [-o FILE | --separate DIR | --save FILE] TABLE...\n"
     "       vestrane-combine [--settings FILE] --print-settings\n"
     "       vestrane-combine --help | --version\n";
 
 constexpr const char* kHelp =
     "\n"
-    "Loads the TAB-delimited TABLEs in the order given into one analysis table and\n"
-    "writes every combination of the checked analyses of all points, as \"Generate\n"
-    "Combinations\" with \"All at once\" does in Vestrane.\n"
+    "Loads the TABLEs in the order given into one analysis table and writes every\n"
+    "combination of the checked analyses of all points, as \"Generate Combinations\"\n"
+    "with \"All at once\" does in Vestrane. A TABLE is TAB-delimited text, CSV text\n"
+    "(a name ending in .csv, or no TAB in the first 50 lines; the delimiter is\n"
+    "guessed among TAB ; , |) or a workbook (.xlsx, .xlsm, .ods, .xls), told by its\n"
+    "content; each visible sheet of a workbook with a table header is read, in the\n"
+    "workbook's order.\n"
     "\n"
-    "  TABLE              a table file; - reads standard input\n"
+    "  TABLE              a table file; - reads standard input (TAB or CSV text,\n"
+    "                     or an .xlsx/.ods workbook)\n"
+    "  --delimiter C      reads every text TABLE as CSV separated by C: one\n"
+    "                     character (not a letter, digit or \"), or tab, space,\n"
+    "                     comma, semicolon, pipe, \\t\n"
+    "  --sheet NAME       reads only the sheet NAME of a workbook, hidden or not\n"
+    "                     (repeatable; a workbook without it is an error)\n"
     "  --settings FILE    the settings file with the alias lists\n"
     "                     (default: Vestrane.ini beside this program; see below)\n"
     "  --exclude MINERAL  unchecks every analysis of MINERAL (repeatable)\n"
@@ -176,6 +188,8 @@ struct Options {
   bool allMineralsRangeGiven = false;  ///< --total-range MIN:MAX, not only MINERAL=MIN:MAX
   std::vector<std::string> required;   ///< --require
   bool spaceCheck = true;              ///< no --no-space-check
+  char delimiter = 0;                  ///< --delimiter; 0: as each file's kind says
+  std::vector<std::string> sheets;     ///< --sheet
 };
 
 /// Takes --total-range and --total-column. @return what is wrong, or nothing.
@@ -240,14 +254,17 @@ class OptionParser {
   const QCommandLineOption require{QStringLiteral("require"), QString(),
                                    QStringLiteral("MINERALS")};
   const QCommandLineOption noSpaceCheck{QStringLiteral("no-space-check"), QString()};
+  const QCommandLineOption delimiter{QStringLiteral("delimiter"), QString(), QStringLiteral("C")};
+  const QCommandLineOption sheet{QStringLiteral("sheet"), QString(), QStringLiteral("NAME")};
   const QCommandLineOption help{QStringLiteral("help"), QString()};
   const QCommandLineOption version{QStringLiteral("version"), QString()};
 
  private:
-  const QCommandLineOption* const all_[13] = {&settings,    &exclude,      &output,  &separate,
-                                              &save,        &points,       &totalRange,
-                                              &totalColumn, &require,      &noSpaceCheck,
-                                              &help,        &printSettings, &version};
+  const QCommandLineOption* const all_[15] = {&settings,    &exclude,       &output,  &separate,
+                                              &save,        &points,        &totalRange,
+                                              &totalColumn, &require,       &noSpaceCheck,
+                                              &delimiter,   &sheet,         &help,
+                                              &printSettings, &version};
   QCommandLineParser parser_;
 };
 
@@ -313,6 +330,16 @@ Options parseOptions(const std::vector<std::string>& args) {
       o.points = true;
     } else if (parser.isSet(parser.noSpaceCheck)) {
       o.spaceCheck = false;
+    } else if (parser.isSet(parser.delimiter)) {
+      const std::string value = parser.value(parser.delimiter);
+      if (o.delimiter != 0) return usageError("--delimiter given more than once");
+      if (!parseCsvDelimiter(value, o.delimiter))
+        return usageError("--delimiter needs one character (not a letter, a digit or \") or "
+                          "tab, space, comma, semicolon, pipe, not " + value);
+    } else if (parser.isSet(parser.sheet)) {
+      const std::string value = parser.value(parser.sheet);
+      if (value.empty()) return usageError("--sheet needs a sheet name");
+      o.sheets.push_back(value);
     } else if (parser.isSet(parser.require)) {
       const std::string problem =
           cli::takeRequiredMinerals(parser.value(parser.require), o.required);
@@ -353,7 +380,8 @@ Options parseOptions(const std::vector<std::string>& args) {
   }
   if (printSettings) {
     if (!o.tables.empty() || o.outputGiven || !o.excluded.empty() || o.points || o.totalRangeGiven ||
-        !o.totalColumn.empty() || !o.required.empty() || !o.spaceCheck)
+        !o.totalColumn.empty() || !o.required.empty() || !o.spaceCheck || o.delimiter != 0 ||
+        !o.sheets.empty())
       return usageError("--print-settings takes no tables and no other option but --settings");
     o.action = Action::PrintSettings;
     return o;
@@ -376,24 +404,16 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 /// Reads standard input as a table file and appends it, as LoadTableFile
 /// does for a file (there is no folder or caption to follow), up to the
-/// same limit: the bytes come in whole, then become table text in place.
+/// same limit: the bytes come in whole, then are read by their kind.
 bool loadStandardInput(Workbench& bench, Console& console) {
   const std::string what = "standard input";
-  std::string text;
+  std::string bytes;
   std::string reason;
-  if (readStandardInput(text, tableSizeLimit(), &reason) != ReadResult::Ok) {
+  if (readStandardInput(bytes, tableSizeLimit(), &reason) != ReadResult::Ok) {
     console.message(cannotReadMessage(what, reason));
     return false;
   }
-  try {
-    tableTextInPlace(text);
-  } catch (const std::bad_alloc&) {
-    console.message(cannotReadMessage(what, outOfMemoryReason()));
-    return false;
-  }
-  if (!bench.ParseTableText(text, what)) return false;
-  bench.dropExtraColumnsWithoutRows();
-  return true;
+  return bench.loadTableBytes(bytes, what);
 }
 
 /// Whether the run has a combination to write: a point with a checked
@@ -505,6 +525,8 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   bench.setMapTableFiles(true);
   bench.setLoadsStreams(true);
   bench.setKeepUndoSteps(false);
+  bench.setCsvDelimiter(o.delimiter);
+  bench.setSheets(o.sheets);
   for (const std::string& table : o.tables) {
     if (table != kStandardStream)
       cli::reportBusErrorsAs(cannotReadFileMessage(table, "it changed while it was read"));

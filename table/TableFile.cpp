@@ -7,8 +7,13 @@
 #include "platform/core/Files.h"
 #include "platform/core/Memory.h"
 #include "platform/core/Messages.h"
+#include "table/CsvText.h"
+#include "table/InputKind.h"
 #include "table/TableText.h"
 #include "table/TableWriter.h"
+#include "table/WorkbookTables.h"
+#include "table/XlsReader.h"
+#include "table/ZipWorkbook.h"
 
 namespace vestrane {
 
@@ -16,6 +21,50 @@ std::size_t tableSizeLimit() {
   constexpr std::size_t kLeast = std::size_t(64) << 20;
   return std::max(memoryForData() / 4, kLeast);
 }
+
+namespace {
+
+TableReadResult refused(const std::string& what, const std::string& reason) {
+  TableReadResult notRead;
+  notRead.messages.push_back(cannotReadMessage(what, reason));
+  return notRead;
+}
+
+/// The kind of a table's bytes, or the delimited text that the options force.
+InputFormat formatOf(std::string_view bytes, std::string_view fileName,
+                     const TableFileOptions& options) {
+  InputFormat format = inputFormatOf(bytes, fileName);
+  if (options.delimiter != 0 && (format.kind == InputKind::TabText ||
+                                 format.kind == InputKind::DelimitedText)) {
+    format.kind = InputKind::DelimitedText;
+    format.delimiter = options.delimiter;
+  }
+  return format;
+}
+
+/// Delimited text to table text, then parsed.
+TableReadResult readDelimited(TableReader& reader, const std::string& what, std::string_view bytes,
+                              char delimiter) {
+  std::string text;
+  if (!csvTableText(bytes, delimiter, tableSizeLimit(), text))
+    return refused(what, tooLargeReason(tableSizeLimit()));
+  TableReadResult result = reader.ParseTableText(text);
+  result.converted = true;
+  return result;
+}
+
+/// A zip workbook's sheets, parsed; @p path names the file in the messages.
+TableReadResult readZip(TableReader& reader, const std::string& what, const std::string& path,
+                        std::string_view bytes, const TableFileOptions& options) {
+  Workbook workbook;
+  std::string reason;
+  if (!readZipWorkbook(bytes, tableSizeLimit(), workbook, reason)) return refused(what, reason);
+  TableReadResult result = readWorkbookTables(reader, path, workbook, options.sheets);
+  result.converted = true;
+  return result;
+}
+
+}  // namespace
 
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
                               const TableFileOptions& options) {
@@ -33,16 +82,52 @@ TableReadResult readTableFile(TableReader& reader, const std::string& path,
                                                               : cannotReadFileMessage(path, reason));
     return notRead;
   }
+  const std::string_view bytes = file.bytes();
+  const std::string what = "file " + path;
+  const InputFormat format = formatOf(bytes, path, options);
+  switch (format.kind) {
+    case InputKind::TabText:
+      break;
+    case InputKind::DelimitedText:
+      return readDelimited(reader, what, bytes, format.delimiter);
+    case InputKind::Zip:
+      return readZip(reader, what, path, bytes, options);
+    case InputKind::Ole2: {
+      // The .xls reader opens the file itself.
+      file.close();
+      Workbook workbook;
+      if (!readXlsWorkbook(path, tableSizeLimit(), workbook, reason)) return refused(what, reason);
+      TableReadResult result = readWorkbookTables(reader, path, workbook, options.sheets);
+      result.converted = true;
+      return result;
+    }
+  }
   // A file whose lines all end with CR LF, the last one included, is its
   // own table text and is parsed where it lies; any other is converted in a
   // buffer of its own first.
-  const std::string_view bytes = file.bytes();
   RowCapacity capacity;
   if (bytes.size() >= 2 && bytes.back() == '\n' && isTableText(bytes, &capacity))
     return reader.parseTableView(bytes, &capacity);
   std::string text = file.takeString();
   tableTextInPlace(text);
   return reader.ParseTableText(text);
+}
+
+TableReadResult readTableBytes(TableReader& reader, const std::string& what, std::string& bytes,
+                               const TableFileOptions& options) {
+  const InputFormat format = formatOf(bytes, std::string_view(), options);
+  switch (format.kind) {
+    case InputKind::TabText:
+      break;
+    case InputKind::DelimitedText:
+      return readDelimited(reader, what, bytes, format.delimiter);
+    case InputKind::Zip:
+      return readZip(reader, what, what, bytes, options);
+    case InputKind::Ole2:
+      return refused(what, "an .xls workbook is read from a file only");
+  }
+  tableTextInPlace(bytes);
+  return reader.ParseTableText(bytes);
 }
 
 std::string writeTableFile(const AnalysisTable& table, const std::string& path) {

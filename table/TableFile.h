@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "table/TableReader.h"
 
@@ -27,15 +28,31 @@ struct TableFileOptions {
   /// opening a FIFO would wait for a writer, and the window must not
   /// freeze; anything else "can not open" (not a regular file).
   bool streams = false;
+  /// Not 0: every text file is read as delimited text with this delimiter
+  /// (the batch tool's --delimiter), whatever its kind would be.
+  char delimiter = 0;
+  /// Not empty: of a workbook only the sheets of these names are read (the
+  /// batch tool's --sheet); each must be there.
+  std::vector<std::string> sheets;
 };
 
 /// Reads the table file @p path, up to tableSizeLimit() bytes, and appends
-/// its rows to the table of @p reader. A file whose lines all end with CR
-/// LF is parsed where it lies, any other as the table text of its bytes.
-/// A file that cannot be opened or read is NotRead, with the message
-/// "can not open file" or "can not read file" and its reason.
+/// its rows to the table of @p reader. Its kind comes from its bytes
+/// (inputFormatOf): TAB text whose lines all end with CR LF is parsed where
+/// it lies, other TAB text as the table text of its bytes; delimited text
+/// is converted by csvTableText, a workbook (.xlsx, .xlsm, .ods, .xls) read
+/// sheet by sheet (readWorkbookTables). A file that cannot be opened or
+/// read, or that its reader refuses, is NotRead, with the message "can not
+/// open file" or "can not read file" and its reason, and adds nothing.
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
                               const TableFileOptions& options);
+
+/// The same for the bytes of a table that came from no file (standard
+/// input), @p bytes consumed, named @p what ("standard input") in the
+/// messages; with no name to go by, text without a TAB in its first lines
+/// is delimited text. An .xls workbook is read from files only.
+TableReadResult readTableBytes(TableReader& reader, const std::string& what, std::string& bytes,
+                               const TableFileOptions& options);
 
 /// Writes @p table to the file @p path as table text (SerializeTable); the
 /// file is replaced only once all of it was written. @return the message

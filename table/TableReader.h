@@ -38,6 +38,9 @@ struct TableReadResult {
   /// The messages for the user, in the order they arose: a format error or
   /// a file that could not be read, else the warning about ignored lines.
   std::vector<std::string> messages;
+  /// The file was no TAB text but delimited text or a workbook, made table
+  /// text first (Save then proposes a file of its own, not this one).
+  bool converted = false;
 
   bool read() const { return status == TableReadStatus::Read; }
 };

@@ -12,6 +12,19 @@
 
 namespace vestrane {
 
+namespace {
+
+/// @p path with its extension (after the file name's last dot) made ".tab".
+std::string withTabExtension(const std::string& path) {
+  const std::string name = fileNameOf(path);
+  const std::size_t dot = name.rfind('.');
+  const std::size_t cut = dot == std::string::npos || dot == 0 ? path.size()
+                                                                : path.size() - name.size() + dot;
+  return path.substr(0, cut) + ".tab";
+}
+
+}  // namespace
+
 Workbench::Workbench(Settings& settings, Services& services) : settings_(settings), services_(services) {
   renewReader();
 }
@@ -50,6 +63,7 @@ void Workbench::showMessages(const std::vector<std::string>& messages) {
 
 void Workbench::loadTableWithDialog() {
   FileDialogRequest request;
+  request.filter = kOpenTableFilter;
   request.initialDir = openDialogInitialDir;
   request.proposedName = openDialogFileName;
   std::string path;
@@ -78,6 +92,7 @@ bool Workbench::appendTableFile(const std::string& path) {
   const TableReadResult result = readTableFile(*reader_, path, fileOptions_);
   showMessages(result.messages);
   if (result.status == TableReadStatus::NotRead) return false;
+  saveDialogFileName = result.converted ? withTabExtension(path) : path;
   selectFirstRow();
   if (!result.read()) return false;
 
@@ -97,6 +112,18 @@ void Workbench::dropExtraColumnsWithoutRows() {
 
 bool Workbench::ParseTableText(std::string& text, const std::string& source) {
   return readKeepingTable(source, [&] { return parseText(text); });
+}
+
+bool Workbench::loadTableBytes(std::string& bytes, const std::string& what) {
+  return readKeepingTable(what, [&] {
+    const TableReadResult result = readTableBytes(*reader_, what, bytes, fileOptions_);
+    showMessages(result.messages);
+    if (result.status == TableReadStatus::NotRead) return false;
+    selectFirstRow();
+    if (!result.read()) return false;
+    dropExtraColumnsWithoutRows();
+    return true;
+  });
 }
 
 bool Workbench::parseText(std::string& text) {
@@ -145,7 +172,7 @@ void Workbench::SaveTableFile() {
   if (table_.rowCount() == 0) return;
   FileDialogRequest request;
   request.initialDir = saveDialogInitialDir;
-  request.proposedName = openDialogFileName;
+  request.proposedName = saveDialogFileName;
   request.overwritePrompt = true;
   std::string path;
   if (!services_.askSaveFile(request, path)) return;

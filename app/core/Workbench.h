@@ -65,6 +65,10 @@ class Workbench {
   /// are read: opening a FIFO would wait for a writer, and the window must
   /// not freeze; anything else "can not open" (not a regular file).
   void setLoadsStreams(bool streams) { fileOptions_.streams = streams; }
+  /// How text files and workbooks are read: a forced delimiter and the
+  /// sheets to read (the batch tool's --delimiter and --sheet).
+  void setCsvDelimiter(char delimiter) { fileOptions_.delimiter = delimiter; }
+  void setSheets(std::vector<std::string> sheets) { fileOptions_.sheets = std::move(sheets); }
 
   AnalysisTable& table() { return table_; }
   const AnalysisTable& table() const { return table_; }
@@ -75,6 +79,9 @@ class Workbench {
 
   // Dialog state: the open dialog's last chosen file and both initial folders.
   std::string openDialogFileName;
+  /// The name the save dialog proposes: the file loaded last, or, for a CSV
+  /// file or a workbook, its name with ".tab", so as never to overwrite it.
+  std::string saveDialogFileName;
   std::string openDialogInitialDir;
   std::string saveDialogInitialDir;
 
@@ -94,6 +101,9 @@ class Workbench {
   /// Should memory run out, the table stays as it was and the message
   /// names @p source as what could not be read.
   bool ParseTableText(std::string& text, const std::string& source = "table text");
+  /// Reads the bytes of a table that came from no file (consumed), of any
+  /// kind readTableBytes reads, named @p what in the messages.
+  bool loadTableBytes(std::string& bytes, const std::string& what);
   /// A table file read without rows leaves no extra columns: with no row in
   /// the table, its extra columns go.
   void dropExtraColumnsWithoutRows();

@@ -17,6 +17,14 @@ inline constexpr const char* kAppTitle = "Gorlanth Combinations";
 inline constexpr const char* kTableFilter =
     "TAB-delimited tables (*.tab)|*.tab|All files (*.*)|*.*";
 
+/// Filter of the open dialog of "Load TAB file": every kind of table file
+/// the program reads first, then each kind on its own.
+inline constexpr const char* kOpenTableFilter =
+    "Tables (*.tab *.txt *.tsv *.csv *.xlsx *.xlsm *.ods *.xls)"
+    "|*.tab;*.txt;*.tsv;*.csv;*.xlsx;*.xlsm;*.ods;*.xls"
+    "|TAB-delimited tables (*.tab)|*.tab|CSV files (*.csv)|*.csv"
+    "|Spreadsheets (*.xlsx *.xlsm *.ods *.xls)|*.xlsx;*.xlsm;*.ods;*.xls|All files (*)|*";
+
 /// What a file dialog is asked to show. Paths are UTF-8 on every platform.
 struct FileDialogRequest {
   std::string filter = kTableFilter;

@@ -140,6 +140,7 @@ TEST_F(CombineTest, HelpAndVersionGoToStandardOutput) {
 TEST_F(CombineTest, WrongUsageExitsWithTwoAndTheUsageOnStandardError) {
   const std::string synopsis =
       "Usage: vestrane-combine [--settings FILE] [--exclude MINERAL]...\n"
+      "                        [--delimiter C] [--sheet NAME]...\n"
       "                        [-o FILE | --separate DIR | --save FILE] TABLE...\n"
       "       vestrane-combine [--settings FILE] --print-settings\n"
       "       vestrane-combine --help | --version\n"
@@ -621,6 +622,7 @@ TEST_F(CombineTest, WrongUsageOfPointsAndTotals) {
   writeFile(path("totals.tab"), kTotals);
   const std::string synopsisAndHint =
       "Usage: vestrane-combine [--settings FILE] [--exclude MINERAL]...\n"
+      "                        [--delimiter C] [--sheet NAME]...\n"
       "                        [-o FILE | --separate DIR | --save FILE] TABLE...\n"
       "       vestrane-combine [--settings FILE] --print-settings\n"
       "       vestrane-combine --help | --version\n"
@@ -900,6 +902,80 @@ TEST_F(ShippedTest, PointsListTheExamplesWithTheSizesOfTheFilesARunWrites) {
       {"MP-17_C1.tab", 756},   {"MP-17_C2.tab", 409},   {"../all.tab", 7905}};
   for (const auto& [name, size] : sizes)
     EXPECT_EQ(QFileInfo(path("points/" + name)).size(), size) << name.toStdString();
+}
+
+// ------------------------------------------------- CSV files and workbooks
+
+TEST_F(ShippedTest, EveryFormatOfTheGoldenAnalysesSavesAndCombinesAsTheTabFile) {
+  const QString golden = kSourceDir + "/tests/data/golden/";
+  const Result tabSaved = shipped({"--save", "-", golden + "analyses.tab"});
+  const Result tabCombined = shipped({"-o", "-", golden + "analyses.tab"});
+  ASSERT_EQ(tabSaved.status, 0) << tabSaved.err;
+  ASSERT_EQ(tabCombined.status, 0) << tabCombined.err;
+  ASSERT_NE(tabCombined.out, "");
+  for (const char* name : {"analyses-comma.csv", "analyses-quoted.csv", "analyses.xlsx",
+                           "analyses.ods", "analyses.xls"}) {
+    const Result saved = shipped({"--save", "-", golden + name});
+    const Result combined = shipped({"-o", "-", golden + name});
+    EXPECT_EQ(saved.status, 0) << name;
+    EXPECT_EQ(saved.err, "") << name;
+    EXPECT_EQ(saved.out, tabSaved.out) << name;
+    EXPECT_EQ(combined.out, tabCombined.out) << name;
+  }
+  // Semicolons with decimal commas give what the same values in a TAB file give.
+  const Result commaSaved = shipped({"--save", "-", golden + "analyses-decimal-comma.tab"});
+  const Result semicolon = shipped({"--save", "-", golden + "analyses-semicolon.csv"});
+  EXPECT_EQ(semicolon.err, "");
+  EXPECT_EQ(semicolon.out, commaSaved.out);
+  EXPECT_EQ(shipped({"-o", "-", golden + "analyses-semicolon.csv"}).out,
+            shipped({"-o", "-", golden + "analyses-decimal-comma.tab"}).out);
+
+  // CSV on standard input, told by its content; a forced delimiter reads a
+  // TAB file's name and content as CSV.
+  const std::string csv = readFile(golden + "analyses-comma.csv");
+  QStringList fromInput{"--settings", kSourceDir + "/app/Vestrane.ini", "--save", "-", "-"};
+  EXPECT_EQ(run(fromInput, csv).out, tabSaved.out);
+  writeFile(path("named.tab"), csv);
+  EXPECT_EQ(shipped({"--delimiter", "comma", "--save", "-", "named.tab"}).out, tabSaved.out);
+  const Result wrongDelimiter = shipped({"--delimiter", "ab", "named.tab"});
+  EXPECT_EQ(wrongDelimiter.status, 2);
+  EXPECT_EQ(wrongDelimiter.err.rfind("vestrane-combine: --delimiter needs one character", 0), 0u)
+      << wrongDelimiter.err;
+}
+
+TEST_F(ShippedTest, WorkbookSheetsWithoutAHeaderAndHiddenOnesAreNamedAndSheetChooses) {
+  const QString golden = kSourceDir + "/tests/data/golden/";
+  const std::string rows =
+      "Select\tSample\tArea\tMineral\tAnalysis\tSiO2\tAl2O3\tFeO\tTotal\tDate\r\n"
+      "1\tMP-12A\tA1\tGrt\tg1\t37.04\t20.86\t29.7\t87.6\t2023-03-15\r\n"
+      "1\tMP-12A\tA1\tGrt\tg2\t37.28\t21.02\t32.99\t91.29\t2023-03-15\r\n"
+      "1\tMP-12A\tA1\tBt\tb1\t35.12\t19.37\t20.11\t-\t2023-03-15\r\n"
+      "1\tMP-17\tB1\tBt\tb3\t35.4\t19.1\t20.5\t-\t2024-01-09\r\n"
+      "1\tMP-12A\tA1\tPl\tp1\t60.85\t24.67\t0.09\t85.61\t2023-03-16\r\n";
+  for (const char* name : {"sheets.xlsx", "sheets.ods", "sheets.xls"}) {
+    const Result r = shipped({"--save", "-", golden + name});
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.out, rows) << name;
+    EXPECT_EQ(r.err,
+              "Sheets not read: Info (no header), Old garnet (hidden)\n"
+              "Warning! 2 formula cell(s) without a saved value read as empty cells.\n")
+        << name;
+  }
+  const Result chosen =
+      shipped({"--sheet", "Old garnet", "--sheet", "Biotite", "--save", "-", golden + "sheets.xlsx"});
+  EXPECT_EQ(chosen.status, 0);
+  EXPECT_EQ(chosen.out.substr(chosen.out.find("\r\n") + 2),
+            "1\tMP-12A\tA1\tBt\tb1\t35.12\t19.37\t20.11\t-\t2023-03-15\r\n"
+            "1\tMP-17\tB1\tBt\tb3\t35.4\t19.1\t20.5\t-\t2024-01-09\r\n"
+            "1\tMP-01\tX1\tGrt\told1\t36\t20\t30\t86\t2019-06-01\r\n");
+  writeFile(path("out.tab"), "previous");
+  const Result missing = shipped({"--sheet", "Pl", "-o", "out.tab", golden + "sheets.ods"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Error: can not read file " +
+                             QDir::toNativeSeparators(golden + "sheets.ods").toStdString() +
+                             " (no sheet named Pl; its sheets: Info, Garnet, Biotite, Old garnet "
+                             "(hidden), Plagioclase)\n");
+  EXPECT_EQ(readFile(path("out.tab")), "previous");
 }
 
 }  // namespace

@@ -30,6 +30,11 @@ TEST(QtServicesText, FilterBecomesQtNameFilters) {
   EXPECT_EQ(filters, (QStringList{"TAB-delimited tables (*.tab)", "All files (*)"}));
 #endif
   EXPECT_EQ(toQtNameFilters("Tables|*.tab;*.txt"), (QStringList{"Tables (*.tab *.txt)"}));
+  // The open dialog of "Load TAB file" shows every kind it reads first.
+  EXPECT_EQ(toQtNameFilters(kOpenTableFilter),
+            (QStringList{"Tables (*.tab *.txt *.tsv *.csv *.xlsx *.xlsm *.ods *.xls)",
+                         "TAB-delimited tables (*.tab)", "CSV files (*.csv)",
+                         "Spreadsheets (*.xlsx *.xlsm *.ods *.xls)", "All files (*)"}));
 }
 
 TEST(QtServicesClipboard, TextGoesOutReadableAndComesBackAsUtf8WithCrLf) {

@@ -1,6 +1,8 @@
 // The table workflow in the window: loading, choosing rows and minerals,
 // saving, copying, pasting and clearing, with the captions and counters.
 
+#include <algorithm>
+
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QHeaderView>
@@ -22,7 +24,11 @@ TEST_F(TableTest, LoadsThroughTheOpenDialogAndShowsTheFirstPoint) {
   ASSERT_EQ(services.openRequests.size(), 1u);
   const FileDialogRequest& request = services.openRequests[0];
   EXPECT_EQ(request.initialDir, dir.path());
-  EXPECT_EQ(request.filter, "TAB-delimited tables (*.tab)|*.tab|All files (*.*)|*.*");
+  EXPECT_EQ(request.filter,
+            "Tables (*.tab *.txt *.tsv *.csv *.xlsx *.xlsm *.ods *.xls)"
+            "|*.tab;*.txt;*.tsv;*.csv;*.xlsx;*.xlsm;*.ods;*.xls"
+            "|TAB-delimited tables (*.tab)|*.tab|CSV files (*.csv)|*.csv"
+            "|Spreadsheets (*.xlsx *.xlsm *.ods *.xls)|*.xlsx;*.xlsm;*.ods;*.xls|All files (*)|*");
   EXPECT_EQ(request.defaultExt, "tab");
   EXPECT_TRUE(services.messages.empty());
 
@@ -188,6 +194,23 @@ TEST_F(TableTest, UncheckMineralTogglesAMineralInTheWholeTable) {
   EXPECT_TRUE(services.messages.empty());
 }
 
+TEST_F(TableTest, ACsvFileLoadsAsItsTabTableAndSaveProposesItsNameWithTab) {
+  start();
+  std::string csv = kTable;
+  ASSERT_EQ(csv.find(';'), std::string::npos);
+  std::replace(csv.begin(), csv.end(), '\t', ';');
+  loadTable("lab.csv", csv);
+  EXPECT_TRUE(services.messages.empty());
+  EXPECT_EQ(caption(), "Vestrane - lab.csv");
+
+  const std::string saved = dir.file("saved.tab");
+  services.saveAnswers.push_back(saved);
+  form->Save1->trigger();
+  ASSERT_EQ(services.saveRequests.size(), 1u);
+  EXPECT_EQ(services.saveRequests[0].proposedName, dir.file("lab.tab"));
+  EXPECT_EQ(readBytes(saved), kTable);
+}
+
 TEST_F(TableTest, SaveCopyPasteAndClearWithTheirCaptions) {
   start();
   const std::string path = loadTable();
@@ -280,9 +303,13 @@ TEST_F(TableTest, DroppedTabFilesLoadOneAfterAnother) {
   writeBytes(dir.file("a.tab"), kTable);
   writeBytes(dir.file("b.TAB"), kTable);
   writeBytes(dir.file("notes.txt"), kTable);
+  std::string csv = kTable;
+  std::replace(csv.begin(), csv.end(), '\t', ',');
+  writeBytes(dir.file("c.CSV"), csv);
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dir.file("a.tab"))),
                 QUrl::fromLocalFile(QString::fromStdString(dir.file("notes.txt"))),
+                QUrl::fromLocalFile(QString::fromStdString(dir.file("c.CSV"))),
                 QUrl::fromLocalFile(QString::fromStdString(dir.file("b.TAB")))});
 
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -291,7 +318,8 @@ TEST_F(TableTest, DroppedTabFilesLoadOneAfterAnother) {
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(form.get(), &drop);
 
-  QTRY_COMPARE(view()->model()->rowCount(), 18);
+  QTest::qWaitFor([&] { return view()->model()->rowCount() == 27; });
+  EXPECT_EQ(view()->model()->rowCount(), 27);
   EXPECT_EQ(caption(), "Vestrane - b.TAB");
   EXPECT_EQ(form->workbench().openDialogFileName, dir.file("b.TAB"));
   EXPECT_TRUE(services.openRequests.empty());
