@@ -295,7 +295,7 @@ TEST_F(TableTest, TheContextMenuOpensOnTheTable) {
   const QPoint at = cellCenter(1, 1);
   QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport()->mapToGlobal(at));
   QApplication::sendEvent(viewport(), &event);
-  QTRY_VERIFY(shown);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return shown; }));
 }
 
 TEST_F(TableTest, DroppedTabFilesLoadOneAfterAnother) {
@@ -318,7 +318,7 @@ TEST_F(TableTest, DroppedTabFilesLoadOneAfterAnother) {
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(form.get(), &drop);
 
-  QTest::qWaitFor([&] { return view()->model()->rowCount() == 27; });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view()->model()->rowCount() == 27; }));
   EXPECT_EQ(view()->model()->rowCount(), 27);
   EXPECT_EQ(caption(), "Vestrane - b.TAB");
   EXPECT_EQ(form->workbench().openDialogFileName, dir.file("b.TAB"));
