@@ -9,7 +9,7 @@ expect_equal("desktop-file-validate's exit status" "${desktop_status}" 0)
 expect_equal("desktop-file-validate's remarks" "${desktop_out}${desktop_err}" "")
 file(STRINGS ${entry} exec REGEX "^(Exec|Icon|MimeType)=")
 expect_equal("the entry's program, icon and types" "${exec}"
-             "Exec=Vestrane %F;Icon=${APP_ID};MimeType=text/tab-separated-values\;text/plain\;")
+             "Exec=Vestrane %F;Icon=${APP_ID};MimeType=text/tab-separated-values\;text/plain\;text/csv\;application/vnd.openxmlformats-officedocument.spreadsheetml.sheet\;application/vnd.ms-excel.sheet.macroEnabled.12\;application/vnd.oasis.opendocument.spreadsheet\;application/vnd.ms-excel\;")
 if(NOT EXISTS ${PREFIX}/share/icons/hicolor/scalable/apps/${APP_ID}.svg)
   message(FATAL_ERROR "the icon ${APP_ID}.svg is not installed")
 endif()
