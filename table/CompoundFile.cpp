@@ -1,5 +1,7 @@
 #include "table/CompoundFile.h"
 
+#include "table/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,15 +12,6 @@ namespace {
 constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
-
-std::uint16_t read16(std::string_view b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::uint32_t read32(std::string_view b, std::size_t at) {
-  return read16(b, at) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
-}
 
 bool sameAsciiName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

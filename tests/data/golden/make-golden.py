@@ -536,14 +536,15 @@ def write_far_cell():
     wb.save(os.path.join(HERE, "far-cell.xls"))
 
 
-def small_workbook(cell_row):
+def small_workbook(cell_row, cell_twice=False):
     """The Workbook stream of one sheet "S" whose dimensions hold one row
-    and one column, with a number in row @p cell_row (from 0)."""
+    and one column, with a number in row @p cell_row (from 0), given by two
+    records when @p cell_twice."""
     def bof(kind):
         return biff_record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
     name = "S".encode("utf-16-le")
     sheet = (bof(0x10) + biff_record(0x0200, struct.pack("<IIHHH", 0, 1, 0, 1, 0)) +
-             biff_record(0x0203, struct.pack("<HHHd", cell_row, 0, 15, 1.5)) +
+             biff_record(0x0203, struct.pack("<HHHd", cell_row, 0, 15, 1.5)) * (2 if cell_twice else 1) +
              biff_record(0x000A, b""))
     def globals_(sheet_offset):
         return (bof(0x05) + biff_record(0x0042, struct.pack("<H", 1200)) +
@@ -571,6 +572,9 @@ def write_refusals():
     # A cell outside the sheet's dimensions, where FreeXL would write past
     # its table of cells.
     write("outside-dimensions.xls", compound_file([("Workbook", small_workbook(3))]))
+    # A cell given by two records: FreeXL would keep the later one and lose
+    # what it made of the first.
+    write("cell-twice.xls", compound_file([("Workbook", small_workbook(0, cell_twice=True))]))
     # A directory entry whose name claims more than its 64 bytes, which
     # FreeXL would convert by the length given.
     write("long-entry-name.xls", compound_file([("Workbook", small_workbook(0))], name_bytes=4000))
