@@ -24,27 +24,6 @@ namespace {
 
 constexpr std::size_t kLimit = 1 << 16;
 
-void checkText(const std::string& text) {
-  std::size_t fields = 0;  // of the lines with a value
-  std::size_t start = 0;
-  bool lastHasValue = true;
-  while (start < text.size()) {
-    std::size_t end = text.find("\r\n", start);
-    FUZZ_CHECK(end != std::string::npos);
-    std::string_view line(text.data() + start, end - start);
-    FUZZ_CHECK(line.find_first_of("\r\n\x1a") == std::string_view::npos);
-    lastHasValue = !line.empty();
-    if (!line.empty()) {
-      std::size_t tabs = 0;
-      for (char c : line) tabs += c == '\t';
-      if (fields == 0) fields = tabs + 1;
-      FUZZ_CHECK(tabs + 1 == fields);
-    }
-    start = end + 2;
-  }
-  FUZZ_CHECK(lastHasValue);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(reason.empty());
     std::size_t total = 0;
     for (const SheetTable& sheet : book.sheets) {
-      checkText(sheet.text);
+      fuzz::checkSheetText(sheet.text);
       total += sheet.text.size();
     }
     FUZZ_CHECK(total <= kLimit);

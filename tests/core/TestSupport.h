@@ -15,6 +15,8 @@
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
 #include "settings/Settings.h"
+#include "table/TableReader.h"
+#include "table/TableWriter.h"
 
 namespace vestrane::testing {
 
@@ -96,6 +98,19 @@ inline std::string readBytes(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+/// The saved table and the reader's messages (each after a "|") once the
+/// table reader has read the table text @p text with simpleSettings' aliases.
+inline std::string savedTableOf(std::string text) {
+  AnalysisTable table;
+  FakeServices services;
+  const Settings settings = simpleSettings();
+  TableReader reader(table, settings.aliases, services);
+  EXPECT_TRUE(reader.ParseTableText(text));
+  std::string result = SerializeTable(table);
+  for (const std::string& message : services.messages) result += "|" + message;
+  return result;
 }
 
 }  // namespace vestrane::testing

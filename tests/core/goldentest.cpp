@@ -6,17 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "fakes/FakeServices.h"
-#include "settings/Settings.h"
 #include "table/CsvText.h"
 #include "table/InputKind.h"
-#include "table/TableReader.h"
-#include "table/TableWriter.h"
 #include "table/XlsReader.h"
 #include "table/ZipWorkbook.h"
 
 using namespace vestrane;
 using vestrane::testing::readBytes;
+using vestrane::testing::savedTableOf;
 
 namespace {
 
@@ -51,18 +48,6 @@ Workbook sheetsOf(const std::string& name) {
       break;
   }
   return book;
-}
-
-/// The saved table and the reader's messages after reading table text.
-std::string savedTable(std::string text) {
-  AnalysisTable table;
-  vestrane::testing::FakeServices services;
-  const Settings settings = vestrane::testing::simpleSettings();
-  TableReader reader(table, settings.aliases, services);
-  EXPECT_TRUE(reader.ParseTableText(text));
-  std::string result = SerializeTable(table);
-  for (const std::string& message : services.messages) result += "|" + message;
-  return result;
 }
 
 /// The sheets of "sheets.expected": a line "== NAME" (with " (hidden)" for a
@@ -112,8 +97,8 @@ TEST(GoldenTest, TheSameAnalysesInEveryFormatGiveTheSameTable) {
     // The TAB files read as TAB text, whatever cells hold commas.
     EXPECT_EQ(inputFormatOf(readBytes(golden(tab)), tab).kind, InputKind::TabText) << tab;
   }
-  const std::string savedTab = savedTable(readBytes(golden("analyses.tab")));
-  const std::string savedDecimalComma = savedTable(readBytes(golden("analyses-decimal-comma.tab")));
+  const std::string savedTab = savedTableOf(readBytes(golden("analyses.tab")));
+  const std::string savedDecimalComma = savedTableOf(readBytes(golden("analyses-decimal-comma.tab")));
   ASSERT_NE(savedTab, savedDecimalComma);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -123,7 +108,7 @@ TEST(GoldenTest, TheSameAnalysesInEveryFormatGiveTheSameTable) {
     EXPECT_EQ(book.formulasWithoutValue, 0);
     const std::string tab = readBytes(golden(c.tab));
     EXPECT_EQ(book.sheets[0].text, tab);
-    EXPECT_EQ(savedTable(book.sheets[0].text), savedTable(tab));
+    EXPECT_EQ(savedTableOf(book.sheets[0].text), savedTableOf(tab));
   }
 }
 
