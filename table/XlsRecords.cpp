@@ -116,9 +116,12 @@ class Records {
       return false;
     }
     data_ = stream_.substr(next_ + 4, size);
+    at_ = next_;
     next_ += 4 + size;
     return true;
   }
+  /// Where the record begins in the stream.
+  std::size_t offset() const { return at_; }
   /// The id of the record after this one, or 0 at the end.
   std::uint16_t peekId() const { return next_ + 4 <= stream_.size() ? read16(stream_, next_) : 0; }
   std::uint16_t id() const { return id_; }
@@ -128,6 +131,7 @@ class Records {
  private:
   std::string_view stream_;
   std::size_t next_;
+  std::size_t at_ = 0;
   std::uint16_t id_ = 0;
   std::string_view data_;
   bool damaged_ = false;
@@ -323,6 +327,34 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateSettings& 
   return true;
 }
 
+/// Whether the substreams after the workbook globals (@p records is at
+/// their EOF) are the sheets', one after the other: each at its sheet's
+/// offset, of its kind (a worksheet's BOF says so, another sheet's does
+/// not), with no further substream after the last. FreeXL takes the
+/// substreams in the order they come and the kind of each from its BOF,
+/// while the sheets' offsets lead readSheet; a stream in which the two
+/// differ would let FreeXL read cells that were never checked.
+bool substreamsInOrder(Records& records, const std::vector<XlsSheetRecords>& sheets,
+                       const std::vector<std::uint32_t>& offsets) {
+  constexpr std::uint16_t kWorksheetBof = 0x0010;
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (!records.next() || records.id() != kBof || records.offset() != offsets[i] ||
+        records.data().size() < 4) {
+      return false;
+    }
+    if ((read16(records.data(), 2) == kWorksheetBof) != sheets[i].worksheet) return false;
+    for (int depth = 1; depth > 0;) {
+      if (!records.next()) return false;
+      if (records.id() == kBof) ++depth;
+      else if (records.id() == kEof) --depth;
+    }
+  }
+  while (records.next()) {
+    if (records.id() == kBof) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool readXlsRecords(std::string_view stream, XlsRecords& out) {
@@ -365,6 +397,7 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
     }
   }
   if (records.damaged() || records.id() != kEof) return false;
+  if (!substreamsInOrder(records, out.sheets, offsets)) return false;
   dates.xfIsDate = formats.dateCellFormats();
   for (std::size_t i = 0; i < out.sheets.size(); ++i) {
     // Only worksheets hold cells; a chart sheet's substream is not read.

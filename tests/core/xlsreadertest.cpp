@@ -98,6 +98,7 @@ TEST_F(XlsReaderTest, RefusalsLeaveTheWorkbookEmpty) {
       // FreeXL would read past its buffers on these two.
       {golden("outside-dimensions.xls"), kLimit, kReasonXlsDamaged},
       {golden("cell-twice.xls"), kLimit, kReasonXlsDamaged},
+      {golden("extra-substream.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("no-workbook.xls"), kLimit, kReasonNoWorkbook},
       {golden("excel95.xls"), kLimit, kReasonOldExcel},

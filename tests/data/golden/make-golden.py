@@ -536,10 +536,11 @@ def write_far_cell():
     wb.save(os.path.join(HERE, "far-cell.xls"))
 
 
-def small_workbook(cell_row, cell_twice=False):
+def small_workbook(cell_row, cell_twice=False, substreams=1):
     """The Workbook stream of one sheet "S" whose dimensions hold one row
     and one column, with a number in row @p cell_row (from 0), given by two
-    records when @p cell_twice."""
+    records when @p cell_twice; the sheet's substream is there
+    @p substreams times, one after the other."""
     def bof(kind):
         return biff_record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
     name = "S".encode("utf-16-le")
@@ -551,7 +552,7 @@ def small_workbook(cell_row, cell_twice=False):
                 biff_record(0x0085, struct.pack("<IBBBB", sheet_offset, 0, 0, 1, 1) + name) +
                 biff_record(0x000A, b""))
     offset = len(globals_(0))
-    return (globals_(offset) + sheet).ljust(4096, b"\0")
+    return (globals_(offset) + sheet * substreams).ljust(4096, b"\0")
 
 
 def write_refusals():
@@ -575,6 +576,9 @@ def write_refusals():
     # A cell given by two records: FreeXL would keep the later one and lose
     # what it made of the first.
     write("cell-twice.xls", compound_file([("Workbook", small_workbook(0, cell_twice=True))]))
+    # A worksheet's substream that no sheet of the workbook points to:
+    # FreeXL, which takes the substreams as they come, would read it.
+    write("extra-substream.xls", compound_file([("Workbook", small_workbook(0, substreams=2))]))
     # A directory entry whose name claims more than its 64 bytes, which
     # FreeXL would convert by the length given.
     write("long-entry-name.xls", compound_file([("Workbook", small_workbook(0))], name_bytes=4000))
