@@ -137,6 +137,17 @@ class Records {
   bool damaged_ = false;
 };
 
+/// Whether a string of @p count characters whose flags byte is at @p flagsAt
+/// of record @p d lies wholly in the record: its characters one or two
+/// bytes each, after a count of rich-text runs and a size of phonetic text
+/// when the flags say so. FreeXL copies such strings by the count given.
+bool stringFits(std::string_view d, std::size_t flagsAt, std::size_t count) {
+  if (flagsAt >= d.size()) return false;
+  const unsigned flags = static_cast<unsigned char>(d[flagsAt]);
+  const std::size_t at = flagsAt + 1 + ((flags & 8) ? 2 : 0) + ((flags & 4) ? 4 : 0);
+  return at <= d.size() && count * ((flags & 1) ? 2 : 1) <= d.size() - at;
+}
+
 /// The text of a STRING record (a formula's string result), continued in
 /// CONTINUE records, each of which begins with its own width flag.
 std::string stringRecordText(Records& records) {
@@ -251,6 +262,8 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateSettings& 
       std::uint16_t lastColumn = read16(d, 2);
       if (id == kMulRk || id == kMulBlank) lastColumn = read16(d, d.size() - 2);
       if (row >= rowsEnd || lastColumn >= columnsEnd || lastColumn < read16(d, 2)) return false;
+      if ((id == kLabel || id == kRichString) && (d.size() < 9 || !stringFits(d, 8, read16(d, 6))))
+        return false;
       const std::uint64_t first = cellKey(row, read16(d, 2));
       if (first <= lastCell) cellsInOrder = false;
       lastCell = cellKey(row, lastColumn);
@@ -372,7 +385,8 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
   while (records.next() && records.id() != kEof) {
     std::string_view d = records.data();
     if (records.id() == kDateMode && d.size() >= 2) dates.date1904 = read16(d, 0) == 1;
-    if (records.id() == kFormat && d.size() >= 5) {
+    if (records.id() == kFormat) {
+      if (d.size() < 5 || !stringFits(d, 4, read16(d, 2))) return false;
       std::string code;
       std::uint16_t pendingHigh = 0;
       appendChars(code, d, 5, read16(d, 2), (d[4] & 1) != 0, pendingHigh);
@@ -386,7 +400,8 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
       out.encrypted = true;
       return true;
     }
-    if (records.id() == kBoundSheet && d.size() >= 8) {
+    if (records.id() == kBoundSheet) {
+      if (d.size() < 8 || !stringFits(d, 7, static_cast<unsigned char>(d[6]))) return false;
       XlsSheetRecords sheet;
       sheet.hidden = (d[4] & 3) != 0;
       sheet.worksheet = d[5] == 0;

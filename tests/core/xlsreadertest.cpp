@@ -99,6 +99,7 @@ TEST_F(XlsReaderTest, RefusalsLeaveTheWorkbookEmpty) {
       {golden("outside-dimensions.xls"), kLimit, kReasonXlsDamaged},
       {golden("cell-twice.xls"), kLimit, kReasonXlsDamaged},
       {golden("extra-substream.xls"), kLimit, kReasonXlsDamaged},
+      {golden("long-format.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("no-workbook.xls"), kLimit, kReasonNoWorkbook},
       {golden("excel95.xls"), kLimit, kReasonOldExcel},
