@@ -115,6 +115,9 @@ bool CompoundFile::open(std::string_view bytes) {
       if (c == 0) break;
       e.name += c < 0x80 ? static_cast<char>(c) : '?';
     }
+    // An entry in use has a name; FreeXL takes one without a name for the
+    // stream it looks for and reads the workbook once more.
+    if (e.name.empty()) return false;
     e.start = read32(directory, at + 0x74);
     e.size = read32(directory, at + 0x78);
     // Version 3 files may leave garbage in the size's high half.

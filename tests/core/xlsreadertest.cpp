@@ -100,6 +100,7 @@ TEST_F(XlsReaderTest, RefusalsLeaveTheWorkbookEmpty) {
       {golden("cell-twice.xls"), kLimit, kReasonXlsDamaged},
       {golden("extra-substream.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-format.xls"), kLimit, kReasonXlsDamaged},
+      {golden("empty-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("no-workbook.xls"), kLimit, kReasonNoWorkbook},
       {golden("excel95.xls"), kLimit, kReasonOldExcel},

@@ -584,6 +584,10 @@ def write_refusals():
     # A worksheet's substream that no sheet of the workbook points to:
     # FreeXL, which takes the substreams as they come, would read it.
     write("extra-substream.xls", compound_file([("Workbook", small_workbook(0, substreams=2))]))
+    # A stream without a name beside the workbook's, which FreeXL would take
+    # for the one it looks for.
+    write("empty-entry-name.xls", compound_file([("Workbook", small_workbook(0)),
+                                                 ("", b"\0" * 4096)]))
     # A number format that claims more characters than its record holds,
     # which FreeXL would copy by the count.
     write("long-format.xls", compound_file([("Workbook", small_workbook(0, format_chars=60000))]))
