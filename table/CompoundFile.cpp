@@ -68,8 +68,15 @@ bool CompoundFile::open(std::string_view bytes) {
   // The sectors of the sector table: 109 in the header, the rest in a chain
   // of further lists whose last entry points to the next list.
   std::vector<std::uint32_t> fatSectorList;
-  for (std::size_t i = 0; i < 109 && fatSectorList.size() < fatSectors; ++i) {
-    fatSectorList.push_back(read32(bytes, 0x4C + 4 * i));
+  for (std::size_t i = 0; i < 109; ++i) {
+    const std::uint32_t sector = read32(bytes, 0x4C + 4 * i);
+    if (fatSectorList.size() < fatSectors) {
+      fatSectorList.push_back(sector);
+    } else if (sector != kFreeSector) {
+      // The header's unused places are free; FreeXL reads them as sectors
+      // of the table and loses memory on the error that follows.
+      return false;
+    }
   }
   std::uint32_t difat = read32(bytes, 0x44);
   const std::size_t perList = sectorSize_ / 4 - 1;

@@ -101,6 +101,7 @@ TEST_F(XlsReaderTest, RefusalsLeaveTheWorkbookEmpty) {
       {golden("extra-substream.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-format.xls"), kLimit, kReasonXlsDamaged},
       {golden("empty-entry-name.xls"), kLimit, kReasonXlsDamaged},
+      {golden("sector-places.xls"), kLimit, kReasonXlsDamaged},
       {golden("long-entry-name.xls"), kLimit, kReasonXlsDamaged},
       {golden("no-workbook.xls"), kLimit, kReasonNoWorkbook},
       {golden("excel95.xls"), kLimit, kReasonOldExcel},

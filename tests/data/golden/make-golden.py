@@ -588,6 +588,11 @@ def write_refusals():
     # for the one it looks for.
     write("empty-entry-name.xls", compound_file([("Workbook", small_workbook(0)),
                                                  ("", b"\0" * 4096)]))
+    # A header whose unused places for sectors of the sector table are not
+    # free, which FreeXL reads as such sectors.
+    header_places = bytearray(compound_file([("Workbook", small_workbook(0))]))
+    header_places[0x50:0x54] = struct.pack("<I", 0)
+    write("sector-places.xls", bytes(header_places))
     # A number format that claims more characters than its record holds,
     # which FreeXL would copy by the count.
     write("long-format.xls", compound_file([("Workbook", small_workbook(0, format_chars=60000))]))
