@@ -29,24 +29,7 @@ constexpr std::size_t kLimit = 1 << 16;
 
 void checkText(const std::string& text) {
   FUZZ_CHECK(text.size() <= kLimit);
-  std::size_t fields = 0;  // of the lines with a value
-  std::size_t start = 0;
-  bool lastHasValue = true;
-  while (start < text.size()) {
-    std::size_t end = text.find("\r\n", start);
-    FUZZ_CHECK(end != std::string::npos);
-    std::string_view line(text.data() + start, end - start);
-    FUZZ_CHECK(line.find_first_of("\r\n\x1a") == std::string_view::npos);
-    lastHasValue = !line.empty();
-    if (!line.empty()) {
-      std::size_t tabs = 0;
-      for (char c : line) tabs += c == '\t';
-      if (fields == 0) fields = tabs + 1;
-      FUZZ_CHECK(tabs + 1 == fields);
-    }
-    start = end + 2;
-  }
-  FUZZ_CHECK(lastHasValue);
+  fuzz::checkSheetText(text);
 }
 
 struct SheetResult {

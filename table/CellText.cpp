@@ -17,6 +17,24 @@ char* copyFieldText(char* out, std::string_view text) {
   return out;
 }
 
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | c >> 12);
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | c >> 18);
+    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
 std::string numberText(double value) {
   if (value == 0) return "0";  // also negative zero
   // to_chars with a precision formats as printf's %g does, but never
@@ -56,6 +74,18 @@ void civilFromDays(long long z, long long& y, unsigned& m, unsigned& d) {
   y += m <= 2;
 }
 
+/// "YYYY-MM-DD", with " hh:mm:ss" when @p timeOfDay (seconds) is not 0.
+std::string dateTextOf(long long year, unsigned month, unsigned day, long long timeOfDay) {
+  char buffer[64];
+  if (timeOfDay == 0) {
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", year, month, day);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02lld:%02lld:%02lld", year, month, day,
+                  timeOfDay / 3600, timeOfDay / 60 % 60, timeOfDay % 60);
+  }
+  return buffer;
+}
+
 }  // namespace
 
 std::string dateText(double serial, bool date1904) {
@@ -77,14 +107,19 @@ std::string dateText(double serial, bool date1904) {
     long long base = daysFromCivil(1899, 12, 31);
     civilFromDays(base + days - (days > 60 ? 1 : 0), year, month, day);
   }
-  char buffer[40];
-  if (timeOfDay == 0) {
-    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", year, month, day);
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02lld:%02lld:%02lld", year, month, day,
-                  timeOfDay / 3600, timeOfDay / 60 % 60, timeOfDay % 60);
-  }
-  return buffer;
+  return dateTextOf(year, month, day, timeOfDay);
+}
+
+std::string calendarText(long long year, unsigned month, unsigned day, long long seconds) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || seconds < 0)
+    return std::string();
+  long long days = daysFromCivil(year, month, day);
+  long long y;
+  unsigned m, d;
+  civilFromDays(days, y, m, d);
+  if (m != month) return std::string();  // a day the month has not
+  civilFromDays(days + seconds / 86400, y, m, d);
+  return dateTextOf(y, m, d, seconds % 86400);
 }
 
 }  // namespace vestrane

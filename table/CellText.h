@@ -16,6 +16,10 @@ void appendFieldText(std::string& out, std::string_view text);
 /// at @p out. @return the end of what was written.
 char* copyFieldText(char* out, std::string_view text);
 
+/// Appends code point @p c as UTF-8 (workbooks store text as UTF-16 or in
+/// escapes of it; table text from them is UTF-8).
+void appendUtf8(std::string& out, char32_t c);
+
 /// A stored number as text: what printf("%.15G") gives in the C locale,
 /// whatever the program's locale, except that negative zero is "0".
 /// 40.267020000000002 -> "40.26702", 0.30000000000000004 -> "0.3",
@@ -28,5 +32,14 @@ std::string numberText(double value);
 /// serial 60 is the 29 February 1900 that spreadsheets show. A serial that
 /// is no date (negative, or past the year 9999) gives numberText(serial).
 std::string dateText(double serial, bool date1904);
+
+/// A calendar date and a time of day as dateText writes them: "YYYY-MM-DD",
+/// or "YYYY-MM-DD hh:mm:ss" when @p seconds (since the day's midnight; a
+/// day or more moves the date on) is not 0. "" when the date is none (a
+/// month past 12, a 31 April, a year before 1).
+std::string calendarText(long long year, unsigned month, unsigned day, long long seconds);
+
+/// The text of a boolean cell.
+inline const char* booleanText(bool value) { return value ? "TRUE" : "FALSE"; }
 
 }  // namespace vestrane

@@ -1,5 +1,7 @@
 #include "table/CompoundFile.h"
 
+#include "table/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -10,15 +12,6 @@ namespace {
 constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
-
-std::uint16_t read16(std::string_view b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::uint32_t read32(std::string_view b, std::size_t at) {
-  return read16(b, at) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
-}
 
 bool sameAsciiName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -75,8 +68,15 @@ bool CompoundFile::open(std::string_view bytes) {
   // The sectors of the sector table: 109 in the header, the rest in a chain
   // of further lists whose last entry points to the next list.
   std::vector<std::uint32_t> fatSectorList;
-  for (std::size_t i = 0; i < 109 && fatSectorList.size() < fatSectors; ++i) {
-    fatSectorList.push_back(read32(bytes, 0x4C + 4 * i));
+  for (std::size_t i = 0; i < 109; ++i) {
+    const std::uint32_t sector = read32(bytes, 0x4C + 4 * i);
+    if (fatSectorList.size() < fatSectors) {
+      fatSectorList.push_back(sector);
+    } else if (sector != kFreeSector) {
+      // The header's unused places are free; FreeXL reads them as sectors
+      // of the table and loses memory on the error that follows.
+      return false;
+    }
   }
   std::uint32_t difat = read32(bytes, 0x44);
   const std::size_t perList = sectorSize_ / 4 - 1;
@@ -122,6 +122,9 @@ bool CompoundFile::open(std::string_view bytes) {
       if (c == 0) break;
       e.name += c < 0x80 ? static_cast<char>(c) : '?';
     }
+    // An entry in use has a name; FreeXL takes one without a name for the
+    // stream it looks for and reads the workbook once more.
+    if (e.name.empty()) return false;
     e.start = read32(directory, at + 0x74);
     e.size = read32(directory, at + 0x78);
     // Version 3 files may leave garbage in the size's high half.

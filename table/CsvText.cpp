@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "table/BitScan.h"
 #include "table/CellText.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
@@ -17,19 +18,6 @@
 namespace vestrane {
 
 namespace {
-
-unsigned lowestBit(unsigned mask) {
-#if defined(__GNUC__) || defined(__clang__)
-  return static_cast<unsigned>(__builtin_ctz(mask));
-#else
-  unsigned n = 0;
-  while (!(mask & 1)) {
-    mask >>= 1;
-    ++n;
-  }
-  return n;
-#endif
-}
 
 /// Converts delimited text to table text, record by record, into a buffer
 /// that grows up to the limit.

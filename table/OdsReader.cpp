@@ -1,10 +1,7 @@
 #include "table/OdsReader.h"
 
-#include <QDate>
-
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/core/Messages.h"
 #include "table/CellText.h"
@@ -60,8 +57,6 @@ std::string odsDateText(std::string_view value) {
       !readNumber(value, p, month, 2) || p >= value.size() || value[p++] != '-' ||
       !readNumber(value, p, day, 2))
     return std::string(value);
-  QDate date(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
-  if (!date.isValid()) return std::string(value);
   if (p < value.size() && value[p] == 'T') {
     ++p;
     if (!readNumber(value, p, hour, 2) || p >= value.size() || value[p++] != ':' ||
@@ -71,16 +66,9 @@ std::string odsDateText(std::string_view value) {
     fraction = readFraction(value, p);
   }
   long long seconds = hour * 3600 + minute * 60 + second + std::llround(fraction);
-  date = date.addDays(seconds / 86400);
-  seconds %= 86400;
-  char buffer[40];
-  if (seconds == 0) {
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year(), date.month(), date.day());
-  } else {
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02lld:%02lld:%02lld", date.year(),
-                  date.month(), date.day(), seconds / 3600, seconds / 60 % 60, seconds % 60);
-  }
-  return buffer;
+  std::string text = calendarText(year, static_cast<unsigned>(month), static_cast<unsigned>(day),
+                                  seconds);
+  return text.empty() ? std::string(value) : text;
 }
 
 std::string odsTimeText(std::string_view value) {
@@ -238,8 +226,7 @@ void OdsContentParser::finishCell() {
   } else if (valueType_ == "time") {
     text = value_.empty() ? text_ : odsTimeText(value_);
   } else if (valueType_ == "boolean") {
-    if (value_ == "true") text = "TRUE";
-    else if (value_ == "false") text = "FALSE";
+    if (value_ == "true" || value_ == "false") text = booleanText(value_ == "true");
     else text = value_.empty() ? text_ : value_;
   } else {
     text = hasParagraph_ || value_.empty() ? text_ : value_;

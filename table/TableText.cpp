@@ -4,6 +4,8 @@
 #include <cstring>
 #include <thread>
 
+#include "table/BitScan.h"
+
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 // SSE2 (every x86-64 processor has it) scans the whole text sixteen bytes at
 // a time; elsewhere the portable eight-byte code does.
@@ -29,20 +31,6 @@ std::uint64_t load8(const char* p) {
 std::uint64_t bytesEqual(std::uint64_t word, char c) {
   std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
   return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-// Index of the lowest set bit of a non-zero mask.
-unsigned lowestBit(std::uint64_t mask) {
-#if defined(__GNUC__) || defined(__clang__)
-  return static_cast<unsigned>(__builtin_ctzll(mask));
-#else
-  unsigned n = 0;
-  while (!(mask & 1)) {
-    mask >>= 1;
-    ++n;
-  }
-  return n;
-#endif
 }
 
 /// The first CR, LF or Ctrl-Z in [@p p, @p stop), or @p stop: the end of

@@ -96,7 +96,8 @@ const XlsSheetRecords* sheetRecords(const XlsRecords& records, unsigned index, u
 
 /// Sheet @p sheet's cells into @p builder. A formula's value, a boolean and
 /// an error value come from the records, which FreeXL gives empty or as 0
-/// and 1; a date or a time is the records' serial number through dateText.
+/// and 1; a number is the records' stored value, a date or a time (by the
+/// records' number formats) its serial number through dateText.
 bool readSheetCells(const void* xls, const XlsSheetRecords* extra, bool date1904,
                     SheetTextBuilder& builder, std::string& reason) {
   unsigned rows = 0;
@@ -111,6 +112,7 @@ bool readSheetCells(const void* xls, const XlsSheetRecords* extra, bool date1904
   const auto& values = extra ? extra->values : kNoValues;
   const auto& numbers = extra ? extra->numbers : kNoNumbers;
   std::size_t nextValue = 0;
+  std::size_t nextNumber = 0;  // numbers are by row, then column, as the cells are visited
   std::size_t lastRow = rows;
   if (!values.empty()) lastRow = std::max<std::size_t>(lastRow, values.back().row + std::size_t{1});
   std::string text;
@@ -123,22 +125,30 @@ bool readSheetCells(const void* xls, const XlsSheetRecords* extra, bool date1904
       }
       text.clear();
       switch (cell.type) {
-        case FREEXL_CELL_INT: text = numberText(cell.value.int_value); break;
-        case FREEXL_CELL_DOUBLE: text = numberText(cell.value.double_value); break;
         case FREEXL_CELL_TEXT:
         case FREEXL_CELL_SST_TEXT:
           if (cell.value.text_value) text = cell.value.text_value;
           break;
+        case FREEXL_CELL_INT:
+        case FREEXL_CELL_DOUBLE:
         case FREEXL_CELL_DATE:
         case FREEXL_CELL_DATETIME:
         case FREEXL_CELL_TIME: {
-          auto it = std::lower_bound(
-              numbers.begin(), numbers.end(), std::make_pair(row, column),
-              [](const XlsSheetRecords::Number& n, std::pair<std::size_t, unsigned short> p) {
-                return n.row != p.first ? n.row < p.first : n.column < p.second;
-              });
-          if (it != numbers.end() && it->row == row && it->column == column) {
-            text = dateText(it->value, date1904);
+          // The records' number and number format decide between a number
+          // and a date, by the rule of the other workbooks.
+          while (nextNumber < numbers.size() &&
+                 (numbers[nextNumber].row < row ||
+                  (numbers[nextNumber].row == row && numbers[nextNumber].column < column))) {
+            ++nextNumber;
+          }
+          if (nextNumber < numbers.size() && numbers[nextNumber].row == row &&
+              numbers[nextNumber].column == column) {
+            const XlsSheetRecords::Number& number = numbers[nextNumber];
+            text = number.date ? dateText(number.value, date1904) : numberText(number.value);
+          } else if (cell.type == FREEXL_CELL_INT) {
+            text = numberText(cell.value.int_value);
+          } else if (cell.type == FREEXL_CELL_DOUBLE) {
+            text = numberText(cell.value.double_value);
           } else if (cell.value.text_value) {
             text = cell.value.text_value;
           }

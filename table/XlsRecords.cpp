@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "table/CellText.h"
+#include "table/LittleEndian.h"
+#include "table/NumberFormat.h"
 
 namespace vestrane {
 
@@ -35,15 +37,6 @@ enum : std::uint16_t {
   kDataTable = 0x0236,
 };
 
-std::uint16_t read16(std::string_view b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
-                                    static_cast<unsigned char>(b[at + 1]) << 8);
-}
-
-std::uint32_t read32(std::string_view b, std::size_t at) {
-  return read16(b, at) | static_cast<std::uint32_t>(read16(b, at + 2)) << 16;
-}
-
 double readDouble(std::string_view b, std::size_t at) {
   std::uint64_t bits = std::uint64_t(read32(b, at)) | std::uint64_t(read32(b, at + 4)) << 32;
   double value;
@@ -62,24 +55,6 @@ double rkValue(std::uint32_t rk) {
     std::memcpy(&value, &bits, sizeof value);
   }
   return (rk & 1) ? value / 100 : value;
-}
-
-void appendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 /// Appends @p count characters from @p data at @p at, one byte each (the
@@ -141,9 +116,12 @@ class Records {
       return false;
     }
     data_ = stream_.substr(next_ + 4, size);
+    at_ = next_;
     next_ += 4 + size;
     return true;
   }
+  /// Where the record begins in the stream.
+  std::size_t offset() const { return at_; }
   /// The id of the record after this one, or 0 at the end.
   std::uint16_t peekId() const { return next_ + 4 <= stream_.size() ? read16(stream_, next_) : 0; }
   std::uint16_t id() const { return id_; }
@@ -153,10 +131,22 @@ class Records {
  private:
   std::string_view stream_;
   std::size_t next_;
+  std::size_t at_ = 0;
   std::uint16_t id_ = 0;
   std::string_view data_;
   bool damaged_ = false;
 };
+
+/// Whether a string of @p count characters whose flags byte is at @p flagsAt
+/// of record @p d lies wholly in the record: its characters one or two
+/// bytes each, after a count of rich-text runs and a size of phonetic text
+/// when the flags say so. FreeXL copies such strings by the count given.
+bool stringFits(std::string_view d, std::size_t flagsAt, std::size_t count) {
+  if (flagsAt >= d.size()) return false;
+  const unsigned flags = static_cast<unsigned char>(d[flagsAt]);
+  const std::size_t at = flagsAt + 1 + ((flags & 8) ? 2 : 0) + ((flags & 4) ? 4 : 0);
+  return at <= d.size() && count * ((flags & 1) ? 2 : 1) <= d.size() - at;
+}
 
 /// The text of a STRING record (a formula's string result), continued in
 /// CONTINUE records, each of which begins with its own width flag.
@@ -175,48 +165,8 @@ std::string stringRecordText(Records& records) {
   return out;
 }
 
-/// Whether a number format's code shows a date or a time: a d, m, y, h or
-/// s in its first section outside quoted text, escaped characters and
-/// brackets, or an elapsed time ([h], [mm], [ss]).
-bool isDateFormatCode(std::string_view code) {
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    char c = code[i];
-    if (c == ';') break;
-    if (c == '"') {
-      i = code.find('"', i + 1);
-      if (i == std::string_view::npos) break;
-      continue;
-    }
-    if (c == '\\' || c == '_' || c == '*') {
-      ++i;  // the next character is shown or padded with as it is
-      continue;
-    }
-    if (c == '[') {
-      std::size_t end = code.find(']', i);
-      if (end == std::string_view::npos) break;
-      char first = end > i + 1 ? code[i + 1] : ']';
-      if (first == 'h' || first == 'H' || first == 'm' || first == 'M' || first == 's' ||
-          first == 'S') {
-        return true;
-      }
-      i = end;
-      continue;
-    }
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c == 'd' || c == 'm' || c == 'y' || c == 'h' || c == 's') return true;
-  }
-  return false;
-}
-
-/// The built-in number formats that show a date or a time.
-bool isBuiltInDateFormat(unsigned id) {
-  return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
-         (id >= 50 && id <= 58);
-}
-
-/// What the workbook globals tell about dates, for formula results (FreeXL
-/// tells it for the other cells only).
-struct DateFormats {
+/// What the workbook globals tell about dates, for cells that hold numbers.
+struct DateSettings {
   bool date1904 = false;
   std::vector<bool> xfIsDate;  ///< by cell format (XF) index
   bool isDate(std::uint16_t xf) const { return xf < xfIsDate.size() && xfIsDate[xf]; }
@@ -244,17 +194,53 @@ bool isCellRecord(std::uint16_t id) {
   }
 }
 
+/// A cell's place as one number that orders cells by row, then column;
+/// the first cell (A1) is 1.
+std::uint64_t cellKey(std::uint32_t row, std::uint16_t column) {
+  return (std::uint64_t(row) << 16 | column) + 1;
+}
+
+/// Whether no cell of the sheet whose substream begins at @p offset (read
+/// by readSheet already, so whole) is given by two records. FreeXL keeps
+/// only the later of two, without freeing the text it made for the first.
+/// Writers give the cells in order, which readSheet checks as it goes;
+/// only a sheet given out of order comes here.
+bool cellsGivenOnce(std::string_view stream, std::size_t offset, std::uint64_t cellSlots) {
+  Records records(stream, offset);
+  std::vector<std::uint64_t> cells;
+  int depth = 0;
+  while (records.next()) {
+    const std::uint16_t id = records.id();
+    if (id == kBof) ++depth;
+    else if (id == kEof && --depth == 0) break;
+    if (depth != 1 || !isCellRecord(id)) continue;
+    std::string_view d = records.data();
+    std::uint16_t column = read16(d, 2);
+    std::uint16_t lastColumn = id == kMulRk || id == kMulBlank ? read16(d, d.size() - 2) : column;
+    for (std::uint32_t c = column; c <= lastColumn; ++c) {
+      // More cells than the dimensions hold: some cell is given twice.
+      if (cells.size() >= cellSlots) return false;
+      cells.push_back(cellKey(read16(d, 0), static_cast<std::uint16_t>(c)));
+    }
+  }
+  std::sort(cells.begin(), cells.end());
+  return std::adjacent_find(cells.begin(), cells.end()) == cells.end();
+}
+
 /// Reads one sheet's substream, from its BOF record to its EOF record;
 /// substreams inside it (an embedded chart) are passed over.
 /// FreeXL keeps the cells in a table of the sheet's dimensions and takes a
 /// cell's place from its record unchecked: a sheet with a cell outside its
-/// dimensions (or before them, or with dimensions given twice) is damaged.
-bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& dates,
+/// dimensions (or before them, or with dimensions given twice), or with a
+/// cell given twice, is damaged.
+bool readSheet(std::string_view stream, std::size_t offset, const DateSettings& dates,
                XlsSheetRecords& sheet) {
   Records records(stream, offset);
   if (!records.next() || records.id() != kBof) return false;
   int depth = 1;
   bool haveDimensions = false;
+  bool cellsInOrder = true;  // each cell after the one before, by row and column
+  std::uint64_t lastCell = 0;
   std::uint32_t rowsEnd = 0;
   std::uint16_t columnsEnd = 0;
   while (depth > 0) {
@@ -272,10 +258,15 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& d
     if (depth != 1) continue;
     if (isCellRecord(id)) {
       if (!haveDimensions || d.size() < 6) return false;
+      const std::uint16_t row = read16(d, 0);
       std::uint16_t lastColumn = read16(d, 2);
       if (id == kMulRk || id == kMulBlank) lastColumn = read16(d, d.size() - 2);
-      if (read16(d, 0) >= rowsEnd || lastColumn >= columnsEnd || lastColumn < read16(d, 2))
+      if (row >= rowsEnd || lastColumn >= columnsEnd || lastColumn < read16(d, 2)) return false;
+      if ((id == kLabel || id == kRichString) && (d.size() < 9 || !stringFits(d, 8, read16(d, 6))))
         return false;
+      const std::uint64_t first = cellKey(row, read16(d, 2));
+      if (first <= lastCell) cellsInOrder = false;
+      lastCell = cellKey(row, lastColumn);
     }
     if (id == kDimensions) {
       // One past the last row (32 bits) and column (16 bits) that hold a
@@ -286,18 +277,21 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& d
       columnsEnd = read16(d, 10);
       sheet.cellSlots = std::uint64_t(rowsEnd) * columnsEnd;
     } else if (id == kNumber && d.size() >= 14) {
-      sheet.numbers.push_back({read16(d, 0), read16(d, 2), readDouble(d, 6)});
+      sheet.numbers.push_back(
+          {read16(d, 0), read16(d, 2), dates.isDate(read16(d, 4)), readDouble(d, 6)});
     } else if (id == kRk && d.size() >= 10) {
-      sheet.numbers.push_back({read16(d, 0), read16(d, 2), rkValue(read32(d, 6))});
+      sheet.numbers.push_back(
+          {read16(d, 0), read16(d, 2), dates.isDate(read16(d, 4)), rkValue(read32(d, 6))});
     } else if (id == kMulRk && d.size() >= 6) {
       const std::uint32_t row = read16(d, 0);
       std::uint16_t column = read16(d, 2);
       for (std::size_t at = 4; at + 6 + 2 <= d.size(); at += 6, ++column) {
-        sheet.numbers.push_back({row, column, rkValue(read32(d, at + 2))});
+        sheet.numbers.push_back(
+            {row, column, dates.isDate(read16(d, at)), rkValue(read32(d, at + 2))});
       }
     } else if (id == kBoolErr && d.size() >= 8) {
       const unsigned value = static_cast<unsigned char>(d[6]);
-      std::string text = d[7] ? errorText(value) : (value ? "TRUE" : "FALSE");
+      std::string text = d[7] ? errorText(value) : booleanText(value != 0);
       sheet.values.push_back({read16(d, 0), read16(d, 2), std::move(text)});
     } else if (id == kFormula && d.size() >= 20) {
       XlsSheetRecords::Value cell{read16(d, 0), read16(d, 2), std::string()};
@@ -319,7 +313,7 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& d
           }
           if (records.peekId() == kString && records.next()) cell.text = stringRecordText(records);
         } else if (type == 1) {
-          cell.text = value ? "TRUE" : "FALSE";
+          cell.text = booleanText(value != 0);
         } else if (type == 2) {
           cell.text = errorText(value);
         }
@@ -330,6 +324,7 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& d
       sheet.values.push_back(std::move(cell));
     }
   }
+  if (!cellsInOrder && !cellsGivenOnce(stream, offset, sheet.cellSlots)) return false;
   auto numberOrder = [](const XlsSheetRecords::Number& a, const XlsSheetRecords::Number& b) {
     return byPlace(a.row, a.column, b.row, b.column);
   };
@@ -341,6 +336,34 @@ bool readSheet(std::string_view stream, std::size_t offset, const DateFormats& d
   }
   if (!std::is_sorted(sheet.values.begin(), sheet.values.end(), valueOrder)) {
     std::stable_sort(sheet.values.begin(), sheet.values.end(), valueOrder);
+  }
+  return true;
+}
+
+/// Whether the substreams after the workbook globals (@p records is at
+/// their EOF) are the sheets', one after the other: each at its sheet's
+/// offset, of its kind (a worksheet's BOF says so, another sheet's does
+/// not), with no further substream after the last. FreeXL takes the
+/// substreams in the order they come and the kind of each from its BOF,
+/// while the sheets' offsets lead readSheet; a stream in which the two
+/// differ would let FreeXL read cells that were never checked.
+bool substreamsInOrder(Records& records, const std::vector<XlsSheetRecords>& sheets,
+                       const std::vector<std::uint32_t>& offsets) {
+  constexpr std::uint16_t kWorksheetBof = 0x0010;
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    if (!records.next() || records.id() != kBof || records.offset() != offsets[i] ||
+        records.data().size() < 4) {
+      return false;
+    }
+    if ((read16(records.data(), 2) == kWorksheetBof) != sheets[i].worksheet) return false;
+    for (int depth = 1; depth > 0;) {
+      if (!records.next()) return false;
+      if (records.id() == kBof) ++depth;
+      else if (records.id() == kEof) --depth;
+    }
+  }
+  while (records.next()) {
+    if (records.id() == kBof) return false;
   }
   return true;
 }
@@ -357,30 +380,28 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
     return false;
   }
   std::vector<std::uint32_t> offsets;
-  DateFormats dates;
-  std::vector<std::uint16_t> customDateFormats;  // the ids of custom formats that show dates
+  DateSettings dates;
+  DateFormats formats;
   while (records.next() && records.id() != kEof) {
     std::string_view d = records.data();
     if (records.id() == kDateMode && d.size() >= 2) dates.date1904 = read16(d, 0) == 1;
-    if (records.id() == kFormat && d.size() >= 5) {
+    if (records.id() == kFormat) {
+      if (d.size() < 5 || !stringFits(d, 4, read16(d, 2))) return false;
       std::string code;
       std::uint16_t pendingHigh = 0;
       appendChars(code, d, 5, read16(d, 2), (d[4] & 1) != 0, pendingHigh);
-      if (isDateFormatCode(code)) customDateFormats.push_back(read16(d, 0));
+      formats.addFormat(read16(d, 0), code);
     }
     if (records.id() == kXf && d.size() >= 4) {
-      // The formats come before the cell formats that use them.
-      const std::uint16_t format = read16(d, 2);
-      dates.xfIsDate.push_back(isBuiltInDateFormat(format) ||
-                               std::find(customDateFormats.begin(), customDateFormats.end(),
-                                         format) != customDateFormats.end());
+      formats.addCellFormat(read16(d, 2));
     }
     if (records.id() == kFilePass) {
       // Everything after this record is encrypted.
       out.encrypted = true;
       return true;
     }
-    if (records.id() == kBoundSheet && d.size() >= 8) {
+    if (records.id() == kBoundSheet) {
+      if (d.size() < 8 || !stringFits(d, 7, static_cast<unsigned char>(d[6]))) return false;
       XlsSheetRecords sheet;
       sheet.hidden = (d[4] & 3) != 0;
       sheet.worksheet = d[5] == 0;
@@ -391,6 +412,8 @@ bool readXlsRecords(std::string_view stream, XlsRecords& out) {
     }
   }
   if (records.damaged() || records.id() != kEof) return false;
+  if (!substreamsInOrder(records, out.sheets, offsets)) return false;
+  dates.xfIsDate = formats.dateCellFormats();
   for (std::size_t i = 0; i < out.sheets.size(); ++i) {
     // Only worksheets hold cells; a chart sheet's substream is not read.
     if (out.sheets[i].worksheet && !readSheet(stream, offsets[i], dates, out.sheets[i])) {

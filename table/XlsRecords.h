@@ -4,7 +4,8 @@
 // hidden, the cached values of formulas (which FreeXL leaves empty), booleans
 // and error values (which FreeXL gives as the numbers 0 and 1), and the
 // serial numbers of cells that hold numbers (FreeXL gives dates and times
-// only as text, rounded its own way).
+// only as text, rounded its own way, and tells dates from numbers by a rule
+// of its own: the records' number formats decide, as for .xlsx).
 
 #include <cstdint>
 #include <string>
@@ -26,10 +27,12 @@ struct XlsSheetRecords {
     std::string text;
   };
   std::vector<Value> values;  ///< by row, then column
-  /// A cell that holds a number (not a formula), with its stored value.
+  /// A cell that holds a number (not a formula), with its stored value and
+  /// whether its number format shows a date (NumberFormat.h).
   struct Number {
     std::uint32_t row;
     std::uint16_t column;
+    bool date;
     double value;
   };
   std::vector<Number> numbers;  ///< by row, then column

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "table/CellText.h"
+
 namespace vestrane {
 
 namespace {
@@ -23,24 +25,6 @@ long escapeAt(const std::string& text, std::size_t at) {
     unit = unit * 16 + d;
   }
   return unit;
-}
-
-void appendUtf8(std::string& out, unsigned long cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 bool isTrue(const char* value) {
@@ -82,7 +66,7 @@ void decodeXmlStringEscapes(std::string& text) {
       out += text[at++];
       continue;
     }
-    appendUtf8(out, cp);
+    appendUtf8(out, static_cast<char32_t>(cp));
     at += length;
   }
   text.swap(out);
@@ -119,37 +103,6 @@ void SharedStringsParser::characters(std::string_view text) {
 
 // ------------------------------------------------------------------ styles
 
-bool isDateFormatCode(std::string_view code) {
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    char c = code[i];
-    switch (c) {
-      case '"': {
-        std::size_t end = code.find('"', i + 1);
-        if (end == std::string_view::npos) return false;
-        i = end;
-        break;
-      }
-      case '[': {
-        std::size_t end = code.find(']', i + 1);
-        if (end == std::string_view::npos) return false;
-        i = end;
-        break;
-      }
-      case '\\':  // the next character is shown as it is
-      case '_':   // a space as wide as the next character
-      case '*':   // the next character repeated to fill the cell
-        ++i;
-        break;
-      case 'd': case 'D': case 'm': case 'M': case 'y': case 'Y':
-      case 'h': case 'H': case 's': case 'S':
-        return true;
-      default:
-        break;
-    }
-  }
-  return false;
-}
-
 void StylesParser::startElement(std::string_view name, const char** attributes) {
   if (name == "numFmts") {
     inFormats_ = true;
@@ -157,33 +110,15 @@ void StylesParser::startElement(std::string_view name, const char** attributes) 
     inCellStyles_ = true;
   } else if (name == "numFmt" && inFormats_) {
     const char* code = attributeValue(attributes, "formatCode");
-    customFormats_.push_back(numberAttribute(attributes, "numFmtId", -1));
-    customIsDate_.push_back(code && isDateFormatCode(code));
+    formats_.addFormat(numberAttribute(attributes, "numFmtId", -1), code ? code : "");
   } else if (name == "xf" && inCellStyles_) {
-    styleFormats_.push_back(numberAttribute(attributes, "numFmtId", 0));
+    formats_.addCellFormat(numberAttribute(attributes, "numFmtId", 0));
   }
 }
 
 void StylesParser::endElement(std::string_view name) {
   if (name == "numFmts") inFormats_ = false;
   else if (name == "cellXfs") inCellStyles_ = false;
-}
-
-std::vector<bool> StylesParser::dateStyles() const {
-  std::vector<bool> out;
-  out.reserve(styleFormats_.size());
-  for (long id : styleFormats_) {
-    bool date = (id >= 14 && id <= 22) || (id >= 45 && id <= 47);
-    // A custom format may also take the id of a built-in one.
-    for (std::size_t i = customFormats_.size(); i-- > 0;) {
-      if (customFormats_[i] == id) {
-        date = customIsDate_[i];
-        break;
-      }
-    }
-    out.push_back(date);
-  }
-  return out;
 }
 
 // ---------------------------------------------------------------- workbook

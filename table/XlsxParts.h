@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "table/NumberFormat.h"
 #include "table/XmlParser.h"
 
 namespace vestrane {
@@ -53,25 +54,19 @@ class SharedStringsParser : public XmlParser {
   int phonetic_ = 0;
 };
 
-/// Whether a number format code shows a date or time: it has d, m, y, h or
-/// s outside quoted text, [brackets] and escaped characters.
-bool isDateFormatCode(std::string_view code);
-
 /// xl/styles.xml: for each cell style (cellXfs), whether it shows a date.
 class StylesParser : public XmlParser {
  public:
   explicit StylesParser(std::string part) : XmlParser(std::move(part)) {}
   /// Index: a cell's s attribute.
-  std::vector<bool> dateStyles() const;
+  std::vector<bool> dateStyles() const { return formats_.dateCellFormats(); }
 
  protected:
   void startElement(std::string_view name, const char** attributes) override;
   void endElement(std::string_view name) override;
 
  private:
-  std::vector<long> customFormats_;  ///< ids of custom formats
-  std::vector<bool> customIsDate_;
-  std::vector<long> styleFormats_;   ///< each cell style's format id
+  DateFormats formats_;
   bool inFormats_ = false;
   bool inCellStyles_ = false;
 };

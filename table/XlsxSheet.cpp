@@ -204,8 +204,8 @@ void XlsxSheetParser::finishCell() {
       return;
     case Type::Boolean: {
       std::string_view v = trimmed(value_);
-      if (v == "1" || v == "true") setCell("TRUE");
-      else if (v == "0" || v == "false") setCell("FALSE");
+      if (v == "1" || v == "true") setCell(booleanText(true));
+      else if (v == "0" || v == "false") setCell(booleanText(false));
       else setCell(value_);
       return;
     }

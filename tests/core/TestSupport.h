@@ -15,6 +15,8 @@
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
 #include "settings/Settings.h"
+#include "table/TableReader.h"
+#include "table/TableWriter.h"
 
 namespace vestrane::testing {
 
@@ -109,6 +111,19 @@ inline std::string readBytes(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+/// The saved table and the reader's messages (each after a "|") once the
+/// table reader has read the table text @p text with simpleSettings' aliases.
+inline std::string savedTableOf(std::string text) {
+  AnalysisTable table;
+  const Settings settings = simpleSettings();
+  TableReader reader(table, settings.aliases);
+  const TableReadResult read = reader.ParseTableText(text);
+  EXPECT_TRUE(read.read());
+  std::string result = SerializeTable(table);
+  for (const std::string& message : read.messages) result += "|" + message;
+  return result;
 }
 
 }  // namespace vestrane::testing

@@ -6,12 +6,8 @@
 
 #include <string>
 
-#include "fakes/FakeServices.h"
-#include "settings/Settings.h"
 #include "table/CsvText.h"
 #include "table/InputKind.h"
-#include "table/TableReader.h"
-#include "table/TableWriter.h"
 #include "TestSupport.h"
 
 using namespace vestrane;
@@ -151,14 +147,7 @@ std::string readThrough(const std::string& bytes, char delimiter = 0) {
   if (delimiter) {
     EXPECT_TRUE(csvTableText(bytes, delimiter, kNoLimit, text));
   }
-  AnalysisTable table;
-  const Settings settings = vestrane::testing::simpleSettings();
-  TableReader reader(table, settings.aliases);
-  const TableReadResult read = reader.ParseTableText(text);
-  EXPECT_TRUE(read.read());
-  std::string result = SerializeTable(table);
-  for (const std::string& message : read.messages) result += "|" + message;
-  return result;
+  return vestrane::testing::savedTableOf(text);
 }
 
 TEST(CsvTextTest, CsvFilesReadAsTheirTabEquivalents) {

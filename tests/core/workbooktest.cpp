@@ -5,6 +5,7 @@
 #include <string>
 
 #include "WorkbookFiles.h"
+#include "table/NumberFormat.h"
 #include "table/XlsxParts.h"
 #include "table/ZipWorkbook.h"
 
@@ -71,12 +72,25 @@ TEST(XlsxReaderTest, CellsGiveTheirStoredValues) {
   EXPECT_EQ(book.formulasWithoutValue, 2);
 }
 
-TEST(XlsxReaderTest, DateFormatsByTheirCodes) {
-  for (const char* code : {"yyyy-mm-dd", "[$-409]d-mmm-yy", "h:mm AM/PM", "[h]:mm:ss", "mm:ss.0"})
+TEST(NumberFormatTest, DateFormatsByTheirCodesAndIds) {
+  for (const char* code : {"yyyy-mm-dd", "[$-409]d-mmm-yy", "h:mm AM/PM", "[h]:mm:ss", "mm:ss.0",
+                           "[h]", "\"Day\" d", "D.M.YYYY;@"})
     EXPECT_TRUE(isDateFormatCode(code)) << code;
   for (const char* code : {"General", "0.00", "[Red]0.00", "0.00_);[Red](0.00)", "0.0\\d",
-                           "#,##0\" ms\"", "*d0", "0.0E+00", "@"})
+                           "#,##0\" ms\"", "*d0", "0.0E+00", "@", "0;\"d\"m", "0.00;[h]",
+                           "\"unclosed d"})
     EXPECT_FALSE(isDateFormatCode(code)) << code;
+  // Built-in ids: 14-22, 45-47 everywhere, 27-36, 50-58 in East Asian locales.
+  std::string dates;
+  for (long id = 0; id < 64; ++id) dates += isBuiltInDateFormat(id) ? '1' : '0';
+  EXPECT_EQ(dates, "0000000000000011111111100001111111111000000001110011111111100000");
+  // A format the workbook defines decides for its id, a built-in one's too.
+  DateFormats formats;
+  formats.addFormat(164, "dd/mm/yyyy");
+  formats.addFormat(14, "0.00");
+  formats.addFormat(165, "0.000");
+  for (long id : {0L, 14L, 164L, 165L, 22L, 999L}) formats.addCellFormat(id);
+  EXPECT_EQ(formats.dateCellFormats(), std::vector<bool>({false, false, true, false, true, false}));
 }
 
 TEST(XlsxReaderTest, EverySheetInTheWorkbooksOrderWithHiddenOnesMarked) {

@@ -536,21 +536,28 @@ def write_far_cell():
     wb.save(os.path.join(HERE, "far-cell.xls"))
 
 
-def small_workbook(cell_row):
+def small_workbook(cell_row, cell_twice=False, substreams=1, format_chars=None):
     """The Workbook stream of one sheet "S" whose dimensions hold one row
-    and one column, with a number in row @p cell_row (from 0)."""
+    and one column, with a number in row @p cell_row (from 0), given by two
+    records when @p cell_twice; the sheet's substream is there
+    @p substreams times, one after the other. With @p format_chars the
+    globals define a number format "0.0" whose record claims that many
+    characters."""
     def bof(kind):
         return biff_record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
     name = "S".encode("utf-16-le")
     sheet = (bof(0x10) + biff_record(0x0200, struct.pack("<IIHHH", 0, 1, 0, 1, 0)) +
-             biff_record(0x0203, struct.pack("<HHHd", cell_row, 0, 15, 1.5)) +
+             biff_record(0x0203, struct.pack("<HHHd", cell_row, 0, 15, 1.5)) * (2 if cell_twice else 1) +
              biff_record(0x000A, b""))
     def globals_(sheet_offset):
-        return (bof(0x05) + biff_record(0x0042, struct.pack("<H", 1200)) +
+        number_format = b""
+        if format_chars is not None:
+            number_format = biff_record(0x041E, struct.pack("<HHB", 164, format_chars, 0) + b"0.0")
+        return (bof(0x05) + biff_record(0x0042, struct.pack("<H", 1200)) + number_format +
                 biff_record(0x0085, struct.pack("<IBBBB", sheet_offset, 0, 0, 1, 1) + name) +
                 biff_record(0x000A, b""))
     offset = len(globals_(0))
-    return (globals_(offset) + sheet).ljust(4096, b"\0")
+    return (globals_(offset) + sheet * substreams).ljust(4096, b"\0")
 
 
 def write_refusals():
@@ -571,6 +578,24 @@ def write_refusals():
     # A cell outside the sheet's dimensions, where FreeXL would write past
     # its table of cells.
     write("outside-dimensions.xls", compound_file([("Workbook", small_workbook(3))]))
+    # A cell given by two records: FreeXL would keep the later one and lose
+    # what it made of the first.
+    write("cell-twice.xls", compound_file([("Workbook", small_workbook(0, cell_twice=True))]))
+    # A worksheet's substream that no sheet of the workbook points to:
+    # FreeXL, which takes the substreams as they come, would read it.
+    write("extra-substream.xls", compound_file([("Workbook", small_workbook(0, substreams=2))]))
+    # A stream without a name beside the workbook's, which FreeXL would take
+    # for the one it looks for.
+    write("empty-entry-name.xls", compound_file([("Workbook", small_workbook(0)),
+                                                 ("", b"\0" * 4096)]))
+    # A header whose unused places for sectors of the sector table are not
+    # free, which FreeXL reads as such sectors.
+    header_places = bytearray(compound_file([("Workbook", small_workbook(0))]))
+    header_places[0x50:0x54] = struct.pack("<I", 0)
+    write("sector-places.xls", bytes(header_places))
+    # A number format that claims more characters than its record holds,
+    # which FreeXL would copy by the count.
+    write("long-format.xls", compound_file([("Workbook", small_workbook(0, format_chars=60000))]))
     # A directory entry whose name claims more than its 64 bytes, which
     # FreeXL would convert by the length given.
     write("long-entry-name.xls", compound_file([("Workbook", small_workbook(0))], name_bytes=4000))
