@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Who stands behind this build of Vestrane, as the About window shows it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "about/FAbout.h"
 
 #include <QEvent>

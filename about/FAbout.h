@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The About window FAbout: the program's picture, name and version, what it
 // does, who made it and how to reach them, with "Help" (the help file) and

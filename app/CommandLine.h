@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The desktop program's command line: `Vestrane [FILE...]` loads the tables
 // after start-up, in the order given, as "Load TAB file" would (the desktop

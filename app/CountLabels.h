@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The two counters at the right of the main window's panel: "Combinations:"
 // with the combination count, and below it "Max. index:" with the max

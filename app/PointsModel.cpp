@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/PointsModel.h"
 
 #include <QBrush>

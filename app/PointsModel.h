@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The rows of the Points window: one per point of the run, with Sample,
 // Area, Minerals, Combinations, Lines and Bytes. Sorting by a column orders

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Points window: every point "All at once" would write, in the order it
 // writes them, with its minerals, combinations, lines and the exact size of

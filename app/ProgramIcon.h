@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's picture, a garnet crystal drawn as SVG: the window icon and
 // the 100 by 100 picture of the About window.

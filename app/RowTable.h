@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The look and behaviour the program's tables of rows share (the analysis
 // table and the Points window's list): whole rows selected one at a time,

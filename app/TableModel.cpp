@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/TableModel.h"
 
 #include "platform/qt/QtServices.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The analysis table as a Qt item model for the list view ListView1: one
 // column per table column with its caption as heading, one row per analysis.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/TotalDialog.h"
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The dialog of "Uncheck by total...": the column holding each analysis's
 // total (or the sum of the columns after Analysis), the lowest and highest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window Form1: the analysis table in ListView1, the mineral list of
 // the current point in CheckListBox1, and the command buttons, options and

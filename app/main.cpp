@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vestrane: the desktop program. Starts the application, creates the main
 // window (which reads the settings file), the About window and the Updates
 // window, and runs until the main window is closed. Tables named on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Engine figures at microprobe scale: loading a file of 200,000 rows in
 // 5,000 points, selecting points, toggling check boxes and rebuilding
 // groups, the points overview, and writing all combinations; a CSV export

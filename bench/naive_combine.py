@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """All combinations of a microprobe table, written the plain way with itertools.product.
 
 This is what a petrologist would write without vestrane-combine, and the

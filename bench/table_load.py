@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Whole-process load benchmark: the same table as a workbook, as TAB and as CSV.
 
 Generates the workbook of bench/workbook_read.py (100,000 analyses x 16

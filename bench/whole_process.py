@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Whole-process benchmark of vestrane-combine.
 
 Generates two large tables and times, side by side in one run,

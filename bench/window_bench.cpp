@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of the desktop program under Qt's offscreen platform: the main
 // window loading a table of 200,000 rows and scrolling to its end, clearing
 // it and undoing the clear; and the update check against servers that flood

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Workbook reading benchmark.
 
 Generates with openpyxl (write-only mode) a workbook of 100,000 analyses x 16

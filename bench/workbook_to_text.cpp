@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a workbook (.xlsx, .xlsm, .ods) as the program does and writes its
 // sheets' table text, one sheet after the other, to OUT (or only counts it):
 // the driver bench/workbook_read.py times against other readers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/Console.h"
 
 namespace vestrane::cli {

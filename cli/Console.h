@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The batch tool's standard streams: bytes written whole, and standard error
 // as the place where the window's message boxes and a progress line appear.

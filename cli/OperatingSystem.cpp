@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file of the batch tool: the executable's path, UTF-8 arguments,
 // binary standard streams, the terminal test, closed pipes and the bus error
 // handler, for Windows, macOS and other POSIX systems.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Platform file of the batch tool: what it needs from the operating system
 // beyond standard C++: its own path, its arguments as UTF-8, binary standard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the batch tool writes once its tables are read: the combinations of
 // a run into one file, to standard output or into a folder of point files,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/RunScreening.h"
 
 #include "combine/RequiredMinerals.h"

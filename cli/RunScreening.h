@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The batch tool's checks of a run before it writes: what the total ranges
 // did to each mineral, the points left out for lacking a required mineral,

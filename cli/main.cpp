@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vestrane-combine: Vestrane without its window. Loads tables the way "Load
 // TAB file" does, then writes what "Generate Combinations" with "All at once"
 // writes (one combined file, or one file per point), or the merged table the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing a large output beside generating it: the system's work of taking
 // the bytes into a file (copying them, allocating the file's pages) goes on

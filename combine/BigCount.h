@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An unsigned whole number of any size. The lines and bytes a run would
 // write are sums of products of group sizes and line lengths, which outgrow

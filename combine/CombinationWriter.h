@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing the combinations of a point: every way to take exactly one checked
 // analysis of each mineral that has one, the first mineral varying slowest.

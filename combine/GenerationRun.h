@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One run of "Generate Combinations": the count checks, the points in the
 // order they are written, progress and cancel, output files that are

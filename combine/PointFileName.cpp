@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/PointFileName.h"
 
 #include "settings/Text.h"

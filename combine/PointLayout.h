@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The combination lines of a point, laid out once for the writer that
 // writes them and for the overview that works out their sizes.

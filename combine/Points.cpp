@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/Points.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The current point (one Sample and Area), its mineral list and mineral
 // groups, and the combination count with its max index.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/PointsOverview.h"
 
 #include "combine/PointLayout.h"

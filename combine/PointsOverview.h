@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What an "All at once" run would write, worked out before anything is
 // written: for every point its minerals, its combinations, the lines they

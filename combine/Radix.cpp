@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/Radix.h"
 
 #include "combine/BigCount.h"

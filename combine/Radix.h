@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whole numbers as digit text in radix 2 to 36 (digits 0-9, then A-Z), and
 // the base 36 in which combination indices are written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/RequiredMinerals.h"
 
 #include <unordered_set>

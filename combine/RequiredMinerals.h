@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Required minerals: the minerals every point must have for its combinations
 // to serve the thermometers they are made for (a garnet-biotite pair needs

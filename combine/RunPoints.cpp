@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/RunPoints.h"
 
 #include <unordered_map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The points an "All at once" run writes, in the order it writes them.
 

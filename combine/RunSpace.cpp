@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/RunSpace.h"
 
 #include "combine/SizeText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether a run fits its disk: the exact size of what it writes, from the
 // points overview, against the free space of the target's file system.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Sizes and counts as a person reads them: "321.8 GB" rather than
 // 321830283655, and 2,147,483,647 with the separators of the user's locale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "combine/TotalFilter.h"
 
 #include <charconv>

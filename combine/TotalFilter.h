@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // "Uncheck by total": analyses whose total lies outside a range are dropped
 // from the combinations. The total is a column of the table (by default the

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Writes examples/metapelite.xlsx from examples/metapelite.tab: a text-only
 "Info" sheet first, then one sheet per mineral in the order the minerals
 first occur, each with the table's header and that mineral's analyses. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared by the fuzz targets: a check that turns a broken promise into a
 // finding (libFuzzer keeps the input that caused it), the promises of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: delimited text converted to table text. The first byte is
 // the delimiter when it is TAB, ';', ',' or '|', else it picks one of them;
 // the rest is the file's bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the settings file. The input is read as a settings file with
 // a 24-hour and a 12-hour time format; what the program would write back
 // for the values read must read back without a message and write the same

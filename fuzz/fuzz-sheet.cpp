@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the XML of a workbook's sheet. The input is a shared-strings
 // part, a NUL, and the sheet's bytes; without a NUL it is all sheet, with no
 // shared strings. The sheet goes through the .xlsx sheet reader (whole, and

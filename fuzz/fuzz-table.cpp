@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: a table file and a clipboard text, read with alias lists that
 // come from the input too. The input is a settings text, a NUL, and the
 // table's bytes; without a NUL it is all table, read with the shipped alias

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: version texts as StrToVersion reads them from the version
 // file's version line. Besides the sanitizers, the result is compared with a
 // plain reading of the rules written out separately below, and a version

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the version file as the update server sends it, read by
 // parseVersionFile and by a whole check (CheckUpdates with a client that
 // returns the input, an Updates window that records what it is given).

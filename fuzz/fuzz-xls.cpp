@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: an .xls workbook. FreeXL opens workbooks by their path, so
 // the input is written to a scratch file and read from there by the .xls
 // reader, whose own reading of the compound file and the workbook's records

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the program's SVG picture into the PNG icons an installation puts
 // beside the scalable one, for desktops and tools that do not draw SVG:
 //

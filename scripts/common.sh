@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by scripts/run, scripts/test, scripts/package and scripts/fuzz:
 # installs what the build needs from Debian's packages (only what is missing)
 # and builds into build/ (or $VESTRANE_BUILD_DIR).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The pieces a reader collects about the problems it met, shown together in
 // one message at the end. However many problems there are, the message

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The date-time text form of LastUpdate in the settings file: the date as
 // dd.mm.yyyy, then the time of day in the system locale's long time format.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The settings file: the work directory, the main window's bounds, the five
 // alias lists that recognise table headers, the two output options and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which settings file a program reads and writes. It is the file beside the
 // executable, as ever, wherever the program runs from its own folder. An

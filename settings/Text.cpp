@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/Text.h"
 
 #include <QChar>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text is bytes: cells, aliases and settings values keep exactly the bytes
 // they were read with. Letter case follows the text's code page: text that is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/AliasMatching.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Header and alias matching: whether a line is a header line and which
 // fixed column a header field names, by the alias lists of the settings

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The analysis table: the loaded analyses, one row per analysis, with the
 // five fixed columns Select, Sample, Area, Mineral, Analysis and any number of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bit scan of the fast text loops (TAB text and CSV), which find the
 // bytes with a rule of their own many at a time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/CellText.h"
 
 #include <charconv>

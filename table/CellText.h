@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The text a spreadsheet cell or a CSV field becomes in table text. Every
 // reader of workbooks (.xlsx, .ods, .xls) and of CSV files uses these rules,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/CompoundFile.h"
 
 #include "table/LittleEndian.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The streams of an OLE2 compound file, the container of .xls workbooks and
 // of password-protected .xlsx workbooks (which hold an "EncryptedPackage"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Delimiter-separated text (CSV exports: comma, semicolon, pipe or TAB) to
 // table text, so that the table reader reads it as it reads a TAB file: one

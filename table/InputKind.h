@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What kind of table file a file is, told by its bytes rather than its name:
 // a workbook in a zip (.xlsx, .xlsm, .ods, and the .xlsb that is refused),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Little-endian integers in the bytes of binary files (compound files and
 // the records of .xls workbooks). The caller checks that the bytes are there.

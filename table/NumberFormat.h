@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which cells of a workbook hold dates: a number shown through a date or
 // time number format is a date serial (CellText.h's dateText), any other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An OpenDocument spreadsheet (.ods) to its sheets' table text: content.xml
 // holds every sheet (table:table), its cells' values and the styles that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A sheet's cells to table text: one line per row from the sheet's first
 // row on, fields separated by TAB, lines ending with CR LF. Every row that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A table file to rows: its bytes are read, made table text and parsed by
 // the table reader, which appends the rows to its table. Every table file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading TAB-delimited tables of analyses: the header search, the column
 // map, and the data lines of table text that become rows of the analysis

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Table text: a whole table held as one text whose lines end with CR LF.
 // The file-reading rules that turn a file's bytes into it, the check that

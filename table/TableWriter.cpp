@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/TableWriter.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing the analysis table back out as TAB-delimited text: a header of the
 // column captions, then one line per row with "1" or "0" for its checked flag

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a large table text in two parts at once: the second part by a
 // reader of its own, in a thread of its own, into a table of its own, whose
 // rows are then taken over as if the text had been read line by line.

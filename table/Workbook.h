@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a workbook reader (.xlsx, .ods, .xls) gives: each sheet as table text
 // (SheetTextBuilder), in the workbook's order, for the table reader to read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/WorkbookTables.h"
 
 #include <algorithm>

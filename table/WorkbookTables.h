@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The sheets of a workbook read as table files given together: each sheet's
 // table text goes through the table reader in the workbook's order, sheets

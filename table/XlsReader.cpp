@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/XlsReader.h"
 
 #include <freexl.h>

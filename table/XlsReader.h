@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading .xls workbooks (Excel 97 to 2003, BIFF8) through FreeXL, with what
 // FreeXL does not tell (hidden sheets, formula values, booleans, error

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/XlsRecords.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a .xls reader through FreeXL does not learn from FreeXL, read from
 // the records of the workbook's BIFF8 "Workbook" stream: whether a sheet is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The parts of an .xlsx/.xlsm workbook besides its sheets: the list of
 // sheets (xl/workbook.xml), the relationships that locate the parts, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/XlsxReader.h"
 
 #include "table/XlsxParts.h"

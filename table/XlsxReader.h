@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An .xlsx/.xlsm workbook (Office Open XML) to its sheets' table text.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One worksheet of an .xlsx/.xlsm workbook (xl/worksheets/sheetN.xml) to
 // table text: each cell's stored value as the cell text rules make it, at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A streaming XML parser for the parts of a workbook: the bytes come in
 // chunks (from a zip entry, as it is unpacked) and go through expat, which

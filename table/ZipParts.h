@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The parts of a workbook's zip archive, read from bytes in memory. A part
 // is unpacked in chunks straight into an XML parser, never whole into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "table/ZipWorkbook.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A workbook that is a zip archive: .xlsx/.xlsm (it holds xl/workbook.xml)
 // or an OpenDocument spreadsheet (.ods, its mimetype part says so). A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Updates window Update: the automatic-check settings, "Check now" and
 // the "Download from:" list in Panel1 at the left, the message area Memo1

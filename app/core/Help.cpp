@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/core/Help.h"
 
 #include "platform/core/Files.h"

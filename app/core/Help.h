@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // "Help" in the About window. The compiled help Vestrane.chm stands beside
 // the executable, or, for an installed program without one there, in the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Undo and redo of the changes a user makes to the table: check boxes,
 // minerals checked or unchecked, "Uncheck by total", "Clear", "Paste" and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Everything the main window does, without the window: the analysis table,
 // the current point, the settings values and the dialogs' state, and the

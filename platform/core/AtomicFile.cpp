@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file: AtomicFile creates its temporary file exclusively with open
 // (POSIX: with the target's mode, owner and group) or _wopen (Windows), and
 // writes it through C streams on both; a target naming one of the process's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writing files whole. Writes go to a temporary file beside the target that
 // replaces the target only once everything was written, so a crash, a signal

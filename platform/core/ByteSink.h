@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where bytes going out are handed: a file, memory, standard output or a
 // writing thread. Whatever writes a table or combinations writes to a

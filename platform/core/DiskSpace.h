@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the engine asks about free disk space before a run, behind an
 // interface so that a test can give any figure it needs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file: files and streams are read through descriptors with read
 // (POSIX) or _read (Windows); FileBytes maps files with the POSIX calls
 // open/fstat/mmap (marked below); on Windows it reads them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading whole files and streams for the engine. Reads are bounded, so that
 // a device that never ends cannot fill the memory.

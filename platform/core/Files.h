@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // File access for the engine in one include: reading whole files and streams
 // (FileReading.h), paths and what stands at them (Paths.h) and writing files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file: memory hints and sizes. Linux has transparent huge pages,
 // asked for per region with madvise (marked below); elsewhere the hint does
 // nothing. The physical memory comes from sysconf on POSIX systems and from

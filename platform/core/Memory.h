@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Hints to the operating system about large blocks of memory, and how much
 // memory this process may fill with data.

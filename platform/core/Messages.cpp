@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/core/Messages.h"
 
 #include <system_error>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts of the messages about files that could not be read or written.
 // The window, the settings file and the batch tool all report these

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Platform file: the only place where UTF-8 path strings become the operating
 // system's paths and back. On Windows std::filesystem needs the UTF-8 marked

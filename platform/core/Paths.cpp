@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file: which characters separate the parts of a path differs
 // between Windows and elsewhere (marked below); what stands at a path is
 // asked through std::filesystem.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Paths and what stands at them: the folder, name and extension of a path,
 // joining and making paths absolute, and whether a file or folder exists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file: userConfigurationFolder follows the XDG rules with the
 // POSIX user database (getpwuid_r) on freedesktop.org systems, and asks Qt
 // for the system's folder on Windows and macOS (marked below).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the program finds the files it ships with. A program run from its
 // own folder (a build tree, an unpacked archive, a folder the user owns)

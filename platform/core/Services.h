@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The engine's window on the user's desktop. The engine never shows a dialog
 // itself: it asks through this interface, which the main window implements

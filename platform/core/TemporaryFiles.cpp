@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Platform file: the signal handlers that remove temporary files (POSIX,
 // marked below). The list of temporary files is a fixed array of C strings
 // built before they are entered, so that a signal handler can walk it and

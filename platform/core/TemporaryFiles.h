@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The temporary files this process is writing, and their removal when the
 // process is ended by a signal. A file being written goes to a temporary

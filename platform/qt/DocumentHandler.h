@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether the desktop has a program for a local file. On freedesktop.org
 // desktops (Linux, the BSDs) Qt hands a document to xdg-open, which starts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // List rows of the height a window was drawn with, for the mineral list of
 // the main window and the "Download from:" list of the Updates window, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/QtHttpClient.h"
 
 #include <QCursor>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The update check's HTTP GET over a TCP connection of its own. The call
 // blocks: it waits in a local event loop that repaints windows but takes no

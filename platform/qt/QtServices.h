@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The desktop's side of Services: Qt message boxes, file dialogs, the
 // clipboard and the user's default handlers for documents and links.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fonts for windows laid out to fixed pixel positions. The fonts they were
 // drawn with ("MS Sans Serif", "Times New Roman", "Arial") are missing on

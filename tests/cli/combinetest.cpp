@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vestrane-combine from the outside: every mode, every exit status, with
 // standard output, standard error and written files compared byte for byte.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // vestrane-combine against a hostile or unlucky file system: colliding point
 // names, protected files and their modes, links, FIFOs, devices and open
 // descriptors as targets, signals, closed pipes and a file-size limit in the

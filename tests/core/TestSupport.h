@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers shared by the engine tests: temporary folders, whole-file reads and
 // a workbench with scripted services.

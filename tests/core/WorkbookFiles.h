@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Workbooks made in memory for the tests: zip archives of inline XML parts.
 

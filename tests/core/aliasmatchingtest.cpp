@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Header and alias matching: the alias tests, and long alias lists, which
 // are looked up by hashing, reading tables exactly as short ones do.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The analysis table's storage: cells read back as appended whatever the
 // row's size and shape, and the point index finds every point by its exact
 // Sample and Area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Delimited text to table text, the delimiter guess, the delimiter a user
 // names, the kind of a file by its bytes, and CSV files reading as their
 // TAB equivalents do.

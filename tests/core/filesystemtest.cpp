@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files written where the file system is not a plain folder of plain files:
 // targets with modes and owners of their own, files the user may not write,
 // symbolic links, pipes and devices named like a point's file, and memory

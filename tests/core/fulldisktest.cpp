@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes cut short by a full disk: the saved table, the combination files
 // and the settings file. The disk fills up after a few kilobytes, which a
 // limit on the size of the files this process writes simulates. The file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generating combinations: the point text, file names, the three ways of
 // delivering it, and what happens when writing fails or is cancelled.
 

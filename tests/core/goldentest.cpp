@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The golden fixtures (tests/data/golden/, made by make-golden.py): the same
 // analyses as TAB, CSV, .xlsx, .ods and .xls give the same table text and,
 // read by the table reader, the same saved table; the same sheets layout

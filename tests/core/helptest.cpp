@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Help": the compiled help where the desktop can open it, the HTML help in
 // the browser where it cannot, and the messages when the help file is
 // missing or nothing could open it.

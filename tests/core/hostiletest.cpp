@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile input: files from old machines, spreadsheets and instrument
 // software, whatever is on the clipboard, and settings files grown out of
 // all proportion. Each case must end with the program's own message or the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The points overview: the points of an "All at once" run in its order, and
 // counts and byte sizes that agree with what generating really writes.
 

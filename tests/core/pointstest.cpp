@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Points and mineral groups: the mineral list, the groups, the count, the max
 // index, and the user actions that change them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sizes and counts as a person reads them, and whether a run fits its disk:
 // the unit boundaries, the locale's separators, and the free space given by
 // a fake disk and by a small file system of a known size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which settings file the programs use: the one beside the executable, or,
 // for an installed program without one, the user's own copy of the shipped
 // defaults in the configuration folder, found by the platform's rules; and

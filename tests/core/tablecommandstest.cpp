@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save, Copy, Paste and Clear: the text they write, the captions, the work
 // directory and the dialogs' state, and that a failed save loses nothing.
 

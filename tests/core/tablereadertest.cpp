@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading tables: header search, column mapping, rows, the ignored-lines
 // report, reading in two parts, what reading a file returns and what a load
 // does to the work directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Table text: the file-reading rules that turn bytes into it, and the check
 // that bytes already are it, with the capacity counted for their rows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Uncheck by total": what counts as a number, which column gives the total,
 // and which rows the range unchecks.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Undo and redo: steps of checked flags and of whole tables go back and
 // forth exactly, with the caption and the point, within the memory bound.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The update check without a network or a window: the version file's name,
 // reading it, when an automatic check is due, which links may be opened, and
 // every way a check can end, with a scripted HTTP client and a recording

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A workbook's sheets read as tables given together, and a table file that a
 // reader refuses: what is read, the note and the messages, and that a refused
 // file leaves the table loaded before as it was.

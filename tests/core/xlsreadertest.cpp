@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading .xls workbooks: the golden analyses loaded, the cells FreeXL gives
 // wrong or not at all, and the files that are refused (the golden sheets
 // are read in goldentest.cpp, alike for every workbook format).

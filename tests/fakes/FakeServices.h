@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Scripted stand-in for the desktop: records every message and dialog in
 // order and answers dialogs and the clipboard from queues the test fills.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stand-ins for the update check's network and window: a server that always
 // answers with one body, and an Updates window that records what it is told.

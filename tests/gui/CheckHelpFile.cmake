@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails unless CHM names a compiled help file: one that starts with the CHM
 # signature "ITSF" and holds every page of docs/help.
 if(NOT EXISTS "${CHM}")

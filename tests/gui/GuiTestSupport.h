@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for the GUI tests: a main window started as the program starts it,
 // in a temporary folder that plays the executable's folder, with scripted

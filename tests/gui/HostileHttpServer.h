@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A server on 127.0.0.1 that answers the update check the way no honest
 // server would: an endless flood of header lines, an endless body, or one

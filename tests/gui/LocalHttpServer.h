@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A tiny HTTP server on 127.0.0.1 for the update check's tests. It runs in
 // the test's own thread: the check's blocking GET waits in a local event

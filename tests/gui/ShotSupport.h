@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared by the tools that render windows to pictures: services that answer
 // no dialog and print messages to standard error, and a pause that lets the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers for the tests of the Updates and About windows: a watcher that
 // closes a window each time it comes up modally (after looking at it), and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About window: its title with the program's version, "Help" with and
 // without the help file, the contact link, and "Updates".
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop program from outside: tables named on its command line, the
 // user's own settings file of an installed program, and the question whether
 // the desktop has a program for the help file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Generate Combinations" from the window: one point through the save
 // dialog, all points into separate files or one file, and a long run with
 // its progress dialog and Cancel button.

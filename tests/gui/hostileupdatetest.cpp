@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Version files no publisher would write, served over HTTP by a server on
 // 127.0.0.1: ten megabytes, ten thousand download links, tens of thousands
 // of version lines. The check ends with its one message or with a filled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GUI test program: one QApplication for all tests, on Qt's offscreen
 // platform unless another one is asked for.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Points window: the points of an "All at once" run with their exact
 // counts and file sizes, sorting by value, the points that can not be
 // generated, and a double-click that selects the point in the main table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the main window with a table loaded to a PNG file, for the README:
 //
 //   vestrane-screenshot SETTINGS.ini TABLE.tab OUT.png [ROW]

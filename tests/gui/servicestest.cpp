@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt side of the engine's services: text conversion, the clipboard, the
 // message box and the file dialogs as the user meets them.
 

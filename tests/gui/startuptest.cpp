@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up, window bounds and closing: the settings file is read before any
 // window appears and written only by the user's close command.
 

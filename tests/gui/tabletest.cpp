@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table workflow in the window: loading, choosing rows and minerals,
 // saving, copying, pasting and clearing, with the captions and counters.
 

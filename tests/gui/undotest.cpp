@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Undo and redo in the window: every kind of change to the table goes back
 // and forth with its rows, columns, captions, checked flags, the window
 // caption, the current point and the selected row; "Uncheck by total..."

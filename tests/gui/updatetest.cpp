@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Updates window and the HTTP GET against a server on 127.0.0.1 that the
 // test starts itself: what the server is asked, what each kind of answer
 // shows, every failure, and the start-up check of the program.

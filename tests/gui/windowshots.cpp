@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the About, Updates and Points windows to PNG files, for the
 // documentation:
 //

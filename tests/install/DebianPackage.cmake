@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: made by CPack into a temporary folder, it holds the
 # files of the installation under /usr, names its version and section, and
 # depends on the libraries' packages worked out from the programs; lintian

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build into PREFIX (a temporary folder) and checks that it
 # holds exactly the files listed in EXPECTED: everything the program needs,
 # and nothing else; the programs carry no library search path. The other install tests work on this installation.

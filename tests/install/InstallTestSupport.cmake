@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the install tests (cmake -P scripts).
 
 # run(NAME COMMAND...): runs the command; NAME_status, NAME_out and NAME_err

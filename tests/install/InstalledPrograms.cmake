@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The installed programs with a fresh user (XDG_CONFIG_HOME and HOME in the
 # temporary folder): the batch tool writes the bytes the build tree's writes,
 # from the user's own settings file, which it makes from the shipped

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The installed desktop entry, AppStream metadata, icons and manual pages,
 # checked by the desktop's own tools.
 include(${CMAKE_CURRENT_LIST_DIR}/InstallTestSupport.cmake)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "update/core/HttpResponse.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading the answer to the update check's GET as it arrives, piece by
 // piece: the status line, the header lines and the body, framed by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The update check without a window or a network: the version file's name
 // and address, reading the version file and deciding what the Updates window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Four-part version numbers: the program's own, the one published in the
 // version file, their dotted text and the up-to-date test.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Writes the golden fixtures: one small set of analyses as TAB text (the
 expected table text), as CSV files and as .xlsx, .ods and .xls workbooks,
 each of which reads to the same analyses; a workbook of several sheets for

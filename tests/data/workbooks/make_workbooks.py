@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Writes the small workbooks the engine tests read: analyses.xlsx with
 openpyxl and analyses.ods with odfpy (Debian: python3-openpyxl, python3-odf).
 Both hold the same sheets: a text-only "Info" sheet, "Grt" with a merged
