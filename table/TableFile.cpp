@@ -65,6 +65,44 @@ TableReadResult readZip(TableReader& reader, const std::string& what, const std:
   return result;
 }
 
+/// Reads bytes of any kind but TAB text into @p result: delimited text, a
+/// zip workbook, or an .xls workbook, which its reader opens by @p path
+/// itself (@p file, where the bytes are held, is closed first). Bytes of a
+/// stream come with no path, and an .xls is refused there.
+/// @return false for TAB text, which the caller reads its own way.
+bool readConverted(TableReader& reader, const std::string& what, const std::string& path,
+                   std::string_view bytes, const TableFileOptions& options, FileBytes* file,
+                   TableReadResult& result) {
+  const InputFormat format = formatOf(bytes, path, options);
+  switch (format.kind) {
+    case InputKind::TabText:
+      return false;
+    case InputKind::DelimitedText:
+      result = readDelimited(reader, what, bytes, format.delimiter);
+      return true;
+    case InputKind::Zip:
+      result = readZip(reader, what, path.empty() ? what : path, bytes, options);
+      return true;
+    case InputKind::Ole2: {
+      if (path.empty()) {
+        result = refused(what, "an .xls workbook is read from a file only");
+        return true;
+      }
+      if (file) file->close();
+      Workbook workbook;
+      std::string reason;
+      if (!readXlsWorkbook(path, tableSizeLimit(), workbook, reason)) {
+        result = refused(what, reason);
+        return true;
+      }
+      result = readWorkbookTables(reader, path, workbook, options.sheets);
+      result.converted = true;
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
@@ -84,25 +122,9 @@ TableReadResult readTableFile(TableReader& reader, const std::string& path,
     return notRead;
   }
   const std::string_view bytes = file.bytes();
-  const std::string what = "file " + path;
-  const InputFormat format = formatOf(bytes, path, options);
-  switch (format.kind) {
-    case InputKind::TabText:
-      break;
-    case InputKind::DelimitedText:
-      return readDelimited(reader, what, bytes, format.delimiter);
-    case InputKind::Zip:
-      return readZip(reader, what, path, bytes, options);
-    case InputKind::Ole2: {
-      // The .xls reader opens the file itself.
-      file.close();
-      Workbook workbook;
-      if (!readXlsWorkbook(path, tableSizeLimit(), workbook, reason)) return refused(what, reason);
-      TableReadResult result = readWorkbookTables(reader, path, workbook, options.sheets);
-      result.converted = true;
-      return result;
-    }
-  }
+  TableReadResult converted;
+  if (readConverted(reader, "file " + path, path, bytes, options, &file, converted))
+    return converted;
   // A file whose lines all end with CR LF, the last one included, is its
   // own table text and is parsed where it lies; any other is converted in a
   // buffer of its own first.
@@ -116,17 +138,9 @@ TableReadResult readTableFile(TableReader& reader, const std::string& path,
 
 TableReadResult readTableBytes(TableReader& reader, const std::string& what, std::string& bytes,
                                const TableFileOptions& options) {
-  const InputFormat format = formatOf(bytes, std::string_view(), options);
-  switch (format.kind) {
-    case InputKind::TabText:
-      break;
-    case InputKind::DelimitedText:
-      return readDelimited(reader, what, bytes, format.delimiter);
-    case InputKind::Zip:
-      return readZip(reader, what, what, bytes, options);
-    case InputKind::Ole2:
-      return refused(what, "an .xls workbook is read from a file only");
-  }
+  TableReadResult converted;
+  if (readConverted(reader, what, std::string(), bytes, options, nullptr, converted))
+    return converted;
   tableTextInPlace(bytes);
   return reader.ParseTableText(bytes);
 }
