@@ -81,6 +81,17 @@ std::size_t bytesLeft(int fd) {
 #endif
 }
 
+/// Whether @p fd is open on a regular file.
+bool isRegularFile(int fd) {
+#ifndef _WIN32
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+#else
+  struct _stat64 st {};
+  return ::_fstat64(fd, &st) == 0 && (st.st_mode & _S_IFREG) != 0;
+#endif
+}
+
 /// Reads @p fd to its end into @p out, at most @p limit bytes. A file of
 /// known size is read straight into a string of that size. Whatever has no
 /// size (a pipe, a device) or grows is read into a string that holds room
@@ -130,16 +141,26 @@ ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* r
       }
     }
     // Never more than one byte past the limit, which tells that it was
-    // passed. Room for a large stream is held at once, so its blocks are
-    // read in place, but never more than kStreamRoom: where memory is
-    // committed when it is reserved (Windows), or an allocator limits
-    // single allocations, a bound of gigabytes would be held for a stream
-    // of a few bytes. Past that room the string grows as it goes.
+    // passed. A stream's room is held at once; a regular file that was
+    // empty or grew while it was read holds none, so a small file never
+    // asks for the limit's gigabytes. Where reserved memory is committed
+    // at once (Windows), the room is at most kStreamRoom.
+#ifdef _WIN32
     constexpr std::size_t kStreamRoom = std::size_t(256) << 20;
-    try {
-      out.reserve(std::min(limit + 1, kStreamRoom));
-    } catch (const std::bad_alloc&) {
-      // No room held: the string grows as it goes.
+#else
+    constexpr std::size_t kStreamRoom = static_cast<std::size_t>(-1);
+#endif
+    constexpr std::size_t kLargePageRoom = std::size_t(512) << 20;
+    if (!isRegularFile(fd)) {
+      try {
+        out.reserve(std::min(limit, kStreamRoom - 1) + 1);
+        // Large pages for the size most tables have: fewer faults as the
+        // blocks come in. Not for the whole room, which a stream that
+        // never ends fills to the limit.
+        adviseLargePages(out.data(), std::min(out.capacity(), kLargePageRoom));
+      } catch (const std::bad_alloc&) {
+        // No room held: the string grows as it goes.
+      }
     }
     std::size_t chunk = std::size_t(1) << 20;
     for (long long got = 1; got > 0;) {
