@@ -43,9 +43,7 @@ void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& req
                            Console& console) {
   const PointsOverview overview = bench.pointsOverview();
   const std::vector<int> lacking = pointsLacking(overview, required);
-  for (int point : lacking)
-    for (int row : bench.table().pointRows(point))
-      if (bench.table().isChecked(row)) bench.setRowChecked(row, false);
+  bench.uncheckPoints(lacking);
   std::string names;
   for (const std::string& mineral : required) names += (names.empty() ? "" : ", ") + mineral;
   console.message("Points left out for lacking a required mineral (" + names + "): " +

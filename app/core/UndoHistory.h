@@ -27,6 +27,7 @@ inline constexpr const char* kStepPaste = "Paste";
 inline constexpr const char* kStepLoad = "Load TAB file";
 inline constexpr const char* kStepUncheckMineral = "(Un)check mineral";
 inline constexpr const char* kStepUncheckByTotal = "Uncheck by total";
+inline constexpr const char* kStepUncheckLacking = "Uncheck points lacking required minerals";
 inline constexpr const char* kStepDrop = "Drop files";
 inline constexpr const char* kStepCheckAnalysis = "Check analysis";
 inline constexpr const char* kStepUncheckAnalysis = "Uncheck analysis";

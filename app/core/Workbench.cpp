@@ -297,6 +297,24 @@ TotalFilterResult Workbench::uncheckByTotal(const TotalRange& range, bool curren
   return result;
 }
 
+std::vector<int> Workbench::uncheckPoints(const std::vector<int>& points) {
+  UndoView view = currentView();
+  std::vector<int> flipped;
+  for (int point : points)
+    for (int row : table_.pointRows(point))
+      if (table_.isChecked(row)) {
+        table_.setChecked(row, false);
+        flipped.push_back(row);
+      }
+  if (flipped.empty()) return flipped;
+  // The groups are rebuilt once, not once for every row.
+  RebuildGroups(table_, point_);
+  if (observer_) observer_->checksChanged();
+  notifyPoint();
+  recordFlips(kStepUncheckLacking, flipped, std::move(view));
+  return flipped;
+}
+
 // --------------------------------------------------------------------- undo
 
 void Workbench::setKeepUndoSteps(bool keep) {

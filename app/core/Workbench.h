@@ -138,6 +138,9 @@ class Workbench {
   /// says afterwards how many analyses were unchecked and how many had no
   /// number. @return the same counts.
   TotalFilterResult uncheckByTotal(const TotalRange& range, bool currentPointOnly);
+  /// Unchecks every checked analysis of the points @p points (indexes of
+  /// the table's points), as one undo step. @return the rows unchecked.
+  std::vector<int> uncheckPoints(const std::vector<int>& points);
 
   // ---- undo and redo of the user's changes to the table
   /// Whether changes are kept for undo (the window's; the batch tool keeps none).
