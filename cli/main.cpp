@@ -67,7 +67,7 @@ constexpr const char* kHelp =
     "workbook's order.\n"
     "\n"
     "  TABLE              a table file; - reads standard input (TAB or CSV text,\n"
-    "                     or an .xlsx/.ods workbook)\n"
+    "                     or a workbook of any of these kinds)\n"
     "  --delimiter C      reads every text TABLE as CSV separated by C: one\n"
     "                     character (not a letter, digit or \"), or tab, space,\n"
     "                     comma, semicolon, pipe, \\t\n"

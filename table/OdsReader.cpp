@@ -275,7 +275,8 @@ void OdsContentParser::finishRow() {
   if (rowFormulasWithoutValue_ != 0) {
     const long long most = static_cast<long long>(static_cast<std::size_t>(-1) / 4);
     const double count = static_cast<double>(rowFormulasWithoutValue_) * static_cast<double>(rowRepeat_);
-    out_.formulasWithoutValue += count > static_cast<double>(most) ? most : static_cast<long long>(count);
+    long long& sheetCount = out_.sheets.back().formulasWithoutValue;
+    sheetCount = count >= static_cast<double>(most - sheetCount) ? most : sheetCount + static_cast<long long>(count);
   }
   row_ = saturatedAdd(row_, rowRepeat_);
 }

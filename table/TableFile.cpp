@@ -68,7 +68,7 @@ TableReadResult readZip(TableReader& reader, const std::string& what, const std:
 /// Reads bytes of any kind but TAB text into @p result: delimited text, a
 /// zip workbook, or an .xls workbook, which its reader opens by @p path
 /// itself (@p file, where the bytes are held, is closed first). Bytes of a
-/// stream come with no path, and an .xls is refused there.
+/// stream come with no path; an .xls among them is read from a temporary copy.
 /// @return false for TAB text, which the caller reads its own way.
 bool readConverted(TableReader& reader, const std::string& what, const std::string& path,
                    std::string_view bytes, const TableFileOptions& options, FileBytes* file,
@@ -84,18 +84,20 @@ bool readConverted(TableReader& reader, const std::string& what, const std::stri
       result = readZip(reader, what, path.empty() ? what : path, bytes, options);
       return true;
     case InputKind::Ole2: {
-      if (path.empty()) {
-        result = refused(what, "an .xls workbook is read from a file only");
-        return true;
-      }
-      if (file) file->close();
       Workbook workbook;
       std::string reason;
-      if (!readXlsWorkbook(path, tableSizeLimit(), workbook, reason)) {
+      bool read = false;
+      if (path.empty()) {
+        read = readXlsWorkbookBytes(bytes, tableSizeLimit(), workbook, reason);
+      } else {
+        if (file) file->close();
+        read = readXlsWorkbook(path, tableSizeLimit(), workbook, reason);
+      }
+      if (!read) {
         result = refused(what, reason);
         return true;
       }
-      result = readWorkbookTables(reader, path, workbook, options.sheets);
+      result = readWorkbookTables(reader, path.empty() ? what : path, workbook, options.sheets);
       result.converted = true;
       return true;
     }

@@ -42,6 +42,7 @@ TableReadResult readWorkbookTables(TableReader& reader, const std::string& path,
   std::string notRead;
   std::string ignored;  // the dropped lines of all sheets, each sheet's under its name
   int sheetsRead = 0;
+  long long formulasWithoutValue = 0;  // in the sheets read
   const std::string ignoredHead = kMsgIgnoredLines;
   for (SheetTable& sheet : workbook.sheets) {
     const bool chosen = selected.empty() ? !sheet.hidden : isSelected(selected, sheet.name);
@@ -56,6 +57,7 @@ TableReadResult readWorkbookTables(TableReader& reader, const std::string& path,
       continue;
     }
     ++sheetsRead;
+    formulasWithoutValue += sheet.formulasWithoutValue;
     result.rowsAdded += read.rowsAdded;
     for (std::string& message : read.messages) {
       if (message.compare(0, ignoredHead.size(), ignoredHead) != 0) {
@@ -75,8 +77,8 @@ TableReadResult readWorkbookTables(TableReader& reader, const std::string& path,
   result.status = TableReadStatus::Read;
   if (!ignored.empty()) result.messages.push_back(ignoredHead + ignored);
   if (!notRead.empty()) result.messages.push_back(kMsgSheetsNotRead + notRead);
-  if (workbook.formulasWithoutValue > 0)
-    result.messages.push_back("Warning! " + std::to_string(workbook.formulasWithoutValue) +
+  if (formulasWithoutValue > 0)
+    result.messages.push_back("Warning! " + std::to_string(formulasWithoutValue) +
                               " formula cell(s) without a saved value read as empty cells.");
   return result;
 }

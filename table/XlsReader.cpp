@@ -3,12 +3,17 @@
 
 #include <freexl.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryFile>
+
 #include <algorithm>
 #include <new>
 #include <string_view>
 
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
+#include "platform/core/TemporaryFiles.h"
 #include "table/CellText.h"
 #include "table/CompoundFile.h"
 #include "table/SheetText.h"
@@ -185,9 +190,9 @@ bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out,
     // FreeXL keeps every cell of a sheet's dimensions in memory, of 16
     // bytes each, even where the sheet is empty: a far cell of a crafted
     // file would make it take hundreds of megabytes.
-    std::uint64_t slots = 0;
-    for (const XlsSheetRecords& sheet : records.sheets) slots += sheet.cellSlots;
-    if (slots > limit / 16) {
+    std::uint64_t cellSlots = 0;
+    for (const XlsSheetRecords& sheet : records.sheets) cellSlots += sheet.cellSlots;
+    if (cellSlots > limit / 16) {
       reason = tooLargeReason(limit);
       return false;
     }
@@ -230,7 +235,7 @@ bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out,
       const XlsSheetRecords* extra = sheetRecords(records, index, count, sheet.name);
       if (extra) {
         sheet.hidden = extra->hidden;
-        book.formulasWithoutValue += extra->formulasWithoutValue;
+        sheet.formulasWithoutValue = extra->formulasWithoutValue;
       }
       SheetTextBuilder builder(limit - used);
       if (!readSheetCells(xls.get(), extra, date1904, builder, reason)) return false;
@@ -253,6 +258,34 @@ bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out,
     reason = outOfMemoryReason();
     return false;
   }
+}
+
+bool readXlsWorkbookBytes(std::string_view bytes, std::size_t limit, Workbook& out,
+                          std::string& reason) {
+  out = Workbook();
+  reason.clear();
+  if (bytes.size() > limit) {
+    reason = tooLargeReason(limit);
+    return false;
+  }
+  QTemporaryFile file(QDir::tempPath() + QStringLiteral("/vestrane-XXXXXX.xls"));
+  if (!file.open()) {
+    reason = "a temporary copy can not be written (" + file.errorString().toStdString() + ")";
+    return false;
+  }
+  const std::string path = QFile::encodeName(file.fileName()).toStdString();
+  const int remembered = rememberTemporaryFile(path);
+  const bool written = file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+                           static_cast<qint64>(bytes.size()) &&
+                       file.flush();
+  bool read = false;
+  if (!written)
+    reason = "a temporary copy can not be written (" + file.errorString().toStdString() + ")";
+  file.close();
+  if (written) read = readXlsWorkbook(file.fileName().toStdString(), limit, out, reason);
+  file.remove();
+  forgetTemporaryFile(remembered);
+  return read;
 }
 
 }  // namespace vestrane

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "table/Workbook.h"
 
@@ -34,5 +35,14 @@ inline constexpr const char* kReasonUnknownCharset =
 /// (tooLargeReason), or is refused for one of the reasons above.
 bool readXlsWorkbook(const std::string& path, std::size_t limit, Workbook& out,
                      std::string& reason);
+
+/// Reads an .xls workbook that came from no file (standard input) as
+/// readXlsWorkbook does: FreeXL opens workbooks by name only, so the bytes
+/// are written to a temporary file first, which is removed afterwards (and
+/// by a signal that ends the process meanwhile). A temporary file that can
+/// not be written gives its reason ("a temporary copy can not be written
+/// (...)").
+bool readXlsWorkbookBytes(std::string_view bytes, std::size_t limit, Workbook& out,
+                          std::string& reason);
 
 }  // namespace vestrane

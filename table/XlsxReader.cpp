@@ -73,7 +73,7 @@ bool readXlsx(ZipParts& zip, std::size_t limit, Workbook& out, std::string& reas
       sheet.text = parser.finish();
       if (!parser.reason().empty()) return fail(parser.reason());
       used += sheet.text.size();
-      result.formulasWithoutValue += parser.formulasWithoutValue();
+      sheet.formulasWithoutValue = parser.formulasWithoutValue();
     }
     result.sheets.push_back(std::move(sheet));
   }

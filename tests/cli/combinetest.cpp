@@ -936,6 +936,12 @@ TEST_F(ShippedTest, EveryFormatOfTheGoldenAnalysesSavesAndCombinesAsTheTabFile) 
   const std::string csv = readFile(golden + "analyses-comma.csv");
   QStringList fromInput{"--settings", kSourceDir + "/app/Vestrane.ini", "--save", "-", "-"};
   EXPECT_EQ(run(fromInput, csv).out, tabSaved.out);
+  // Workbooks on standard input too; an .xls goes through a temporary copy.
+  for (const char* name : {"analyses.xlsx", "analyses.xls"}) {
+    const Result fromPipe = run(fromInput, readFile(golden + name));
+    EXPECT_EQ(fromPipe.err, "") << name;
+    EXPECT_EQ(fromPipe.out, tabSaved.out) << name;
+  }
   writeFile(path("named.tab"), csv);
   EXPECT_EQ(shipped({"--delimiter", "comma", "--save", "-", "named.tab"}).out, tabSaved.out);
   const Result wrongDelimiter = shipped({"--delimiter", "ab", "named.tab"});

@@ -70,7 +70,7 @@ TEST(XlsxReaderTest, CellsGiveTheirStoredValues) {
             "Sample\tSiO2\tAl2O3\ta b\t\t\t\t\t\t\t\t\r\n"
             "\r\n"
             "MP-12A\t40.26702\t20.86\t\t\tTRUE\t#N/A\t2023-03-15\t2023-03-15 12:00:00\t2.5\t0\t1E-07\r\n");
-  EXPECT_EQ(book.formulasWithoutValue, 2);
+  EXPECT_EQ(book.formulasWithoutValue(), 2);
 }
 
 TEST(NumberFormatTest, DateFormatsByTheirCodesAndIds) {
@@ -197,14 +197,13 @@ TEST(ZipWorkbookTest, RefusalsLeaveTheWorkbookAsItWas) {
   };
   for (const Refusal& c : cases) {
     Workbook out;
-    out.sheets.push_back({"before", false, "kept\r\n"});
-    out.formulasWithoutValue = 7;
+    out.sheets.push_back({"before", false, "kept\r\n", 7});
     std::string reason;
     EXPECT_FALSE(readZipWorkbook(c.bytes, c.limit, out, reason)) << c.what;
     EXPECT_EQ(reason, c.reason) << c.what;
     ASSERT_EQ(out.sheets.size(), 1u) << c.what;
     EXPECT_EQ(out.sheets[0].text, "kept\r\n") << c.what;
-    EXPECT_EQ(out.formulasWithoutValue, 7) << c.what;
+    EXPECT_EQ(out.formulasWithoutValue(), 7) << c.what;
   }
   // Nothing refused the good workbook itself.
   EXPECT_EQ(readOk(good).sheets.at(0).text, "1\r\n");
@@ -306,7 +305,7 @@ TEST(ZipWorkbookTest, WorkbooksWrittenByOtherProgramsReadAlike) {
     EXPECT_EQ(book.sheets[2].name, "Old");
     EXPECT_TRUE(book.sheets[2].hidden);
     EXPECT_EQ(book.sheets[2].text, "Sample\tMineral\r\n");
-    EXPECT_EQ(book.formulasWithoutValue, 1);
+    EXPECT_EQ(book.formulasWithoutValue(), 1);
   }
 }
 
