@@ -208,14 +208,19 @@ def measure_load(table, exe, settings, folder, repeat):
     os.remove(out)
 
     # A device that never ends, with no memory limit: refused at the bound,
-    # a quarter of the memory, once that much has been read.
-    start = time.perf_counter()
-    proc = subprocess.run([exe, "--settings", settings, "/dev/zero", "-o", out], stderr=subprocess.PIPE)
-    seconds = time.perf_counter() - start
+    # a quarter of the memory, once that much has been read. The first run
+    # after the machine started may take longer: a virtual machine's host
+    # gives it memory it has not touched before only as it is touched.
+    times = []
+    for _ in range(repeat):
+        start = time.perf_counter()
+        proc = subprocess.run([exe, "--settings", settings, "/dev/zero", "-o", out], stderr=subprocess.PIPE)
+        times.append(time.perf_counter() - start)
+        if os.path.exists(out):
+            sys.exit("/dev/zero: %s was written" % out)
     message = proc.stderr.decode(errors="replace").strip()
-    print("\n/dev/zero -o OUT: exit %d after %.2f s (target <= 10 s): %s" % (proc.returncode, seconds, message))
-    if os.path.exists(out):
-        sys.exit("/dev/zero: %s was written" % out)
+    print("\n/dev/zero -o OUT: exit %d after %.2f s best, %.2f s first of %d (target <= 10 s): %s"
+          % (proc.returncode, min(times), times[0], len(times), message))
 
 
 def main():

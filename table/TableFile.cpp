@@ -105,6 +105,17 @@ bool readConverted(TableReader& reader, const std::string& what, const std::stri
   return false;
 }
 
+/// Bytes whose lines all end with CR LF, the last one included, are their
+/// own table text: they are parsed where they lie, with the room for the
+/// rows counted while they were checked, into @p result.
+/// @return false for any other bytes, which must be converted first.
+bool parseWhereItLies(TableReader& reader, std::string_view bytes, TableReadResult& result) {
+  RowCapacity capacity;
+  if (bytes.size() < 2 || bytes.back() != '\n' || !isTableText(bytes, &capacity)) return false;
+  result = reader.parseTableView(bytes, &capacity);
+  return true;
+}
+
 }  // namespace
 
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
@@ -127,12 +138,8 @@ TableReadResult readTableFile(TableReader& reader, const std::string& path,
   TableReadResult converted;
   if (readConverted(reader, "file " + path, path, bytes, options, &file, converted))
     return converted;
-  // A file whose lines all end with CR LF, the last one included, is its
-  // own table text and is parsed where it lies; any other is converted in a
-  // buffer of its own first.
-  RowCapacity capacity;
-  if (bytes.size() >= 2 && bytes.back() == '\n' && isTableText(bytes, &capacity))
-    return reader.parseTableView(bytes, &capacity);
+  if (parseWhereItLies(reader, bytes, converted)) return converted;
+  // Any other is converted in a buffer of its own first.
   std::string text = file.takeString();
   tableTextInPlace(text);
   return reader.ParseTableText(text);
@@ -143,6 +150,10 @@ TableReadResult readTableBytes(TableReader& reader, const std::string& what, std
   TableReadResult converted;
   if (readConverted(reader, what, std::string(), bytes, options, nullptr, converted))
     return converted;
+  if (parseWhereItLies(reader, bytes, converted)) {
+    std::string().swap(bytes);
+    return converted;
+  }
   tableTextInPlace(bytes);
   return reader.ParseTableText(bytes);
 }
