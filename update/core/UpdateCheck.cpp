@@ -5,9 +5,9 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Services.h"
+#include "platform/core/Text.h"
 #include "settings/DateTimeText.h"
 #include "settings/Settings.h"
-#include "settings/Text.h"
 
 #ifndef VESTRANE_UPDATE_HOST
 #define VESTRANE_UPDATE_HOST "updates.vestrane.example"
@@ -132,8 +132,8 @@ UpdateChecker::UpdateChecker(Settings& settings, HttpClient& http, Services& ser
                              UpdateView& view)
     : now(currentDateTime), settings_(settings), http_(http), services_(services), view_(view) {}
 
-bool& UpdateChecker::ChkUpdates() { return settings_.chkUpdates; }
-std::uint8_t& UpdateChecker::CUPeriod() { return settings_.cuPeriod; }
+bool& UpdateChecker::ChkUpdates() { return settings_.checkForUpdates; }
+std::uint8_t& UpdateChecker::CUPeriod() { return settings_.updateCheckPeriod; }
 double& UpdateChecker::LastUpdate() { return settings_.lastUpdate; }
 
 void UpdateChecker::CheckUpdates(bool manual) {
@@ -180,7 +180,6 @@ VersionFileOutcome UpdateChecker::ShowVersionFile(const std::string& text, bool 
 }
 
 void UpdateChecker::AutoCheckUpdates() {
-  if (Filling) return;
   if (AutoCheckDue(ChkUpdates(), CUPeriod(), LastUpdate(), now())) CheckUpdates(false);
 }
 
