@@ -34,7 +34,8 @@ void roundTrip(std::string_view input, const DateSettings& format) {
   FUZZ_CHECK(back.aliases.analysis == read.aliases.analysis);
   FUZZ_CHECK(back.aliases.select == read.aliases.select);
   FUZZ_CHECK(back.allAtOnce == read.allAtOnce && back.separateFiles == read.separateFiles);
-  FUZZ_CHECK(back.checkForUpdates == read.checkForUpdates && back.updateCheckPeriod == read.updateCheckPeriod);
+  FUZZ_CHECK(back.checkForUpdates == read.checkForUpdates &&
+             back.updateCheckPeriod == read.updateCheckPeriod);
   FUZZ_CHECK(settingsFileText(back, format) == written);
 }
 

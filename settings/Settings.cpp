@@ -208,7 +208,8 @@ std::vector<std::string> readSettingsText(const std::string& fileName, std::stri
       case Key::CUPeriod: {
         std::int32_t period = 0;
         if (parseSettingsInteger(value, period))
-          settings.updateCheckPeriod = static_cast<std::uint8_t>(static_cast<std::uint32_t>(period) & 0xFFu);
+          settings.updateCheckPeriod =
+              static_cast<std::uint8_t>(static_cast<std::uint32_t>(period) & 0xFFu);
         else
           messages.add(std::string("\rIncorrect ") + entry->name + " value: " + value);
         break;

@@ -137,7 +137,8 @@ TEST_F(SettingsTest, KeysAndValuesAreTrimmedAndFlagsTakeTheFirstLetter) {
 
   const std::vector<std::pair<std::string, bool>> flags = {
       {"y", true}, {"Yes", true}, {"YES", true}, {"N", false}, {"1", false}, {"True", false}};
-  for (const auto& [value, on] : flags) EXPECT_EQ(read("All=" + value + "\r\n").allAtOnce, on) << value;
+  for (const auto& [value, on] : flags)
+    EXPECT_EQ(read("All=" + value + "\r\n").allAtOnce, on) << value;
   EXPECT_TRUE(messages_.empty());
 }
 

@@ -104,8 +104,8 @@ UpdateWindowAction windowActionFor(const VersionFileReport& report, bool manual)
   return UpdateWindowAction::ForegroundAndShow;
 }
 
-int updatePeriodDays(std::uint8_t cuPeriod) {
-  switch (cuPeriod) {
+int updatePeriodDays(std::uint8_t updateCheckPeriod) {
+  switch (updateCheckPeriod) {
     case 0: return 1;
     case 1: return 7;
     case 2: return 30;
@@ -113,9 +113,10 @@ int updatePeriodDays(std::uint8_t cuPeriod) {
   }
 }
 
-bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now) {
-  if (!chkUpdates) return false;
-  const int limit = updatePeriodDays(cuPeriod);
+bool AutoCheckDue(bool checkForUpdates, std::uint8_t updateCheckPeriod, double lastUpdate,
+                  double now) {
+  if (!checkForUpdates) return false;
+  const int limit = updatePeriodDays(updateCheckPeriod);
   if (limit < 0) return false;
   const double wholeDays = std::trunc(std::fabs(now - lastUpdate));
   return wholeDays > limit;

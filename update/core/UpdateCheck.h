@@ -69,14 +69,15 @@ VersionFileReport parseVersionFile(std::string_view text, const std::string& pro
 /// always comes up, in front.
 UpdateWindowAction windowActionFor(const VersionFileReport& report, bool manual);
 
-/// Days allowed between automatic checks for the period @p cuPeriod (0
+/// Days allowed between automatic checks for the period @p updateCheckPeriod (0
 /// daily, 1 weekly, 2 monthly); -1 for any other value, which means never.
-int updatePeriodDays(std::uint8_t cuPeriod);
+int updatePeriodDays(std::uint8_t updateCheckPeriod);
 
 /// Whether an automatic check is due: checks on, a known period, and more
 /// whole days between @p now and @p lastUpdate (either way round) than the
 /// period allows.
-bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now);
+bool AutoCheckDue(bool checkForUpdates, std::uint8_t updateCheckPeriod, double lastUpdate,
+                  double now);
 
 /// Whether @p url may be handed to the shell: an http or https address.
 bool isWebLink(std::string_view url);
