@@ -10,8 +10,8 @@
 #include <QShowEvent>
 
 #include "about/AboutInfo.h"
-#include "app/ProgramIcon.h"
 #include "platform/core/Services.h"
+#include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtServices.h"
 #include "platform/qt/WindowFont.h"
 #include "update/core/UpdateCheck.h"

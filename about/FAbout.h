@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <string>
 
-#include "app/core/Help.h"
+#include "platform/core/Help.h"
 
 class QLabel;
 class QPushButton;

@@ -30,12 +30,12 @@
 #include "about/FAbout.h"
 #include "app/CountLabels.h"
 #include "app/PointsWindow.h"
-#include "app/ProgramIcon.h"
 #include "app/RowTable.h"
 #include "app/TableModel.h"
 #include "app/TotalDialog.h"
 #include "platform/core/Files.h"
 #include "platform/qt/FixedHeightDelegate.h"
+#include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtServices.h"
 #include "platform/qt/WindowFont.h"
 #include "settings/SettingsLocation.h"
@@ -444,7 +444,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::applyBounds() {
-  const auto& bounds = settings_.winMain;
+  const auto& bounds = settings_.mainWindowBounds;
   move(bounds[0], bounds[1]);
   resize(std::max(bounds[2], kMinWidth), std::max(bounds[3], kMinHeight));
 }
@@ -463,8 +463,8 @@ void TForm1::setUpdateWindow(TUpdate* update) {
 void TForm1::FormShow() {
   GetOwnVersion();
   if (about_) about_->appendVersion(VersionToStr(OwnVersion));
-  CheckBox1->setChecked(settings_.all);
-  CheckBox2->setChecked(settings_.separate);
+  CheckBox1->setChecked(settings_.allAtOnce);
+  CheckBox2->setChecked(settings_.separateFiles);
   workbench_.setDialogFoldersFromSettings();
   // Last: the update checker learns who it checks for, and an automatic
   // check that is due runs now, before the user can act.
@@ -483,9 +483,9 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::writeSettingsOnClose(bool reportFailure) {
-  settings_.winMain = {x(), y(), width(), height()};
-  settings_.all = CheckBox1->isChecked();
-  settings_.separate = CheckBox2->isChecked();
+  settings_.mainWindowBounds = {x(), y(), width(), height()};
+  settings_.allAtOnce = CheckBox1->isChecked();
+  settings_.separateFiles = CheckBox2->isChecked();
   std::string error;
   bool written = false;
   guarded([&] {
@@ -500,11 +500,17 @@ bool TForm1::writeSettingsOnClose(bool reportFailure) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  // A generation in progress ends first (with its Cancel button).
-  if (progress_) {
+  if (!FormCloseQuery(event->spontaneous())) {
     event->ignore();
     return;
   }
+  clearTableAndAliases();
+  event->accept();
+}
+
+bool TForm1::FormCloseQuery(bool byUser) {
+  // A generation in progress ends first (with its Cancel button).
+  if (progress_) return false;
   // Only the user's close command (the close box, the window menu, the
   // keyboard shortcut) comes from the window system and writes the settings;
   // a close the program starts itself does not. When the settings file
@@ -512,19 +518,17 @@ void TForm1::closeEvent(QCloseEvent* event) {
   // and may mend the file. The next close tries again without a word and
   // ends the program whether or not the file could be written. A settings
   // file that could not be read at start is not written at all.
-  if (event->spontaneous() && settingsWritable_) {
+  if (byUser && settingsWritable_) {
     const bool written = writeSettingsOnClose(!closeRefused_);
     if (!written && !closeRefused_) {
       closeRefused_ = true;
-      event->ignore();
-      return;
+      return false;
     }
   }
-  FormCloseQuery();
-  event->accept();
+  return true;
 }
 
-void TForm1::FormCloseQuery() {
+void TForm1::clearTableAndAliases() {
   guarded([&] { workbench_.ClearTable(); });
   settings_.aliases = AliasLists{};
 }

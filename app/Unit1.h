@@ -120,7 +120,11 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void loadFilesLater(std::vector<std::string> files, const char* step);
   void FormCreate();
   void FormShow();
-  void FormCloseQuery();
+  /// Whether the window may close; the close box (@p byUser) writes the
+  /// settings file first.
+  bool FormCloseQuery(bool byUser);
+  /// What closing leaves behind: no table and no alias lists.
+  void clearTableAndAliases();
   /// The close box: writes the settings file, and says why when that failed
   /// and @p reportFailure. @return false when it failed.
   bool writeSettingsOnClose(bool reportFailure);

@@ -4,7 +4,7 @@
 #include "combine/RequiredMinerals.h"
 #include "combine/RunSpace.h"
 #include "platform/core/AtomicFile.h"
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane::cli {
 

@@ -5,11 +5,11 @@
 #include <climits>
 #include <cstdint>
 
-#include "combine/BackgroundSink.h"
 #include "combine/CombinationWriter.h"
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
 #include "platform/core/AtomicFile.h"
+#include "platform/core/BackgroundSink.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Paths.h"
 

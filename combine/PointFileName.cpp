@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "combine/PointFileName.h"
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 #include "table/AnalysisTable.h"
 
 namespace vestrane {

@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "combine/Radix.h"
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

@@ -3,7 +3,7 @@
 
 #include <unordered_set>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

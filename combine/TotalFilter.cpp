@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

@@ -16,8 +16,8 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
+#include "platform/core/Text.h"
 #include "settings/Settings.h"
-#include "settings/Text.h"
 #include "table/CsvText.h"
 #include "table/InputKind.h"
 #include "table/TableReader.h"

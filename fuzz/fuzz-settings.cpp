@@ -17,24 +17,25 @@ namespace {
 
 void roundTrip(std::string_view input, const DateSettings& format) {
   Settings read;
-  read.path = fuzz::scratchFolder();
+  read.workDirectory = fuzz::scratchFolder();
   readSettingsText("fuzz.ini", input, read, format);
   const std::string written = settingsFileText(read, format);
 
   Settings back;
-  back.path = fuzz::scratchFolder();
+  back.workDirectory = fuzz::scratchFolder();
   const std::vector<std::string> again = readSettingsText("fuzz.ini", written, back, format);
   if (!again.empty()) std::fprintf(stderr, "%s\n", again.front().c_str());
   FUZZ_CHECK(again.empty());
-  FUZZ_CHECK(back.path == read.path);
-  FUZZ_CHECK(back.winMain == read.winMain);
+  FUZZ_CHECK(back.workDirectory == read.workDirectory);
+  FUZZ_CHECK(back.mainWindowBounds == read.mainWindowBounds);
   FUZZ_CHECK(back.aliases.sample == read.aliases.sample);
   FUZZ_CHECK(back.aliases.area == read.aliases.area);
   FUZZ_CHECK(back.aliases.mineral == read.aliases.mineral);
   FUZZ_CHECK(back.aliases.analysis == read.aliases.analysis);
   FUZZ_CHECK(back.aliases.select == read.aliases.select);
-  FUZZ_CHECK(back.all == read.all && back.separate == read.separate);
-  FUZZ_CHECK(back.chkUpdates == read.chkUpdates && back.cuPeriod == read.cuPeriod);
+  FUZZ_CHECK(back.allAtOnce == read.allAtOnce && back.separateFiles == read.separateFiles);
+  FUZZ_CHECK(back.checkForUpdates == read.checkForUpdates &&
+             back.updateCheckPeriod == read.updateCheckPeriod);
   FUZZ_CHECK(settingsFileText(back, format) == written);
 }
 

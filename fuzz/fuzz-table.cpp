@@ -23,11 +23,11 @@
 
 #include "FuzzSupport.h"
 #include "app/core/Workbench.h"
-#include "platform/core/ByteSink.h"
 #include "fakes/FakeServices.h"
 #include "platform/core/AtomicFile.h"
+#include "platform/core/ByteSink.h"
+#include "platform/core/Text.h"
 #include "settings/Settings.h"
-#include "settings/Text.h"
 #include "table/TableReader.h"
 #include "table/TableWriter.h"
 
@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& folder = fuzz::scratchFolder();
   testing::FakeServices services;
   Settings settings;
-  settings.path = folder;
+  settings.workDirectory = folder;
   readSettingsText("fuzz.ini", fuzz::kShippedAliases, settings, DateSettings());
   Workbench bench(settings, services);
   std::string before(kBefore);
@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // From here on the aliases are the input's.
   Settings fuzzed;
-  fuzzed.path = folder;
+  fuzzed.workDirectory = folder;
   readSettingsText("fuzz.ini", settingsText, fuzzed, DateSettings());
   settings.aliases = fuzzed.aliases;
 

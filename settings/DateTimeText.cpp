@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

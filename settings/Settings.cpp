@@ -9,8 +9,8 @@
 #include "platform/core/FileReading.h"
 #include "platform/core/Messages.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Text.h"
 #include "settings/CollectedMessages.h"
-#include "settings/Text.h"
 
 namespace vestrane {
 
@@ -75,8 +75,8 @@ bool readIntegerDigits(std::string_view s, std::size_t pos, bool negative, std::
 
 void setStartUpSettings(Settings& settings, const std::string& exePath) {
   settings.aliases = AliasLists{};
-  settings.path = folderOf(exePath);
-  settings.chkUpdates = true;
+  settings.workDirectory = folderOf(exePath);
+  settings.checkForUpdates = true;
 }
 
 std::string settingsFileBesideProgram(const std::string& exePath) {
@@ -163,15 +163,15 @@ std::vector<std::string> readSettingsText(const std::string& fileName, std::stri
     switch (entry->key) {
       case Key::Path:
         if (directoryExists(value)) {
-          settings.path = value;
+          settings.workDirectory = value;
         } else if (!workDirectoryReported) {
           workDirectoryReported = true;
-          said.push_back("Work directory changed to " + settings.path);
+          said.push_back("Work directory changed to " + settings.workDirectory);
         }
         break;
       case Key::WinMain: {
         std::string rest = value;
-        for (std::int32_t& bound : settings.winMain) {
+        for (std::int32_t& bound : settings.mainWindowBounds) {
           const std::string token = SplitToken(rest, ' ');
           if (!parseSettingsInteger(token, bound))
             messages.add(std::string("\rIncorrect ") + entry->name + " value: " + token);
@@ -198,17 +198,18 @@ std::vector<std::string> readSettingsText(const std::string& fileName, std::stri
       case Key::ChkUpdates: {
         const bool on = !value.empty() && (value[0] == 'Y' || value[0] == 'y');
         if (entry->key == Key::All)
-          settings.all = on;
+          settings.allAtOnce = on;
         else if (entry->key == Key::Separate)
-          settings.separate = on;
+          settings.separateFiles = on;
         else
-          settings.chkUpdates = on;
+          settings.checkForUpdates = on;
         break;
       }
       case Key::CUPeriod: {
         std::int32_t period = 0;
         if (parseSettingsInteger(value, period))
-          settings.cuPeriod = static_cast<std::uint8_t>(static_cast<std::uint32_t>(period) & 0xFFu);
+          settings.updateCheckPeriod =
+              static_cast<std::uint8_t>(static_cast<std::uint32_t>(period) & 0xFFu);
         else
           messages.add(std::string("\rIncorrect ") + entry->name + " value: " + value);
         break;
@@ -235,10 +236,10 @@ std::string settingsFileText(const Settings& settings, const DateSettings& forma
     return out;
   };
   auto flag = [](bool on) { return std::string(on ? "Y" : "N"); };
-  const auto& w = settings.winMain;
+  const auto& w = settings.mainWindowBounds;
   const AliasLists& a = settings.aliases;
   const std::string values[] = {
-      settings.path,
+      settings.workDirectory,
       std::to_string(w[0]) + " " + std::to_string(w[1]) + " " + std::to_string(w[2]) + " " +
           std::to_string(w[3]),
       joined(a.sample),
@@ -246,10 +247,10 @@ std::string settingsFileText(const Settings& settings, const DateSettings& forma
       joined(a.mineral),
       joined(a.analysis),
       joined(a.select),
-      flag(settings.all),
-      flag(settings.separate),
-      flag(settings.chkUpdates),
-      std::to_string(static_cast<unsigned>(settings.cuPeriod)),
+      flag(settings.allAtOnce),
+      flag(settings.separateFiles),
+      flag(settings.checkForUpdates),
+      std::to_string(static_cast<unsigned>(settings.updateCheckPeriod)),
       dateTimeToText(settings.lastUpdate, format),
   };
   std::string text;

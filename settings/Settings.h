@@ -28,14 +28,15 @@ struct AliasLists {
 };
 
 struct Settings {
-  std::string path;                          ///< work directory
-  std::array<std::int32_t, 4> winMain{0, 0, 0, 0};  ///< left, top, width, height
+  /// The work directory: the file dialogs open there, separate files go there.
+  std::string workDirectory;
+  std::array<std::int32_t, 4> mainWindowBounds{0, 0, 0, 0};  ///< left, top, width, height
   AliasLists aliases;
-  bool all = false;         ///< "All at once"
-  bool separate = false;    ///< "Separate files"
-  bool chkUpdates = true;   ///< automatic update checks
-  std::uint8_t cuPeriod = 0;
-  double lastUpdate = 0.0;  ///< days since 30 December 1899
+  bool allAtOnce = false;              ///< "All at once"
+  bool separateFiles = false;          ///< "Separate files"
+  bool checkForUpdates = true;         ///< automatic update checks
+  std::uint8_t updateCheckPeriod = 0;  ///< between automatic checks: 0 daily, 1 weekly, 2 monthly
+  double lastUpdate = 0.0;             ///< days since 30 December 1899
 };
 
 /// The most bytes a settings file is read up to. Twelve lines hold even

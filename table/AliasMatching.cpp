@@ -5,7 +5,7 @@
 #include <array>
 #include <iterator>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

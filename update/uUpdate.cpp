@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 
@@ -77,8 +78,8 @@ void TUpdate::createControls() {
   CheckBox1 = new QCheckBox(QStringLiteral("Auto checking"), Panel1);
   CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
   CheckBox1->setGeometry(kMargin, 6, kControlWidth, 17);
-  // Any change of the check mark counts, the window's own included (Filling
-  // keeps that one from starting a check).
+  // Any change of the check mark counts, however made; FormShow blocks the
+  // signal while it copies the setting in.
   connect(CheckBox1, &QCheckBox::toggled, this, &TUpdate::CheckBox1Click);
 
   ComboBox1 = new CloseUpComboBox(Panel1);
@@ -168,12 +169,14 @@ std::vector<std::string> TUpdate::messageLines() const {
 // ------------------------------------------------------------------ events
 
 void TUpdate::FormShow() {
-  checker_.Filling = true;
   setWindowTitle(QStringLiteral("Updates: ") + bytesToText(checker_.ProgName));
-  CheckBox1->setChecked(checker_.ChkUpdates());
+  {
+    // Copying the settings into the check box is no click: it starts no check.
+    const QSignalBlocker filling(CheckBox1);
+    CheckBox1->setChecked(checker_.ChkUpdates());
+  }
   const int period = checker_.CUPeriod();
   ComboBox1->setCurrentIndex(period <= 2 ? period : -1);
-  checker_.Filling = false;
 }
 
 void TUpdate::CheckBox1Click() {

@@ -41,8 +41,8 @@ void Workbench::renewReader() {
 }
 
 void Workbench::setDialogFoldersFromSettings() {
-  saveDialogInitialDir = settings_.path;
-  openDialogInitialDir = settings_.path;
+  saveDialogInitialDir = settings_.workDirectory;
+  openDialogInitialDir = settings_.workDirectory;
 }
 
 void Workbench::setCaption(const std::string& caption) {
@@ -50,7 +50,7 @@ void Workbench::setCaption(const std::string& caption) {
   if (observer_) observer_->captionChanged(caption_);
 }
 
-void Workbench::setWorkDirectory(const std::string& folder) { settings_.path = folder; }
+void Workbench::setWorkDirectory(const std::string& folder) { settings_.workDirectory = folder; }
 
 void Workbench::notifyPoint() {
   if (observer_) observer_->pointChanged();
@@ -98,7 +98,7 @@ bool Workbench::appendTableFile(const std::string& path) {
   if (!result.read()) return false;
 
   setWorkDirectory(folderOf(path));
-  saveDialogInitialDir = settings_.path;
+  saveDialogInitialDir = settings_.workDirectory;
   dropExtraColumnsWithoutRows();
   if (table_.rowCount() != 0) setCaption(std::string("Vestrane - ") + fileNameOf(path));
   return true;
@@ -187,7 +187,7 @@ bool Workbench::saveTableTo(const std::string& path) {
     return false;
   }
   setWorkDirectory(folderOf(path));
-  openDialogInitialDir = settings_.path;
+  openDialogInitialDir = settings_.workDirectory;
   return true;
 }
 
@@ -400,7 +400,7 @@ void Workbench::takeStep(bool back) {
 void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress) {
   GenerationRun run(table_, point_, selectedRow_, progress);
   if (allAtOnce && separateFiles) {
-    GenerateResult result = run.separate(settings_.path);
+    GenerateResult result = run.separate(settings_.workDirectory);
     // A failed write is said before the point follows the run.
     showMessages(result.messages);
     if (result.movedPoint) notifyPoint();

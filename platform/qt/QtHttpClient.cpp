@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "update/core/HttpResponse.h"
+#include "platform/core/HttpResponse.h"
 
 namespace vestrane {
 

@@ -18,7 +18,7 @@
 
 #include <QNetworkCookieJar>
 
-#include "update/core/UpdateCheck.h"
+#include "platform/core/HttpClient.h"
 
 namespace vestrane {
 

@@ -84,7 +84,7 @@ class WorkbenchTest : public ::testing::Test {
 
   /// Makes the fresh folder the work folder, as a settings file would.
   void workInDir() {
-    settings.path = dir.path();
+    settings.workDirectory = dir.path();
     bench.setDialogFoldersFromSettings();
   }
 

@@ -167,12 +167,12 @@ TEST_F(FileSystemTest, PointFilesReplaceOnlyRegularFiles) {
   const std::string outside = dir.file("outside.tab");
   writeBytes(outside, kPrevious);
   fs::create_directory(dir.file("points"));
-  settings.path = dir.file("points");
+  settings.workDirectory = dir.file("points");
   fs::create_symlink(outside, dir.file("points/S1_r1.tab"));
   const int fifo = fifoWithReader("points/S2_r1.tab");
   ASSERT_GE(fifo, 0);
 
-  GenerateResult result = RunOver(bench)->separate(settings.path);
+  GenerateResult result = RunOver(bench)->separate(settings.workDirectory);
   EXPECT_TRUE(result.filesWritten.empty());
   ASSERT_EQ(result.filesSkipped.size(), 2u);
   EXPECT_EQ(result.filesSkipped[0].name, "S1_r1.tab");

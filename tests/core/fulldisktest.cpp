@@ -105,7 +105,7 @@ TEST_F(FullDiskTest, SavedTableKeepsThePreviousFile) {
   EXPECT_EQ(services.messages[0], writeError(path));
   EXPECT_EQ(readBytes(path), kPrevious);
   EXPECT_EQ(files(), std::vector<std::string>{"saved.tab"});
-  EXPECT_EQ(settings.path, dir.path());  // the work directory follows only a saved file
+  EXPECT_EQ(settings.workDirectory, dir.path());  // the work directory follows only a saved file
   EXPECT_EQ(bench.openDialogInitialDir, dir.path());
 
   // With room again, the same command saves the unchanged table.

@@ -9,11 +9,11 @@
 
 #include "TestSupport.h"
 #include "app/core/Workbench.h"
-#include "combine/BackgroundSink.h"
 #include "combine/CombinationWriter.h"
 #include "combine/GenerationRun.h"
 #include "combine/PointFileName.h"
 #include "fakes/FakeServices.h"
+#include "platform/core/BackgroundSink.h"
 #include "platform/core/ByteSink.h"
 #include "platform/core/Messages.h"
 

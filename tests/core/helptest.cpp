@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "app/core/Help.h"
 #include "core/TestSupport.h"
+#include "platform/core/Help.h"
 
 namespace vestrane::testing {
 namespace {

@@ -49,7 +49,7 @@ class HostileInputTest : public vestrane::testing::WorkbenchTest {
   std::size_t earlierMemory = 0;
 
   void SetUp() override {
-    settings.path = dir.path();
+    settings.workDirectory = dir.path();
     std::string text = kEarlier;
     ASSERT_TRUE(bench.ParseTableText(text));
     for (int row = 0; row < table.rowCount(); ++row) {
@@ -464,8 +464,8 @@ TEST(HostileSettingsTest, HundredThousandLinesWithLongAliasLists) {
   ASSERT_EQ(settings.aliases.select.size(), 200u * 300u);
   EXPECT_EQ(settings.aliases.sample.front(), "A0X0");
   EXPECT_EQ(settings.aliases.mineral.back(), "A99700X299");
-  EXPECT_EQ(settings.winMain[0], 99998);
-  EXPECT_EQ(settings.cuPeriod, static_cast<std::uint8_t>(99996 & 0xFF));
+  EXPECT_EQ(settings.mainWindowBounds[0], 99998);
+  EXPECT_EQ(settings.updateCheckPeriod, static_cast<std::uint8_t>(99996 & 0xFF));
 
   // Written back whole: twelve lines, every alias in its place.
   const std::string written = settingsFileText(settings, DateSettings());

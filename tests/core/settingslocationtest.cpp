@@ -54,8 +54,8 @@ class SettingsLocationTest : public ::testing::Test {
   /// The shipped defaults were read: their alias lists, bounds and update check.
   void expectShippedValues() const {
     EXPECT_EQ(settings.aliases.mineral, (AliasList{"MINERAL", "PHASE"}));
-    EXPECT_EQ(settings.winMain, (std::array<std::int32_t, 4>{100, 100, 900, 600}));
-    EXPECT_FALSE(settings.chkUpdates);
+    EXPECT_EQ(settings.mainWindowBounds, (std::array<std::int32_t, 4>{100, 100, 900, 600}));
+    EXPECT_FALSE(settings.checkForUpdates);
   }
 };
 
@@ -90,7 +90,7 @@ TEST_F(SettingsLocationTest, AnInstalledProgramMakesTheUsersFileFromTheShippedDe
   writeBytes(userFile, "All=Y\r\n");
   EXPECT_EQ(inUse(beside()).file, userFile);
   EXPECT_EQ(readBytes(userFile), "All=Y\r\n");
-  EXPECT_TRUE(settings.all);
+  EXPECT_TRUE(settings.allAtOnce);
 
   // A renamed executable keeps its own name for its settings.
   EXPECT_EQ(inUse(beside("Vestrane-lab.ini")).file, userFolder + "/Vestrane-lab.ini");
@@ -102,7 +102,7 @@ TEST_F(SettingsLocationTest, AFileBesideAnInstalledProgramStillWins) {
   install();
   writeBytes(beside(), "All=Y\r\n");
   EXPECT_EQ(inUse(beside()).file, beside());
-  EXPECT_TRUE(settings.all);
+  EXPECT_TRUE(settings.allAtOnce);
   EXPECT_FALSE(std::filesystem::exists(dir.file("home")));
   EXPECT_TRUE(messages.empty());
 }

@@ -39,7 +39,7 @@ class SettingsTest : public ::testing::Test {
     std::mt19937_64 rng(std::random_device{}());
     dir_ = fs::temp_directory_path() / ("vestrane-settings-" + std::to_string(rng()));
     fs::create_directories(dir_);
-    defaults_.path = dir_.string();
+    defaults_.workDirectory = dir_.string();
     file_ = (dir_ / "Vestrane.ini").string();
   }
   void TearDown() override {
@@ -70,7 +70,7 @@ TEST_F(SettingsTest, AMissingFileKeepsTheDefaultsSilently) {
   EXPECT_EQ(result.state, SettingsFileState::Missing);
   EXPECT_TRUE(result.messages.empty());
   EXPECT_EQ(settingsFileText(s, kClock24), settingsFileText(defaults_, kClock24));
-  EXPECT_TRUE(s.chkUpdates);
+  EXPECT_TRUE(s.checkForUpdates);
   EXPECT_TRUE(s.aliases.sample.empty());
 }
 
@@ -131,32 +131,33 @@ TEST_F(SettingsTest, FileNameReplacesTheExtension) {
 
 TEST_F(SettingsTest, KeysAndValuesAreTrimmedAndFlagsTakeTheFirstLetter) {
   Settings s = read(" \t chkupdates \t=  no \r\nALL=\r\nseparate=yes\r\n");
-  EXPECT_FALSE(s.chkUpdates);
-  EXPECT_FALSE(s.all);
-  EXPECT_TRUE(s.separate);
+  EXPECT_FALSE(s.checkForUpdates);
+  EXPECT_FALSE(s.allAtOnce);
+  EXPECT_TRUE(s.separateFiles);
 
   const std::vector<std::pair<std::string, bool>> flags = {
       {"y", true}, {"Yes", true}, {"YES", true}, {"N", false}, {"1", false}, {"True", false}};
-  for (const auto& [value, on] : flags) EXPECT_EQ(read("All=" + value + "\r\n").all, on) << value;
+  for (const auto& [value, on] : flags)
+    EXPECT_EQ(read("All=" + value + "\r\n").allAtOnce, on) << value;
   EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(SettingsTest, LinesEndAtLfCrLfOrALoneCr) {
   Settings s = read("All=Y\rSeparate=Y\nChkUpdates=N\r\n\r\nCUPeriod=2");
-  EXPECT_TRUE(s.all);
-  EXPECT_TRUE(s.separate);
-  EXPECT_FALSE(s.chkUpdates);
-  EXPECT_EQ(s.cuPeriod, 2);
+  EXPECT_TRUE(s.allAtOnce);
+  EXPECT_TRUE(s.separateFiles);
+  EXPECT_FALSE(s.checkForUpdates);
+  EXPECT_EQ(s.updateCheckPeriod, 2);
   EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(SettingsTest, ProblemsAreCollectedIntoOneMessage) {
-  defaults_.winMain = {1, 2, 3, 4};
-  defaults_.cuPeriod = 2;
+  defaults_.mainWindowBounds = {1, 2, 3, 4};
+  defaults_.updateCheckPeriod = 2;
   Settings s = read("Foo=1\r\n=x\r\nno equals sign\r\nWinMain=10 20 30\r\nCUPeriod=abc\r\n"
                     "WinMain=10  20 30 40\r\n");
-  EXPECT_EQ(s.winMain, (std::array<std::int32_t, 4>{10, 20, 20, 30}));
-  EXPECT_EQ(s.cuPeriod, 2);
+  EXPECT_EQ(s.mainWindowBounds, (std::array<std::int32_t, 4>{10, 20, 20, 30}));
+  EXPECT_EQ(s.updateCheckPeriod, 2);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], "Errors in " + file_ +
                                        ":\r\rUnknown variable: FOO\rUnknown variable: "
@@ -166,9 +167,9 @@ TEST_F(SettingsTest, ProblemsAreCollectedIntoOneMessage) {
 
 TEST_F(SettingsTest, WinMainAndCuPeriodUseTheIntegerForm) {
   Settings s = read("WinMain=-5 $10 0x20 7 99\r\n");
-  EXPECT_EQ(s.winMain, (std::array<std::int32_t, 4>{-5, 16, 32, 7}));
-  EXPECT_EQ(read("CUPeriod=300\r\n").cuPeriod, 44);
-  EXPECT_EQ(read("CUPeriod=-1\r\n").cuPeriod, 255);
+  EXPECT_EQ(s.mainWindowBounds, (std::array<std::int32_t, 4>{-5, 16, 32, 7}));
+  EXPECT_EQ(read("CUPeriod=300\r\n").updateCheckPeriod, 44);
+  EXPECT_EQ(read("CUPeriod=-1\r\n").updateCheckPeriod, 255);
   EXPECT_TRUE(messages_.empty());
 
   std::int32_t v = 7;
@@ -201,7 +202,7 @@ TEST_F(SettingsTest, PathMustNameAnExistingFolder) {
   fs::create_directories(sub);
   Settings s = read("Path=" + missing + "\r\nPath= " + sub + " \r\nPath=" + missing +
                     "\r\nFoo=\r\n");
-  EXPECT_EQ(s.path, sub);
+  EXPECT_EQ(s.workDirectory, sub);
   // A missing folder is reported once, however many Path lines name one.
   EXPECT_EQ(messages_,
             (std::vector<std::string>{"Work directory changed to " + dir_.string(),
@@ -256,12 +257,12 @@ TEST(DateTimeTextTest, SystemLocaleFormatReadsBackWhatItWrites) {
 
 TEST_F(SettingsTest, SettingsTextIsTwelveLinesInKeyOrder) {
   Settings s;
-  s.path = "C:\\Data";
-  s.winMain = {-8, 20, 470, 145};
+  s.workDirectory = "C:\\Data";
+  s.mainWindowBounds = {-8, 20, 470, 145};
   s.aliases.sample = {"SAMPLE", "", "ID"};
   s.aliases.mineral = {"MIN"};
-  s.separate = true;
-  s.cuPeriod = 255;
+  s.separateFiles = true;
+  s.updateCheckPeriod = 255;
   s.lastUpdate = 45366 + 45045 * kSecond;
   EXPECT_EQ(settingsFileText(s, kClock24),
             "Path=C:\\Data\r\nWinMain=-8 20 470 145\r\nSample=SAMPLE  ID\r\nArea=\r\n"
@@ -271,12 +272,12 @@ TEST_F(SettingsTest, SettingsTextIsTwelveLinesInKeyOrder) {
 
 TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
   Settings s = defaults_;
-  s.winMain = {-3, 4, 900, 600};
+  s.mainWindowBounds = {-3, 4, 900, 600};
   s.aliases.select = {"SEL", "", "CHK"};
   for (int i = 0; i < 300; ++i) s.aliases.analysis.push_back("A" + std::to_string(i));
-  s.all = true;
-  s.chkUpdates = false;
-  s.cuPeriod = 2;
+  s.allAtOnce = true;
+  s.checkForUpdates = false;
+  s.updateCheckPeriod = 2;
   s.lastUpdate = 45366 + 45045 * kSecond;
   std::string error;
   ASSERT_TRUE(WriteSettings(file_, s, kClock12, error)) << error;
@@ -286,7 +287,7 @@ TEST_F(SettingsTest, ReadAfterWriteGivesBackTheValues) {
   EXPECT_EQ(written, settingsFileText(s, kClock12));
 
   Settings back;
-  back.path = "elsewhere";
+  back.workDirectory = "elsewhere";
   const SettingsReadResult result = ReadSettings(file_, back, kClock12);
   ASSERT_TRUE(result.ok());
   EXPECT_TRUE(result.messages.empty());

@@ -47,7 +47,7 @@ TEST_F(TableCommandsTest, SaveWritesHeaderAndRows) {
   EXPECT_EQ(services.saveRequests[0].proposedName, source);
   EXPECT_TRUE(services.saveRequests[0].overwritePrompt);
   EXPECT_EQ(readBytes(target), kSaved);
-  EXPECT_EQ(settings.path, sub);
+  EXPECT_EQ(settings.workDirectory, sub);
   EXPECT_EQ(bench.openDialogInitialDir, sub);
   EXPECT_EQ(bench.caption(), "Vestrane - source.tab");  // saving keeps the caption
   EXPECT_TRUE(services.messages.empty());
@@ -98,7 +98,7 @@ TEST_F(TableCommandsTest, SaveFailuresKeepThePreviousFile) {
   bench.SaveTableFile();
   EXPECT_EQ(services.messages.size(), 1u);
   EXPECT_EQ(readBytes(dir.file("a.tab")), kSaveExample);
-  EXPECT_EQ(settings.path, dir.path());
+  EXPECT_EQ(settings.workDirectory, dir.path());
 }
 
 TEST_F(TableCommandsTest, CopyPasteAndCaptions) {
@@ -142,7 +142,7 @@ TEST_F(TableCommandsTest, PasteKeepsNewColumnsOfDroppedLines) {
   EXPECT_EQ(bench.table().rowCount(), 0);
   EXPECT_EQ(bench.table().columnCount(), 6);
   EXPECT_EQ(bench.caption(), "Vestrane - <Not saved>");
-  EXPECT_EQ(settings.path, "");  // pasting never moves the work directory
+  EXPECT_EQ(settings.workDirectory, "");  // pasting never moves the work directory
 }
 
 TEST_F(TableCommandsTest, ClearKeepsFixedCaptions) {
@@ -154,7 +154,7 @@ TEST_F(TableCommandsTest, ClearKeepsFixedCaptions) {
   EXPECT_EQ(bench.table().caption(3), "Mineral phase");
   EXPECT_EQ(bench.caption(), "Vestrane");
   EXPECT_EQ(bench.selectedRow(), -1);
-  EXPECT_EQ(settings.path, dir.path());
+  EXPECT_EQ(settings.workDirectory, dir.path());
   // A table loaded after clearing starts its labels at 0 and gets fresh columns.
   loadFile("b.tab", "Sample\tMineral\tAl2O3\r\nS2\tBiotite\t19.1 wt%\r\n");
   ASSERT_EQ(bench.table().rowCount(), 1);

@@ -11,7 +11,7 @@
 #include "app/core/Workbench.h"
 #include "fakes/FakeServices.h"
 #include "platform/core/Messages.h"
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 #include "table/TableFile.h"
 #include "table/TableReader.h"
 #include "table/TableWriter.h"
@@ -61,7 +61,7 @@ TEST_F(TableReaderTest, ReadsTheExampleTable) {
   EXPECT_EQ(services.messages[0],
             "Warning! Ignored lines with mineral analyses:\r\n4: Mineral is not specified");
   EXPECT_EQ(bench.caption(), "Vestrane - example.tab");
-  EXPECT_EQ(settings.path, dir.path());
+  EXPECT_EQ(settings.workDirectory, dir.path());
   EXPECT_EQ(bench.saveDialogInitialDir, dir.path());
   EXPECT_EQ(bench.selectedRow(), 0);
   EXPECT_EQ(bench.point().sample, "S-1");
@@ -84,7 +84,7 @@ TEST_F(TableReaderTest, FormatErrorsLeaveTheTableAlone) {
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_EQ(table.columnCount(), 5);
   EXPECT_EQ(bench.caption(), "Vestrane");
-  EXPECT_NE(settings.path, dir.path());
+  EXPECT_NE(settings.workDirectory, dir.path());
 }
 
 TEST_F(TableReaderTest, SecondLoadAppendsAndMergesColumns) {
@@ -208,7 +208,7 @@ TEST_F(TableReaderTest, HeaderWithOnlyAnEmptyLineLoadsNoRows) {
   EXPECT_EQ(table.rowCount(), 0);
   EXPECT_EQ(table.columnCount(), 5);  // the extra column went away again
   EXPECT_EQ(bench.caption(), "Vestrane");
-  EXPECT_EQ(settings.path, dir.path());
+  EXPECT_EQ(settings.workDirectory, dir.path());
 }
 
 TEST_F(TableReaderTest, FailedLoadStillSelectsTheFirstRow) {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "fakes/FakeServices.h"
+#include "platform/core/HttpResponse.h"
 #include "settings/Settings.h"
-#include "update/core/HttpResponse.h"
 #include "update/core/UpdateCheck.h"
 
 using namespace vestrane;
@@ -350,25 +350,20 @@ TEST_F(CheckTest, ACheckStartedFromTheShownWindowRunsInsideTheOuterOne) {
   EXPECT_EQ(settings.lastUpdate, kNow);
 }
 
-TEST_F(CheckTest, AutomaticChecksRunWhenDueAndNotWhileTheWindowFills) {
+TEST_F(CheckTest, AutomaticChecksRunWhenDueAndSwitchedOn) {
   http.answer = "1.0.0.3\r\n";
-  settings.chkUpdates = true;
-  settings.cuPeriod = 0;
+  settings.checkForUpdates = true;
+  settings.updateCheckPeriod = 0;
   settings.lastUpdate = kNow - 1.5;
   checker.AutoCheckUpdates();
   EXPECT_TRUE(http.urls.empty());
 
   settings.lastUpdate = kNow - 2;
-  checker.Filling = true;
+  settings.checkForUpdates = false;
   checker.AutoCheckUpdates();
   EXPECT_TRUE(http.urls.empty());
 
-  checker.Filling = false;
-  settings.chkUpdates = false;
-  checker.AutoCheckUpdates();
-  EXPECT_TRUE(http.urls.empty());
-
-  settings.chkUpdates = true;
+  settings.checkForUpdates = true;
   checker.AutoCheckUpdates();
   EXPECT_EQ(http.urls.size(), 1u);
   // An automatic check of an up-to-date program shows nothing.

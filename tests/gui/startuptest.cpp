@@ -17,7 +17,7 @@
 #endif
 
 #include "GuiTestSupport.h"
-#include "app/ProgramIcon.h"
+#include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtServices.h"
 
 namespace vestrane::testing {
@@ -105,7 +105,7 @@ TEST_F(StartupTest, WithoutSettingsTheWindowIsEmptyAtTheTopLeftAtItsMinimumSize)
   EXPECT_EQ(maxIndex(), "--");
   EXPECT_FALSE(form->CheckBox1->isChecked());
   EXPECT_EQ(form->workbench().openDialogInitialDir, dir.path());
-  EXPECT_TRUE(form->settings().chkUpdates);
+  EXPECT_TRUE(form->settings().checkForUpdates);
 
   // The five fixed columns with their widths.
   QHeaderView* header = view()->horizontalHeader();

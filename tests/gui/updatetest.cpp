@@ -272,8 +272,8 @@ TEST_F(UpdateWindowTest, AWebPageIsNoFailureButNoSuccessEither) {
 
 TEST_F(UpdateWindowTest, FillingTheControlsStartsNoCheckButTheUserCan) {
   server.serve(kUpToDate);
-  settings.chkUpdates = true;
-  settings.cuPeriod = 0;
+  settings.checkForUpdates = true;
+  settings.updateCheckPeriod = 0;
   settings.lastUpdate = 0;  // never checked: a check is due
   ASSERT_FALSE(update->CheckBox1->isChecked());
 
@@ -285,10 +285,10 @@ TEST_F(UpdateWindowTest, FillingTheControlsStartsNoCheckButTheUserCan) {
 
   // Unticking switches checks off; ticking again checks at once, since one is due.
   QTest::mouseClick(update->CheckBox1, Qt::LeftButton);
-  EXPECT_FALSE(settings.chkUpdates);
+  EXPECT_FALSE(settings.checkForUpdates);
   EXPECT_TRUE(server.requests.empty());
   QTest::mouseClick(update->CheckBox1, Qt::LeftButton);
-  EXPECT_TRUE(settings.chkUpdates);
+  EXPECT_TRUE(settings.checkForUpdates);
   EXPECT_EQ(server.requests.size(), 1u);
   EXPECT_EQ(settings.lastUpdate, kNow);
   EXPECT_EQ(update->messageLines().front(), "Your version of Vestrane (1.0.0.3) is actual");
@@ -300,7 +300,7 @@ TEST_F(UpdateWindowTest, FillingTheControlsStartsNoCheckButTheUserCan) {
 
 TEST_F(UpdateWindowTest, ThePeriodListMirrorsCUPeriodAndChecksWhenItCloses) {
   server.serve(kUpToDate);
-  settings.cuPeriod = 3;
+  settings.updateCheckPeriod = 3;
   settings.lastUpdate = kNow - 10;  // due for a weekly check, not a monthly one
   update->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(update.get()));
@@ -313,15 +313,15 @@ TEST_F(UpdateWindowTest, ThePeriodListMirrorsCUPeriodAndChecksWhenItCloses) {
     ASSERT_TRUE(waitForQueuedCalls());  // the list reports its close-up queued
   };
   choose(2);
-  EXPECT_EQ(settings.cuPeriod, 2);
+  EXPECT_EQ(settings.updateCheckPeriod, 2);
   EXPECT_TRUE(server.requests.empty());
   choose(1);
-  EXPECT_EQ(settings.cuPeriod, 1);
+  EXPECT_EQ(settings.updateCheckPeriod, 1);
   EXPECT_EQ(server.requests.size(), 1u);
   update->hide();
 
   // Shown again, the list follows the setting.
-  settings.cuPeriod = 0;
+  settings.updateCheckPeriod = 0;
   update->show();
   EXPECT_EQ(update->ComboBox1->currentIndex(), 0);
 }

@@ -72,8 +72,8 @@ int main(int argc, char* argv[]) {
   about.hide();
 
   vestrane::Settings settings;
-  settings.chkUpdates = true;
-  settings.cuPeriod = 1;
+  settings.checkForUpdates = true;
+  settings.updateCheckPeriod = 1;
   NoNetwork http;
   vestrane::TUpdate update(services, settings, http);
   vestrane::UpdateChecker& checker = update.checker();

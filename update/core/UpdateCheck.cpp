@@ -5,9 +5,9 @@
 
 #include "platform/core/Paths.h"
 #include "platform/core/Services.h"
+#include "platform/core/Text.h"
 #include "settings/DateTimeText.h"
 #include "settings/Settings.h"
-#include "settings/Text.h"
 
 #ifndef VESTRANE_UPDATE_HOST
 #define VESTRANE_UPDATE_HOST "updates.vestrane.example"
@@ -104,8 +104,8 @@ UpdateWindowAction windowActionFor(const VersionFileReport& report, bool manual)
   return UpdateWindowAction::ForegroundAndShow;
 }
 
-int updatePeriodDays(std::uint8_t cuPeriod) {
-  switch (cuPeriod) {
+int updatePeriodDays(std::uint8_t updateCheckPeriod) {
+  switch (updateCheckPeriod) {
     case 0: return 1;
     case 1: return 7;
     case 2: return 30;
@@ -113,9 +113,10 @@ int updatePeriodDays(std::uint8_t cuPeriod) {
   }
 }
 
-bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now) {
-  if (!chkUpdates) return false;
-  const int limit = updatePeriodDays(cuPeriod);
+bool AutoCheckDue(bool checkForUpdates, std::uint8_t updateCheckPeriod, double lastUpdate,
+                  double now) {
+  if (!checkForUpdates) return false;
+  const int limit = updatePeriodDays(updateCheckPeriod);
   if (limit < 0) return false;
   const double wholeDays = std::trunc(std::fabs(now - lastUpdate));
   return wholeDays > limit;
@@ -132,8 +133,8 @@ UpdateChecker::UpdateChecker(Settings& settings, HttpClient& http, Services& ser
                              UpdateView& view)
     : now(currentDateTime), settings_(settings), http_(http), services_(services), view_(view) {}
 
-bool& UpdateChecker::ChkUpdates() { return settings_.chkUpdates; }
-std::uint8_t& UpdateChecker::CUPeriod() { return settings_.cuPeriod; }
+bool& UpdateChecker::ChkUpdates() { return settings_.checkForUpdates; }
+std::uint8_t& UpdateChecker::CUPeriod() { return settings_.updateCheckPeriod; }
 double& UpdateChecker::LastUpdate() { return settings_.lastUpdate; }
 
 void UpdateChecker::CheckUpdates(bool manual) {
@@ -180,7 +181,6 @@ VersionFileOutcome UpdateChecker::ShowVersionFile(const std::string& text, bool 
 }
 
 void UpdateChecker::AutoCheckUpdates() {
-  if (Filling) return;
   if (AutoCheckDue(ChkUpdates(), CUPeriod(), LastUpdate(), now())) CheckUpdates(false);
 }
 

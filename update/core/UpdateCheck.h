@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/core/HttpClient.h"
 #include "update/core/uVersions.h"
 
 namespace vestrane {
@@ -30,21 +31,6 @@ std::string versionFileName(const std::string& progName);
 
 /// "http://" + @p host + "/sites/default/files/versions/" + the version file name.
 std::string versionFileUrl(const std::string& host, const std::string& progName);
-
-/// Longest a version file request may take, connecting and reading.
-inline constexpr int kUpdateTimeoutMs = 30000;
-/// Largest version file body accepted.
-inline constexpr long long kMaxVersionFileBytes = 1024 * 1024;
-
-/// The one HTTP GET of the update check.
-class HttpClient {
- public:
-  virtual ~HttpClient() = default;
-  /// GETs @p url. @return true with the response body in @p body when the
-  /// server answered with a status from 200 to 299; false on any failure (no
-  /// connection, another status, a redirect, a time-out, a body too large).
-  virtual bool get(const std::string& url, std::string& body) = 0;
-};
 
 /// What the Updates window does after a version file was read, when it is
 /// not on screen already.
@@ -83,14 +69,15 @@ VersionFileReport parseVersionFile(std::string_view text, const std::string& pro
 /// always comes up, in front.
 UpdateWindowAction windowActionFor(const VersionFileReport& report, bool manual);
 
-/// Days allowed between automatic checks for the period @p cuPeriod (0
+/// Days allowed between automatic checks for the period @p updateCheckPeriod (0
 /// daily, 1 weekly, 2 monthly); -1 for any other value, which means never.
-int updatePeriodDays(std::uint8_t cuPeriod);
+int updatePeriodDays(std::uint8_t updateCheckPeriod);
 
 /// Whether an automatic check is due: checks on, a known period, and more
 /// whole days between @p now and @p lastUpdate (either way round) than the
 /// period allows.
-bool AutoCheckDue(bool chkUpdates, std::uint8_t cuPeriod, double lastUpdate, double now);
+bool AutoCheckDue(bool checkForUpdates, std::uint8_t updateCheckPeriod, double lastUpdate,
+                  double now);
 
 /// Whether @p url may be handed to the shell: an http or https address.
 bool isWebLink(std::string_view url);
@@ -127,7 +114,6 @@ class UpdateChecker {
 
   std::string ProgName;     ///< the program's file name, set when the main window is shown
   TVersion ProgVersion;     ///< the program's version, set then too
-  bool Filling = false;     ///< the Updates window is copying the settings into its controls
   std::vector<std::string> LinkList;  ///< URLs of the "Download from:" list
 
   /// Host of the update server; kUpdateHost unless changed (tests use a local one).

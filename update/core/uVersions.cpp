@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 

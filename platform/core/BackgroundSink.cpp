@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "combine/BackgroundSink.h"
+#include "platform/core/BackgroundSink.h"
 
 #include <utility>
 

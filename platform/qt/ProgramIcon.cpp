@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/ProgramIcon.h"
+#include "platform/qt/ProgramIcon.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 #include <QChar>
 

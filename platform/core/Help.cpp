@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/core/Help.h"
+#include "platform/core/Help.h"
 
 #include "platform/core/Files.h"
 #include "platform/core/ProgramFolders.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "update/core/HttpResponse.h"
+#include "platform/core/HttpResponse.h"
 
 #include <algorithm>
 
-#include "settings/Text.h"
+#include "platform/core/Text.h"
 
 namespace vestrane {
 
