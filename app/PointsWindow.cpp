@@ -19,7 +19,7 @@
 namespace vestrane {
 
 namespace {
-constexpr int kColumnWidths[PointsModel::ColumnCount] = {80, 50, 170, 95, 95, 75, 80};
+constexpr int kColumnWidths[PointsModel::ColumnCount] = {80, 50, 150, 90, 70, 80, 80};
 
 std::string pointsCounted(std::size_t n) { return std::to_string(n) + (n == 1 ? " point" : " points"); }
 }  // namespace
