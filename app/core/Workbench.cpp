@@ -224,6 +224,7 @@ void Workbench::ClearTable() {
   AnalysisTable cleared;
   for (int column = 0; column < kFixedColumns; ++column) cleared.setCaption(column, table_.caption(column));
   std::swap(table_, cleared);
+  shownRows_.clear();  // the rows they named are gone
   if (keepUndoSteps_ && changes) history_.recordTableChange(kStepClear, std::move(cleared), currentView());
   if (observer_) observer_->endTableUpdate();
   selectedRow_ = -1;
