@@ -4,17 +4,23 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QStringList>
 #include <algorithm>
 #include <numeric>
 
+#include "combine/RequiredMinerals.h"
+#include "combine/SizeText.h"
 #include "platform/qt/QtServices.h"
 
 namespace vestrane {
 
 namespace {
 
-const char* const kHeadings[PointsModel::ColumnCount] = {"Sample",       "Area",  "Minerals",
-                                                         "Combinations", "Lines", "Bytes"};
+const char* const kHeadings[PointsModel::ColumnCount] = {"Sample", "Area",  "Minerals", "Combinations",
+                                                         "Lines",  "Bytes", "Missing"};
+
+/// The background of a point that lacks a required mineral.
+const QColor kLackingBackground(255, 236, 179);
 
 const BigCount& numberIn(const PointOverview& point, int column) {
   switch (column) {
@@ -43,9 +49,29 @@ void PointsModel::setOverview(PointsOverview overview) {
     areaTexts_.push_back(bytesToText(p.area));
     mineralTexts_.push_back(bytesToText(mineralsText(p)));
   }
+  fillMissing();
   applyOrder();
   endResetModel();
 }
+
+void PointsModel::setRequired(std::vector<std::string> required) {
+  beginResetModel();
+  required_ = std::move(required);
+  fillMissing();
+  applyOrder();
+  endResetModel();
+}
+
+void PointsModel::fillMissing() {
+  missingTexts_.clear();
+  missingTexts_.reserve(overview_.points.size());
+  for (const PointOverview& p : overview_.points) {
+    const std::vector<std::string> missing = missingMinerals(p, required_);
+    missingTexts_.push_back(missing.empty() ? QString() : bytesToText(missingMineralsText(missing)));
+  }
+}
+
+std::vector<int> PointsModel::pointsLacking() const { return vestrane::pointsLacking(overview_, required_); }
 
 const PointOverview& PointsModel::pointAt(int row) const {
   return overview_.points[static_cast<std::size_t>(order_[static_cast<std::size_t>(row)])];
@@ -68,10 +94,16 @@ QVariant PointsModel::data(const QModelIndex& index, int role) const {
         case Sample: return sampleTexts_[i];
         case Area: return areaTexts_[i];
         case Minerals: return mineralTexts_[i];
-        default: return QString::fromStdString(numberIn(point, column).toDecimal());
+        case Missing: return missingTexts_[i].isEmpty() && !required_.empty() ? QStringLiteral("-")
+                                                                              : missingTexts_[i];
+        case Bytes: return QString::fromStdString(byteSizeText(point.bytes));
+        default: return QString::fromStdString(countText(numberIn(point, column)));
       }
+    case Qt::BackgroundRole:
+      if (!missingTexts_[i].isEmpty()) return QBrush(kLackingBackground);
+      return {};
     case Qt::TextAlignmentRole:
-      return column >= Combinations ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+      return column >= Combinations && column <= Bytes ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                     : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::ForegroundRole:
       if (!point.generable) return QBrush(QColor(192, 0, 0));
@@ -83,10 +115,14 @@ QVariant PointsModel::data(const QModelIndex& index, int role) const {
         return bold;
       }
       return {};
-    case Qt::ToolTipRole:
-      if (!point.generable)
-        return QStringLiteral("This point has ") + QString::fromLatin1(kNotGenerable);
-      return {};
+    case Qt::ToolTipRole: {
+      QStringList lines;
+      if (column == Bytes) lines << QString::fromStdString(countText(point.bytes)) + QStringLiteral(" bytes");
+      if (!point.generable) lines << QStringLiteral("This point has ") + QString::fromLatin1(kNotGenerable);
+      if (!missingTexts_[i].isEmpty()) lines << QStringLiteral("This point lacks ") + missingTexts_[i];
+      if (lines.isEmpty()) return {};
+      return lines.join(QLatin1Char('\n'));
+    }
     default: return {};
   }
 }
@@ -116,6 +152,7 @@ void PointsModel::applyOrder() {
       case Sample: return sampleTexts_[ia].compare(sampleTexts_[ib], Qt::CaseInsensitive) < 0;
       case Area: return areaTexts_[ia].compare(areaTexts_[ib], Qt::CaseInsensitive) < 0;
       case Minerals: return mineralTexts_[ia].compare(mineralTexts_[ib], Qt::CaseInsensitive) < 0;
+      case Missing: return missingTexts_[ia].compare(missingTexts_[ib], Qt::CaseInsensitive) < 0;
       default: return numberIn(overview_.points[ia], sortColumn_) < numberIn(overview_.points[ib], sortColumn_);
     }
   };

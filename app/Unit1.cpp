@@ -222,6 +222,14 @@ class TForm1::EngineServices : public Services {
     stepAside();
     form_.services_.showMessage(text);
   }
+  bool askYesNo(const std::string& text) override {
+    stepAside();
+    return form_.services_.askYesNo(text);
+  }
+  bool showMessageOffering(const std::string& text, const std::string& action) override {
+    stepAside();
+    return form_.services_.showMessageOffering(text, action);
+  }
   bool askOpenFile(const FileDialogRequest& request, std::string& path) override {
     stepAside();
     return form_.services_.askOpenFile(request, path);
@@ -359,6 +367,18 @@ void TForm1::createControls() {
   redoItem = addItem("redoItem", "Redo", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TForm1::redo);
   redoItem->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   updateUndoItems();
+  auto shownRowAction = [this](const char* name, QKeySequence key, bool forward) {
+    auto* action = new QAction(this);
+    action->setObjectName(QString::fromUtf8(name));
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    connect(action, &QAction::triggered, this, [this, forward] { goToShownRow(forward); });
+    return action;
+  };
+  nextShownRowAction = shownRowAction("nextShownRowAction", QKeySequence(Qt::Key_F3), true);
+  previousShownRowAction =
+      shownRowAction("previousShownRowAction", QKeySequence(Qt::SHIFT | Qt::Key_F3), false);
   ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
@@ -575,8 +595,10 @@ void TForm1::Uncheckmineral1Click() {
 
 void TForm1::showPoints() {
   if (!pointsWindow_) {
-    pointsWindow_ = new PointsWindow(this);
+    pointsWindow_ = new PointsWindow(workbench_.table(), this);
     connect(pointsWindow_, &PointsWindow::pointActivated, this, &TForm1::selectPointRow);
+    connect(pointsWindow_, &PointsWindow::uncheckPointsRequested, this,
+            [this](const std::vector<int>& points) { guarded([&] { workbench_.uncheckPoints(points); }); });
   }
   guarded([&] { pointsWindow_->showOverview(workbench_.pointsOverview()); });
   pointsWindow_->show();
@@ -589,9 +611,12 @@ void TForm1::uncheckByTotal() {
   const bool hasPoint = !point.sample.empty() || !point.area.empty();
   TotalDialog dialog(workbench_.table(), lastTotalRange_, lastTotalAtPoint_, hasPoint, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  lastTotalRange_ = dialog.range();
+  lastTotalRange_ = dialog.rememberedRange();
   lastTotalAtPoint_ = dialog.currentPointOnly();
-  guarded([&] { workbench_.uncheckByTotal(lastTotalRange_, lastTotalAtPoint_); });
+  guarded([&] {
+    workbench_.uncheckByTotal(dialog.range(), lastTotalAtPoint_);
+    showRows(workbench_.shownRows());
+  });
 }
 
 void TForm1::undo() {
@@ -600,6 +625,33 @@ void TForm1::undo() {
 
 void TForm1::redo() {
   guarded([&] { workbench_.redo(); });
+}
+
+void TForm1::showRows(const std::vector<int>& rows) {
+  const int count = model_->rowCount();
+  std::vector<int> inTable;
+  for (int row : rows)
+    if (row >= 0 && row < count) inTable.push_back(row);
+  if (inTable.empty()) return;
+  // The first row is selected as a click selects it (its point becomes
+  // current); the others join the selection without moving the point.
+  workbench_.setRowSelected(inTable.front(), true);
+  selectRowInView(inTable.front());
+  QItemSelection selection;
+  for (int row : inTable) selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+  {
+    QScopedValueRollback<bool> syncing(syncingSelection_, true);
+    ListView1->selectionModel()->select(selection, QItemSelectionModel::Select);
+  }
+  ListView1->scrollTo(model_->index(inTable.front(), ColSelect));
+}
+
+void TForm1::goToShownRow(bool forward) {
+  const int row = workbench_.nextShownRow(ListView1->currentIndex().row(), forward);
+  if (row < 0) return;
+  guarded([&] { workbench_.setRowSelected(row, true); });
+  selectRowInView(row);
+  ListView1->scrollTo(model_->index(row, ColSelect));
 }
 
 void TForm1::selectPointRow(int row) {

@@ -99,6 +99,9 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   QAction* uncheckByTotalItem = nullptr;
   QAction* undoItem = nullptr;
   QAction* redoItem = nullptr;
+  /// F3 and Shift+F3: the next and previous of the rows "Show" selected.
+  QAction* nextShownRowAction = nullptr;
+  QAction* previousShownRowAction = nullptr;
 
   /// The Points window, once "Points" has opened it.
   PointsWindow* pointsWindow() const { return pointsWindow_; }
@@ -143,6 +146,11 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void uncheckByTotal();
   void undo();
   void redo();
+  /// Selects @p rows in the table (the rows behind a count), the first
+  /// becoming the selected row; none when @p rows is empty.
+  void showRows(const std::vector<int>& rows);
+  /// F3 / Shift+F3: the shown row after or before the current one becomes selected.
+  void goToShownRow(bool forward);
   /// A point double-clicked in the Points window: its row becomes selected.
   void selectPointRow(int row);
   /// The undo and redo items name the step they would take.

@@ -30,15 +30,6 @@ std::string takeMineralTotalRange(const std::string& value, TotalRange& range) {
   return "";
 }
 
-void reportMineralTotals(const TotalFilterResult& result, Console& console) {
-  for (const MineralTotalCount& count : result.minerals) console.message(mineralTotalReport(count));
-  for (const MineralTotalCount& count : result.minerals) {
-    const std::string warning = mineralTotalWarning(count);
-    if (!warning.empty())
-      console.message("Warning: " + warning + ", more than half of its checked analyses");
-  }
-}
-
 void leaveOutPointsLacking(Workbench& bench, const std::vector<std::string>& required,
                            Console& console) {
   const PointsOverview overview = bench.pointsOverview();

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The batch tool's checks of a run before it writes: what the total ranges
-// did to each mineral, the points left out for lacking a required mineral,
-// and whether the run fits its disk. Each says its part on standard error.
+// The batch tool's checks of a run before it writes: the options that name
+// total ranges and required minerals, the points left out for lacking a
+// required mineral, and whether the run fits its disk. Each says its part
+// on standard error (what the total ranges did, the engine says).
 
 #include <string>
 #include <vector>
@@ -21,10 +22,6 @@ std::string takeRequiredMinerals(const std::string& value, std::vector<std::stri
 /// Takes "MINERAL=MIN:MAX" of --total-range into @p range. @return what is
 /// wrong, or nothing.
 std::string takeMineralTotalRange(const std::string& value, TotalRange& range);
-
-/// One line per mineral the ranges applied to, then a warning for each
-/// mineral whose range unchecked more than half of its checked analyses.
-void reportMineralTotals(const TotalFilterResult& result, Console& console);
 
 /// Unchecks every analysis of the points of the run that lack one of
 /// @p required, and says how many points these were.

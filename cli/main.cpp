@@ -430,15 +430,17 @@ bool hasCombinations(const Workbench& bench, Console& console) {
 }
 
 /// Unchecks the analyses whose total lies outside the range of --total-range
-/// and says how many. @return false when --total-column names no column.
-bool uncheckByTotal(Workbench& bench, const Options& o, Console& console) {
+/// and says how many (the engine's message, on standard error). @return
+/// false when --total-column names no column.
+bool uncheckByTotal(Workbench& bench, const Options& o) {
   TotalRange range = o.totalRange;
   range.column = defaultTotalColumn(bench.table());
   if (!o.totalColumn.empty()) {
     range.column = columnNamed(bench.table(), o.totalColumn);
     if (range.column < 0) return false;
   }
-  cli::reportMineralTotals(bench.uncheckByTotal(range, false), console);
+  // The engine says what the ranges did, mineral by mineral.
+  bench.uncheckByTotal(range, false);
   return true;
 }
 
@@ -538,7 +540,7 @@ int run(const std::vector<std::string>& args, const std::string& exePath) {
   std::vector<std::string> excluded;
   for (const std::string& mineral : o.excluded) excluded.push_back(capitalizeFirst(mineral));
   bench.uncheckMineralsEverywhere(excluded);
-  if (o.totalRangeGiven && !uncheckByTotal(bench, o, console))
+  if (o.totalRangeGiven && !uncheckByTotal(bench, o))
     return wrongUsage("--total-column " + o.totalColumn + ": the tables have no such column");
   if (o.points) return listPoints(bench, o, console);
 

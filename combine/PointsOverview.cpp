@@ -45,6 +45,7 @@ PointOverview describePoint(const AnalysisTable& table, const PointState& state,
   o.combinations = count;
   o.bytes = header;
   o.bytes += body;
+  o.lineBytes = body;
   return o;
 }
 
@@ -55,6 +56,7 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
   const std::vector<RunPoint> run = runPoints(table);
   overview.points.reserve(run.size());
   const BigCount header(headerLine(table).size());
+  overview.headerBytes = header;
   if (!run.empty()) overview.combinedBytes = header;
 
   PointState state;
@@ -72,6 +74,20 @@ PointsOverview overviewOfRun(const AnalysisTable& table) {
     overview.points.push_back(std::move(o));
   }
   return overview;
+}
+
+PointsOverview generablePart(const PointsOverview& overview) {
+  PointsOverview part;
+  part.headerBytes = overview.headerBytes;
+  for (const PointOverview& p : overview.points) {
+    if (!p.generable) continue;
+    if (part.points.empty()) part.combinedBytes = part.headerBytes;
+    part.combinations += p.combinations;
+    part.lines += p.lines;
+    part.combinedBytes += p.lineBytes;
+    part.points.push_back(p);
+  }
+  return part;
 }
 
 PointOverview overviewOfPoint(const AnalysisTable& table, const PointState& state) {

@@ -32,6 +32,7 @@ struct PointOverview {
   BigCount combinations;
   BigCount lines;  ///< minerals times combinations
   BigCount bytes;  ///< the size of the point's separate file, header line included
+  BigCount lineBytes;  ///< of them, the point's lines alone: its part of the combined file
   /// Whether the count is small enough to be generated (signed 32 bits).
   bool generable = true;
 };
@@ -43,11 +44,16 @@ struct PointsOverview {
   /// The size of the combined file: the header line once, then the lines of
   /// every point; nothing at all when there is no point.
   BigCount combinedBytes;
+  BigCount headerBytes;  ///< the header line every file of the run begins with
   bool allGenerable = true;
 };
 
 /// The overview of the points of an "All at once" run over @p table.
 PointsOverview overviewOfRun(const AnalysisTable& table);
+
+/// The points of @p overview that can be generated, with the totals of
+/// those alone: what a run writes once the others are left out.
+PointsOverview generablePart(const PointsOverview& overview);
 
 /// The overview of the current point of @p state, with the groups it holds:
 /// what generating that point alone writes.

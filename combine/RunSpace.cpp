@@ -31,4 +31,10 @@ std::string runSpaceText(const RunSpace& space) {
   return "the run needs " + needed + "; the disk has " + available + " free";
 }
 
+std::string runSpaceQuestion(const RunSpace& space) {
+  std::string text = runSpaceText(space);
+  text[0] = 'T';  // "the run needs" begins the sentence
+  return text + ". Write anyway?";
+}
+
 }  // namespace vestrane

@@ -32,4 +32,8 @@ RunSpace runSpace(const BigCount& needed, const std::string& folder, DiskSpace& 
 /// where both sizes would read the same.
 std::string runSpaceText(const RunSpace& space);
 
+/// The window's question when the run does not fit: "The run needs
+/// 321.8 GB; the disk has 40.1 GB free. Write anyway?"
+std::string runSpaceQuestion(const RunSpace& space);
+
 }  // namespace vestrane

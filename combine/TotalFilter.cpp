@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "combine/TotalFilter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <unordered_map>
 
@@ -241,6 +243,24 @@ std::string mineralTotalReport(const MineralTotalCount& count) {
 
 std::string mineralTotalWarning(const MineralTotalCount& count) {
   return count.mostUnchecked() ? uncheckedOfChecked(count) : std::string();
+}
+
+std::vector<std::string> totalFilterLines(const TotalFilterResult& result) {
+  std::vector<std::string> lines{totalFilterReport(result)};
+  for (const MineralTotalCount& count : result.minerals) lines.push_back(mineralTotalReport(count));
+  for (const MineralTotalCount& count : result.minerals) {
+    const std::string warning = mineralTotalWarning(count);
+    if (!warning.empty()) lines.push_back("Warning: " + warning + ", more than half of its checked analyses");
+  }
+  return lines;
+}
+
+std::vector<int> rowsCounted(const TotalFilterResult& result) {
+  std::vector<int> rows;
+  rows.reserve(result.changedRows.size() + result.rowsWithoutNumber.size());
+  std::merge(result.changedRows.begin(), result.changedRows.end(), result.rowsWithoutNumber.begin(),
+             result.rowsWithoutNumber.end(), std::back_inserter(rows));
+  return rows;
 }
 
 }  // namespace vestrane

@@ -98,6 +98,16 @@ std::string mineralTotalReport(const MineralTotalCount& count);
 /// mineral's checked analyses; empty otherwise.
 std::string mineralTotalWarning(const MineralTotalCount& count);
 
+/// Everything said afterwards, line by line: the report, then each
+/// mineral's part, then a warning for each mineral whose range took more
+/// than half of its checked analyses ("Warning: Bt: 12 of 12 unchecked,
+/// more than half of its checked analyses").
+std::vector<std::string> totalFilterLines(const TotalFilterResult& result);
+
+/// The rows behind the report's counts: those unchecked and those without
+/// a number, in increasing order.
+std::vector<int> rowsCounted(const TotalFilterResult& result);
+
 /// Unchecks every checked row of the table whose total lies outside the
 /// range of its mineral. Unchecked rows stay unchecked.
 TotalFilterResult uncheckByTotal(AnalysisTable& table, const TotalRange& range);

@@ -7,6 +7,8 @@
 
 #include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
+#include "combine/RunSpace.h"
+#include "platform/core/AtomicFile.h"
 #include "platform/core/Files.h"
 #include "platform/core/Messages.h"
 #include "table/TableWriter.h"
@@ -58,6 +60,11 @@ void Workbench::notifyPoint() {
 
 void Workbench::showMessages(const std::vector<std::string>& messages) {
   for (const std::string& message : messages) services_.showMessage(message);
+}
+
+bool Workbench::spaceAllows(const BigCount& needed, const std::string& folder) {
+  const RunSpace space = runSpace(needed, folder, *disk_);
+  return space.fits || services_.askYesNo(runSpaceQuestion(space));
 }
 
 // ------------------------------------------------------------------ loading
@@ -217,6 +224,7 @@ void Workbench::ClearTable() {
   AnalysisTable cleared;
   for (int column = 0; column < kFixedColumns; ++column) cleared.setCaption(column, table_.caption(column));
   std::swap(table_, cleared);
+  shownRows_.clear();  // the rows they named are gone
   if (keepUndoSteps_ && changes) history_.recordTableChange(kStepClear, std::move(cleared), currentView());
   if (observer_) observer_->endTableUpdate();
   selectedRow_ = -1;
@@ -293,8 +301,29 @@ TotalFilterResult Workbench::uncheckByTotal(const TotalRange& range, bool curren
     notifyPoint();
     recordFlips(kStepUncheckByTotal, result.changedRows, std::move(view));
   }
-  services_.showMessage(totalFilterReport(result));
+  std::string message;
+  for (const std::string& line : totalFilterLines(result)) message += (message.empty() ? "" : "\r\n") + line;
+  shownRows_.clear();
+  std::vector<int> counted = rowsCounted(result);
+  if (counted.empty())
+    services_.showMessage(message);
+  else if (services_.showMessageOffering(message, "Show"))
+    shownRows_ = std::move(counted);
   return result;
+}
+
+int Workbench::nextShownRow(int row, bool forward) const {
+  const int rows = table_.rowCount();
+  const int n = static_cast<int>(shownRows_.size());
+  // The first shown row past @p row in that direction, else round from the other end.
+  int found = -1;
+  for (int i = 0; i < n; ++i) {
+    const int r = shownRows_[static_cast<std::size_t>(forward ? i : n - 1 - i)];
+    if (r >= rows) continue;
+    if (found < 0) found = r;
+    if (forward ? r > row : r < row) return r;
+  }
+  return found;
 }
 
 std::vector<int> Workbench::uncheckPoints(const std::vector<int>& points) {
@@ -400,6 +429,12 @@ void Workbench::takeStep(bool back) {
 void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress) {
   GenerationRun run(table_, point_, selectedRow_, progress);
   if (allAtOnce && separateFiles) {
+    const PointsOverview overview = pointsOverview();
+    if (overview.allGenerable && !spaceAllows(runBytes(overview, true), settings_.workDirectory)) {
+      run.passOver();
+      notifyPoint();
+      return;
+    }
     GenerateResult result = run.separate(settings_.workDirectory);
     // A failed write is said before the point follows the run.
     showMessages(result.messages);
@@ -425,6 +460,13 @@ void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progres
     if (!allAtOnce) return;
     // Nothing is written; the point shown afterwards is the one a
     // completed run would have left.
+    run.passOver();
+    notifyPoint();
+    return;
+  }
+  const BigCount needed = allAtOnce ? pointsOverview().combinedBytes : overviewOfPoint(table_, point_).bytes;
+  if (!spaceAllows(needed, AtomicFile(path).folderWritten())) {
+    if (!allAtOnce) return;
     run.passOver();
     notifyPoint();
     return;

@@ -19,6 +19,7 @@
 #include "combine/PointsOverview.h"
 #include "combine/TotalFilter.h"
 #include "platform/core/ByteSink.h"
+#include "platform/core/DiskSpace.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
 #include "table/AnalysisTable.h"
@@ -136,8 +137,17 @@ class Workbench {
   PointsOverview pointsOverview() const { return overviewOfRun(table_); }
   /// "Uncheck by total" over the whole table or the current point only;
   /// says afterwards how many analyses were unchecked and how many had no
-  /// number. @return the same counts.
+  /// number, in all and mineral by mineral, and offers to show those rows.
+  /// @return the same counts.
   TotalFilterResult uncheckByTotal(const TotalRange& range, bool currentPointOnly);
+  /// The rows the user asked to be shown after the last "Uncheck by total"
+  /// (unchecked or without a number, in increasing order); empty when the
+  /// offer was declined.
+  const std::vector<int>& shownRows() const { return shownRows_; }
+  /// The shown row after @p row (before it when @p forward is false),
+  /// going round at the ends; rows no longer in the table are passed over.
+  /// @return -1 when no shown row is in the table.
+  int nextShownRow(int row, bool forward) const;
   /// Unchecks every checked analysis of the points @p points (indexes of
   /// the table's points), as one undo step. @return the rows unchecked.
   std::vector<int> uncheckPoints(const std::vector<int>& points);
@@ -157,6 +167,9 @@ class Workbench {
   void loadTableFiles(const std::vector<std::string>& paths, const char* step);
 
   // ---- generating
+  /// Where the free space of a run's disk is learned (the system's by
+  /// default); a run that does not fit asks before it writes.
+  void setDiskSpace(DiskSpace& disk) { disk_ = &disk; }
   /// "Generate Combinations" with the states of "All at once" and "Separate
   /// files": the dialogs and messages of a GenerationRun over the table.
   void generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
@@ -175,6 +188,9 @@ class Workbench {
   /// is shown with the reason. @return what @p read returned, or false.
   bool readKeepingTable(const std::string& what, const std::function<bool()>& read);
   void notifyPoint();
+  /// Whether a run of @p needed bytes into @p folder may go on: it fits,
+  /// its free space is not known, or the user wants it written anyway.
+  bool spaceAllows(const BigCount& needed, const std::string& folder);
 
   /// LoadTableFile without making it a step of its own.
   bool appendTableFile(const std::string& path);
@@ -200,6 +216,9 @@ class Workbench {
   std::string caption_ = kCaptionPlain;
   int selectedRow_ = -1;
   TableFileOptions fileOptions_;  ///< how LoadTableFile reads a file
+  std::vector<int> shownRows_;
+  SystemDiskSpace systemDisk_;
+  DiskSpace* disk_ = &systemDisk_;
 };
 
 }  // namespace vestrane

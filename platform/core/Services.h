@@ -43,6 +43,18 @@ class Services {
   /// Lines in @p text are separated by CR LF (or a lone CR).
   virtual void showMessage(const std::string& text) = 0;
 
+  /// A modal question with the buttons Yes and No, No the default.
+  /// @return true for Yes. By default nobody is asked and the answer is No.
+  virtual bool askYesNo(const std::string& /*text*/) { return false; }
+
+  /// A modal message box with OK and beside it a button captioned
+  /// @p action, OK the default. @return true when @p action was pressed.
+  /// By default the message is shown with OK only.
+  virtual bool showMessageOffering(const std::string& text, const std::string& /*action*/) {
+    showMessage(text);
+    return false;
+  }
+
   /// The open dialog. @return false when the user cancelled.
   virtual bool askOpenFile(const FileDialogRequest& request, std::string& path) = 0;
 

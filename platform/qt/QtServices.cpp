@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -100,6 +101,27 @@ void QtServices::showMessage(const std::string& text) {
                   QMessageBox::Ok, dialogParent());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+}
+
+bool QtServices::askYesNo(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(kAppTitle), messageText(text),
+                  QMessageBox::Yes | QMessageBox::No, dialogParent());
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  box.setWindowModality(Qt::ApplicationModal);
+  return box.exec() == QMessageBox::Yes;
+}
+
+bool QtServices::showMessageOffering(const std::string& text, const std::string& action) {
+  QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), messageText(text),
+                  QMessageBox::Ok, dialogParent());
+  QPushButton* offered = box.addButton(bytesToText(action), QMessageBox::ActionRole);
+  offered->setObjectName(QStringLiteral("offeredButton"));
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  return box.clickedButton() == offered;
 }
 
 bool QtServices::runFileDialog(const FileDialogRequest& request, bool save, std::string& path) {

@@ -37,6 +37,8 @@ class QtServices : public Services {
   void setWindow(QWidget* window) { window_ = window; }
 
   void showMessage(const std::string& text) override;
+  bool askYesNo(const std::string& text) override;
+  bool showMessageOffering(const std::string& text, const std::string& action) override;
   bool askOpenFile(const FileDialogRequest& request, std::string& path) override;
   bool askSaveFile(const FileDialogRequest& request, std::string& path) override;
   bool clipboardText(std::string& text) override;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Sizes and counts as a person reads them, and whether a run fits its disk:
-// the unit boundaries, the locale's separators, and the free space given by
-// a fake disk and by a small file system of a known size.
+// the unit boundaries, the locale's separators, the free space given by a
+// fake disk and by a small file system of a known size, and the question
+// the window asks before a run that does not fit.
 
 #include <gtest/gtest.h>
 
@@ -9,9 +10,11 @@
 #include <QProcess>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "TestSupport.h"
+#include "app/core/Workbench.h"
 #include "combine/BigCount.h"
 #include "combine/RunSpace.h"
 #include "combine/SizeText.h"
@@ -134,3 +137,63 @@ TEST(RunSpaceTest, TheFreeSpaceOfASmallFileSystem) {
   EXPECT_EQ(afterWrite, 512u * 1024u);
   EXPECT_FALSE(freeSpaceOf(mountPoint + "/no such folder", bytes));
 }
+
+namespace {
+
+class SpaceQuestionTest : public vestrane::testing::WorkbenchTest {
+ protected:
+  FakeDiskSpace disk;
+  void SetUp() override {
+    workInDir();
+    load("Select\tSample\tArea\tMineral\tAnalysis\tSiO2\r\n"
+         "1\tS1\tr1\tGrt\tg1\t37.5\r\n1\tS1\tr1\tGrt\tg2\t37.8\r\n1\tS1\tr1\tBt\tb1\t35.0\r\n"
+         "1\tS2\tr2\tGrt\tg3\t37.1\r\n1\tS2\tr2\tBt\tb2\t35.2\r\n1\tS2\tr2\tBt\tb3\t35.4\r\n");
+    disk.available = 10;
+    bench.setDiskSpace(disk);
+  }
+  /// Generates with a save dialog answered @p path and the question (if
+  /// asked) answered @p yes. @return the questions asked.
+  std::vector<std::string> run(bool allAtOnce, bool separate, const std::string& path, bool yes) {
+    services.questions.clear();
+    services.saveAnswers.push_back(path);
+    services.yesNoAnswers = {yes};
+    bench.generateCombinations(allAtOnce, separate);
+    services.saveAnswers.clear();
+    return services.questions;
+  }
+  static bool exists(const std::string& path) { return std::filesystem::exists(path); }
+};
+
+TEST_F(SpaceQuestionTest, ARunThatDoesNotFitAsksAndNoWritesNothing) {
+  const BigCount combined = bench.pointsOverview().combinedBytes;
+  const std::string all = dir.file("all.tab");
+  const std::vector<std::string> asked = run(true, false, all, false);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], "The run needs " + byteSizeText(combined) + "; the disk has 10 B free. Write anyway?");
+  EXPECT_FALSE(exists(all));
+  EXPECT_EQ(run(true, false, all, true).size(), 1u);
+  ASSERT_TRUE(exists(all));
+  EXPECT_TRUE(combined == BigCount(std::filesystem::file_size(all)));
+
+  // One point into its file, and every point into its own file: the same.
+  const std::string one = dir.file("one.tab");
+  EXPECT_EQ(run(false, false, one, false).size(), 1u);
+  EXPECT_FALSE(exists(one));
+  EXPECT_EQ(run(false, false, one, true).size(), 1u);
+  EXPECT_TRUE(exists(one));
+  EXPECT_EQ(run(true, true, "", false).size(), 1u);
+  EXPECT_FALSE(exists(dir.file("S1_r1.tab")));
+  EXPECT_FALSE(exists(dir.file("S2_r2.tab")));
+
+  // Enough room, or free space not known: nothing is asked.
+  disk.available = 1u << 20;
+  EXPECT_TRUE(run(true, true, "", false).empty());
+  EXPECT_TRUE(exists(dir.file("S1_r1.tab")));
+  disk.known = false;
+  disk.available = 0;
+  std::filesystem::remove(all);
+  EXPECT_TRUE(run(true, false, all, false).empty());
+  EXPECT_TRUE(exists(all));
+}
+
+}  // namespace

@@ -25,8 +25,24 @@ class FakeServices : public Services {
   std::vector<std::string> opened;             ///< every document or link asked for, in order
   std::vector<std::string> webAddresses;       ///< of those, the ones asked for as web addresses
   std::set<std::string> cannotOpen;            ///< targets the desktop has no program for
+  std::vector<std::string> questions;          ///< every Yes/No question asked, in order
+  std::deque<bool> yesNoAnswers;               ///< an unscripted question is answered No
+  std::vector<std::string> offered;            ///< the action of every message offering one
+  std::deque<bool> offerAnswers;               ///< an unscripted offer is declined (OK)
 
   void showMessage(const std::string& text) override { messages.push_back(text); }
+
+  bool askYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return take(yesNoAnswers);
+  }
+  /// Counted among the messages too, so that a message reads the same
+  /// whether or not it offers an action.
+  bool showMessageOffering(const std::string& text, const std::string& action) override {
+    showMessage(text);
+    offered.push_back(action);
+    return take(offerAnswers);
+  }
 
   bool askOpenFile(const FileDialogRequest& r, std::string& path) override {
     openRequests.push_back(r);
@@ -56,6 +72,12 @@ class FakeServices : public Services {
   }
 
  private:
+  static bool take(std::deque<bool>& q) {
+    if (q.empty()) return false;
+    const bool a = q.front();
+    q.pop_front();
+    return a;
+  }
   static bool answer(std::deque<std::optional<std::string>>& q, std::string& path) {
     if (q.empty()) return false;  // an unscripted dialog counts as cancelled
     auto a = q.front();
