@@ -6,21 +6,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QScreen>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
@@ -29,6 +24,7 @@
 
 #include "about/FAbout.h"
 #include "app/CountLabels.h"
+#include "app/GenerateProgress.h"
 #include "app/PointsWindow.h"
 #include "app/ProgramIcon.h"
 #include "app/RowTable.h"
@@ -128,93 +124,6 @@ QFont mainWindowFont(const QStyle* style) {
 
 }  // namespace
 
-// ------------------------------------------------------------------ progress
-
-/// Progress of "Generate Combinations": after the delay a modal dialog with a
-/// Cancel button appears, centred over the main window; until then, and
-/// while it is open, the window keeps repainting between the engine's
-/// reports. The bar follows the lines written against the lines the run
-/// writes in all, which the engine counts before it starts.
-class GenerateProgress : public Progress {
- public:
-  GenerateProgress(QWidget* window, int delayMs) : window_(window), delayMs_(delayMs) {
-    timer_.start();
-  }
-  ~GenerateProgress() override { delete dialog_; }
-
-  void begin(long long linesTotal) override { linesTotal_ = linesTotal; }
-
-  bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override {
-    if (!dialog_ && timer_.elapsed() >= delayMs_) open();
-    const bool shown = dialog_ && dialog_->isVisible();
-    if (shown) {
-      const QLocale locale;
-      if (linesTotal_ > 0) {
-        // A bar of a thousand steps: the totals may pass what an int counts.
-        const double done = std::min(1.0, static_cast<double>(linesWritten) /
-                                              static_cast<double>(linesTotal_));
-        dialog_->setRange(0, kSteps);
-        dialog_->setValue(static_cast<int>(done * kSteps));
-      } else {
-        dialog_->setRange(0, 0);
-      }
-      const QSize before = dialog_->size();
-      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 of %4 lines written")
-                                .arg(locale.toString(pointsDone + 1), locale.toString(pointsTotal),
-                                     locale.toString(linesWritten), locale.toString(linesTotal_)));
-      // A longer text widens the dialog from its left edge: centred again.
-      if (dialog_->size() != before) centre();
-    }
-    // Before the dialog is up the window only repaints: a click must not
-    // start another command in the middle of this one.
-    QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
-                                          : QEventLoop::ExcludeUserInputEvents);
-    return !(dialog_ && dialog_->wasCanceled());
-  }
-
-  /// A message or a file dialog of the engine is about to appear.
-  void stepAside() {
-    if (dialog_) dialog_->hide();
-  }
-
- private:
-  static constexpr int kSteps = 1000;
-
-  void open() {
-    dialog_ = new QProgressDialog(window_);
-    dialog_->setObjectName(QStringLiteral("ProgressDialog"));
-    dialog_->setWindowTitle(QString::fromUtf8(kAppTitle));
-    dialog_->setLabelText(QStringLiteral("Writing combinations..."));
-    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
-    dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setAutoClose(false);
-    dialog_->setAutoReset(false);
-    dialog_->setMinimumDuration(0);
-    dialog_->adjustSize();
-    centre();
-    dialog_->show();
-  }
-
-  /// Puts the dialog's frame in the middle of the main window's, inside the
-  /// screen's work area, so that its title bar can always be reached.
-  void centre() {
-    QRect frame = dialog_->frameGeometry();
-    frame.moveCenter(window_->frameGeometry().center());
-    if (const QScreen* screen = window_->screen()) {
-      const QRect area = screen->availableGeometry();
-      frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
-      frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
-    }
-    dialog_->move(frame.topLeft());
-  }
-
-  QWidget* window_;
-  int delayMs_;
-  long long linesTotal_ = 0;
-  QElapsedTimer timer_;
-  QPointer<QProgressDialog> dialog_;
-};
-
 class TForm1::EngineServices : public Services {
  public:
   explicit EngineServices(TForm1& form) : form_(form) {}
@@ -270,12 +179,12 @@ TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
       workbench_(settings_, *engineServices_) {
   setObjectName(QStringLiteral("Form1"));
   createControls();
-  workbench_.setObserver(this);
+  workbench_.setListener(this);
   FormCreate();
 }
 
 TForm1::~TForm1() {
-  workbench_.setObserver(nullptr);
+  workbench_.setListener(nullptr);
   // The view and its model read the engine's table, which goes before the
   // QWidget part of the window (and its children) does.
   delete ListView1;
@@ -325,11 +234,6 @@ void TForm1::createControls() {
   ListView1->setPalette(palette);
   connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TForm1::ListView1SelectionChanged);
-  connect(ListView1->horizontalHeader(), &QHeaderView::sectionResized, this,
-          [this](int column, int, int width) {
-            if (!applyingWidths_ && column >= 0 && column < static_cast<int>(columnWidths_.size()))
-              columnWidths_[static_cast<std::size_t>(column)] = width;
-          });
   applyColumnWidths();
 
   PopupMenu1 = new QMenu(this);
@@ -440,7 +344,7 @@ void TForm1::FormCreate() {
     settingsWritable_ = inUse.writable;
   });
   // The current point is none and the count 0: the engine starts that way.
-  pointChanged();
+  showPoint();
 }
 
 void TForm1::applyBounds() {
@@ -601,7 +505,6 @@ void TForm1::redo() {
 void TForm1::selectPointRow(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
   guarded([&] { workbench_.setRowSelected(row, true); });
-  selectRowInView(row);
   ListView1->scrollTo(model_->index(row, ColSelect));
   raise();
   activateWindow();
@@ -621,7 +524,8 @@ void TForm1::updateUndoItems() {
 
 void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
                                        const QItemSelection& deselected) {
-  if (syncingSelection_) return;
+  // A selection the window made from the document is the document's already.
+  if (rowSelectedInView() == workbench_.selectedRow()) return;
   guarded([&] {
     for (const QItemSelectionRange& range : deselected)
       for (int row = range.top(); row <= range.bottom(); ++row)
@@ -633,7 +537,7 @@ void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
 }
 
 void TForm1::CheckListBox1ClickCheck(QListWidgetItem* item) {
-  if (fillingMinerals_ || !item) return;
+  if (!item) return;
   const int entry = CheckListBox1->row(item);
   const bool checked = item->checkState() == Qt::Checked;
   guarded([&] { workbench_.setMineralChecked(entry, checked); });
@@ -665,25 +569,27 @@ void TForm1::loadFilesLater(std::vector<std::string> files, const char* step) {
 
 // ------------------------------------------------- what the engine reports
 
-void TForm1::beginTableUpdate() {
-  if (tableUpdateDepth_++ == 0) ListView1->setUpdatesEnabled(false);
-  model_->beginUpdate();
+void TForm1::documentChanged(const DocumentChange& change) {
+  const bool table = change.has(DocumentChange::Rows) || change.has(DocumentChange::Columns);
+  if (table) {
+    rememberColumnWidths();
+    model_->tableChanged();
+    applyColumnWidths();
+  }
+  if (change.has(DocumentChange::Checks)) model_->checksChanged();
+  if (table || change.has(DocumentChange::Selection)) showSelection();
+  if (change.has(DocumentChange::Point)) showPoint();
+  if (change.has(DocumentChange::Caption)) setWindowTitle(bytesToText(workbench_.caption()));
+  updateUndoItems();
+  // An open Points window follows every change of the table or its checks.
+  if ((table || change.has(DocumentChange::Checks)) && pointsWindow_ && pointsWindow_->isVisible())
+    pointsWindow_->showOverview(workbench_.pointsOverview());
 }
 
-void TForm1::endTableUpdate() {
-  model_->endUpdate();
-  applyColumnWidths();
-  const int row = workbench_.selectedRow();
-  if (row >= 0 && row < model_->rowCount() && !ListView1->selectionModel()->isRowSelected(row))
-    selectRowInView(row);
-  if (tableUpdateDepth_ > 0 && --tableUpdateDepth_ == 0) ListView1->setUpdatesEnabled(true);
-}
-
-void TForm1::checksChanged() { model_->checksChanged(); }
-
-void TForm1::pointChanged() {
+void TForm1::showPoint() {
   const PointState& point = workbench_.point();
-  QScopedValueRollback<bool> filling(fillingMinerals_, true);
+  // Filling the list is no click on it.
+  const QSignalBlocker filling(CheckListBox1);
   bool sameEntries = CheckListBox1->count() == static_cast<int>(point.minerals.size());
   for (int i = 0; sameEntries && i < CheckListBox1->count(); ++i)
     sameEntries = CheckListBox1->item(i)->text() ==
@@ -702,18 +608,14 @@ void TForm1::pointChanged() {
                           QString::fromStdString(point.maxIndexText));
 }
 
-void TForm1::rowSelected(int row) { selectRowInView(row); }
-
-void TForm1::captionChanged(const std::string& caption) { setWindowTitle(bytesToText(caption)); }
-
-void TForm1::tableEdited() {
-  updateUndoItems();
-  // An open Points window follows every change.
-  if (pointsWindow_ && pointsWindow_->isVisible()) pointsWindow_->showOverview(workbench_.pointsOverview());
+int TForm1::rowSelectedInView() const {
+  const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void TForm1::selectRowInView(int row) {
-  QScopedValueRollback<bool> syncing(syncingSelection_, true);
+void TForm1::showSelection() {
+  const int row = workbench_.selectedRow();
+  if (row == rowSelectedInView()) return;
   QItemSelectionModel* selection = ListView1->selectionModel();
   if (row < 0 || row >= model_->rowCount()) {
     selection->clear();
@@ -721,6 +623,13 @@ void TForm1::selectRowInView(int row) {
   }
   selection->setCurrentIndex(model_->index(row, ColSelect),
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::rememberColumnWidths() {
+  const auto columns = static_cast<std::size_t>(model_->columnCount());
+  if (columnWidths_.size() > columns) columnWidths_.resize(columns);
+  for (std::size_t column = 0; column < columnWidths_.size(); ++column)
+    columnWidths_[column] = ListView1->columnWidth(static_cast<int>(column));
 }
 
 void TForm1::applyColumnWidths() {
@@ -732,7 +641,6 @@ void TForm1::applyColumnWidths() {
                                 ? kFixedColumnWidths[column]
                                 : kExtraColumnWidth);
   }
-  QScopedValueRollback<bool> applying(applyingWidths_, true);
   for (std::size_t column = 0; column < columns; ++column)
     ListView1->setColumnWidth(static_cast<int>(column), columnWidths_[column]);
 }

@@ -3,8 +3,9 @@
 // The main window Form1: the analysis table in ListView1, the mineral list of
 // the current point in CheckListBox1, and the command buttons, options and
 // counters in Panel1 at the bottom. The window only wires controls to the
-// engine (Workbench) and shows what the engine reports; dialogs and messages
-// go through the Services it is given.
+// engine (Workbench) and, when the engine's document announces a change,
+// redraws from the document; it tells the engine only what the user did.
+// Dialogs and messages go through the Services it is given.
 
 #include <QWidget>
 #include <memory>
@@ -35,7 +36,7 @@ class PointsWindow;
 class TFAbout;
 class TUpdate;
 
-class TForm1 : public QWidget, private WorkbenchObserver {
+class TForm1 : public QWidget, private DocumentListener {
   Q_OBJECT
 
  public:
@@ -146,16 +147,16 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void ListView1SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void CheckListBox1ClickCheck(QListWidgetItem* item);
 
-  // WorkbenchObserver
-  void beginTableUpdate() override;
-  void endTableUpdate() override;
-  void checksChanged() override;
-  void pointChanged() override;
-  void rowSelected(int row) override;
-  void captionChanged(const std::string& caption) override;
-  void tableEdited() override;
-
-  void selectRowInView(int row);
+  void documentChanged(const DocumentChange& change) override;
+  /// The mineral list and the counters show the current point.
+  void showPoint();
+  /// The row selected in the list view, or -1.
+  int rowSelectedInView() const;
+  /// The list view selects the document's selected row, unless it does.
+  void showSelection();
+  /// Keeps the widths the columns have now, the user's included, to give
+  /// them back after the model changed.
+  void rememberColumnWidths();
   void applyColumnWidths();
   void layoutControls();
   /// Runs an event handler; an error that escapes it is shown in a message
@@ -183,11 +184,7 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   std::vector<int> columnWidths_;
   GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any
   int progressDelayMs_ = 1000;
-  int tableUpdateDepth_ = 0;
   bool closeRefused_ = false;  ///< a close was refused because the settings could not be written
-  bool syncingSelection_ = false;
-  bool fillingMinerals_ = false;
-  bool applyingWidths_ = false;
 };
 
 }  // namespace vestrane

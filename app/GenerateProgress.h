@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The progress of "Generate Combinations" in the main window.
+
+#include <QElapsedTimer>
+#include <QPointer>
+
+#include "platform/core/Services.h"
+
+class QProgressDialog;
+class QWidget;
+
+namespace vestrane {
+
+/// Progress of "Generate Combinations": after the delay a modal dialog with a
+/// Cancel button appears, centred over the main window; until then, and
+/// while it is open, the window keeps repainting between the engine's
+/// reports. The bar follows the lines written against the lines the run
+/// writes in all, which the engine counts before it starts.
+class GenerateProgress : public Progress {
+ public:
+  GenerateProgress(QWidget* window, int delayMs);
+  ~GenerateProgress() override;
+
+  void begin(long long linesTotal) override { linesTotal_ = linesTotal; }
+  bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override;
+
+  /// A message or a file dialog of the engine is about to appear.
+  void stepAside();
+
+ private:
+  static constexpr int kSteps = 1000;
+
+  void open();
+  /// Puts the dialog's frame in the middle of the main window's, inside the
+  /// screen's work area, so that its title bar can always be reached.
+  void centre();
+
+  QWidget* window_;
+  int delayMs_;
+  long long linesTotal_ = 0;
+  QElapsedTimer timer_;
+  QPointer<QProgressDialog> dialog_;
+};
+
+}  // namespace vestrane
