@@ -73,4 +73,19 @@ void GenerateProgress::centre() {
   dialog_->move(frame.topLeft());
 }
 
+void ProgressServices::showMessage(const std::string& text) {
+  stepAside();
+  services_.showMessage(text);
+}
+
+bool ProgressServices::askOpenFile(const FileDialogRequest& request, std::string& path) {
+  stepAside();
+  return services_.askOpenFile(request, path);
+}
+
+bool ProgressServices::askSaveFile(const FileDialogRequest& request, std::string& path) {
+  stepAside();
+  return services_.askSaveFile(request, path);
+}
+
 }  // namespace vestrane

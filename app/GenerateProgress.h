@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The progress of "Generate Combinations" in the main window.
+// The progress of "Generate Combinations" in the main window, and the
+// services that make it step aside for the engine's messages and dialogs.
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <string>
 
 #include "platform/core/Services.h"
 
@@ -41,6 +43,32 @@ class GenerateProgress : public Progress {
   long long linesTotal_ = 0;
   QElapsedTimer timer_;
   QPointer<QProgressDialog> dialog_;
+};
+
+/// Services for the engine: the window's own services, but an open
+/// progress dialog steps aside before any message or file dialog.
+class ProgressServices : public Services {
+ public:
+  explicit ProgressServices(Services& services) : services_(services) {}
+
+  /// The running generation's progress (nullptr: none runs).
+  void setProgress(GenerateProgress* progress) { progress_ = progress; }
+  GenerateProgress* progress() const { return progress_; }
+
+  void showMessage(const std::string& text) override;
+  bool askOpenFile(const FileDialogRequest& request, std::string& path) override;
+  bool askSaveFile(const FileDialogRequest& request, std::string& path) override;
+  bool clipboardText(std::string& text) override { return services_.clipboardText(text); }
+  bool setClipboardText(const std::string& text) override { return services_.setClipboardText(text); }
+  bool openDocument(const std::string& target) override { return services_.openDocument(target); }
+  bool openWebAddress(const std::string& url) override { return services_.openWebAddress(url); }
+
+ private:
+  void stepAside() {
+    if (progress_) progress_->stepAside();
+  }
+  Services& services_;
+  GenerateProgress* progress_ = nullptr;
 };
 
 }  // namespace vestrane

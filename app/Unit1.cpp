@@ -2,14 +2,10 @@
 #include "app/Unit1.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -23,11 +19,11 @@
 #include <exception>
 
 #include "about/FAbout.h"
+#include "app/AnalysisView.h"
 #include "app/CountLabels.h"
 #include "app/GenerateProgress.h"
 #include "app/PointsWindow.h"
 #include "app/ProgramIcon.h"
-#include "app/RowTable.h"
 #include "app/TableModel.h"
 #include "app/TotalDialog.h"
 #include "platform/core/Files.h"
@@ -47,30 +43,6 @@ constexpr int kMineralListWidth = 75;
 constexpr int kMineralItemHeight = 13;
 constexpr int kFixedColumnWidths[kFixedColumns] = {60, 100, 50, 50, 60};
 constexpr int kExtraColumnWidth = 50;
-
-/// The list view of the analysis table. Space toggles the check box of the
-/// current row whichever of its cells has the focus, through the model like
-/// a mouse click, so the engine hears of every change.
-class CheckTableView : public QTableView {
- public:
-  using QTableView::QTableView;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && model()) {
-      const QModelIndex current = currentIndex();
-      if (current.isValid()) {
-        const QModelIndex box = model()->index(current.row(), ColSelect);
-        const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
-        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-      }
-      event->accept();
-      return;
-    }
-    QTableView::keyPressEvent(event);
-  }
-};
-
 
 /// The table files among dropped URLs (.tab, and the CSV files and
 /// workbooks the table reader converts), as UTF-8 paths.
@@ -124,39 +96,6 @@ QFont mainWindowFont(const QStyle* style) {
 
 }  // namespace
 
-class TForm1::EngineServices : public Services {
- public:
-  explicit EngineServices(TForm1& form) : form_(form) {}
-  void showMessage(const std::string& text) override {
-    stepAside();
-    form_.services_.showMessage(text);
-  }
-  bool askOpenFile(const FileDialogRequest& request, std::string& path) override {
-    stepAside();
-    return form_.services_.askOpenFile(request, path);
-  }
-  bool askSaveFile(const FileDialogRequest& request, std::string& path) override {
-    stepAside();
-    return form_.services_.askSaveFile(request, path);
-  }
-  bool clipboardText(std::string& text) override { return form_.services_.clipboardText(text); }
-  bool setClipboardText(const std::string& text) override {
-    return form_.services_.setClipboardText(text);
-  }
-  bool openDocument(const std::string& target) override {
-    return form_.services_.openDocument(target);
-  }
-  bool openWebAddress(const std::string& url) override {
-    return form_.services_.openWebAddress(url);
-  }
-
- private:
-  void stepAside() {
-    if (form_.progress_) form_.progress_->stepAside();
-  }
-  TForm1& form_;
-};
-
 // -------------------------------------------------------------- the window
 
 template <typename F>
@@ -173,10 +112,10 @@ void TForm1::guarded(F&& handler) {
 TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
     : QWidget(parent),
       services_(services),
-      engineServices_(std::make_unique<EngineServices>(*this)),
+      engineServices_(services),
       exePath_(exePath),
       dateFormat_(DateSettings::fromSystemLocale()),
-      workbench_(settings_, *engineServices_) {
+      workbench_(settings_, engineServices_) {
   setObjectName(QStringLiteral("Form1"));
   createControls();
   workbench_.setListener(this);
@@ -216,22 +155,7 @@ void TForm1::createControls() {
   model_->onCheckToggled = [this](int row, bool checked) {
     guarded([&] { workbench_.setRowChecked(row, checked); });
   };
-  ListView1 = new CheckTableView(this);
-  ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setModel(model_);
-  setUpRowTable(ListView1);
-  ListView1->setShowGrid(true);
-  ListView1->setTabKeyNavigation(false);
-  ListView1->setCornerButtonEnabled(false);
-  ListView1->horizontalHeader()->setStretchLastSection(false);
-  ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  // The selected row stays marked while the focus is elsewhere.
-  QPalette palette = ListView1->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                   palette.color(QPalette::Active, QPalette::Highlight));
-  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   palette.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(palette);
+  ListView1 = makeAnalysisView(model_, this);
   connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TForm1::ListView1SelectionChanged);
   applyColumnWidths();
@@ -405,7 +329,7 @@ bool TForm1::writeSettingsOnClose(bool reportFailure) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   // A generation in progress ends first (with its Cancel button).
-  if (progress_) {
+  if (engineServices_.progress()) {
     event->ignore();
     return;
   }
@@ -440,13 +364,13 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Button2Click() {
-  if (progress_) return;
+  if (engineServices_.progress()) return;
   GenerateProgress progress(this, progressDelayMs_);
-  progress_ = &progress;
+  engineServices_.setProgress(&progress);
   guarded([&] {
     workbench_.generateCombinations(CheckBox1->isChecked(), CheckBox2->isChecked(), &progress);
   });
-  progress_ = nullptr;
+  engineServices_.setProgress(nullptr);
 }
 
 void TForm1::Button3Click() {

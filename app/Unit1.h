@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GenerateProgress.h"
 #include "app/core/Workbench.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
@@ -31,7 +32,6 @@ namespace vestrane {
 
 class TableModel;
 class CountLabels;
-class GenerateProgress;
 class PointsWindow;
 class TFAbout;
 class TUpdate;
@@ -112,10 +112,6 @@ class TForm1 : public QWidget, private DocumentListener {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  // Services for the engine: the window's own services, but an open
-  // progress dialog steps aside before any message or file dialog.
-  class EngineServices;
-
   void createControls();
   /// Loads @p files once the event loop runs, as one undo step named @p step.
   void loadFilesLater(std::vector<std::string> files, const char* step);
@@ -165,7 +161,7 @@ class TForm1 : public QWidget, private DocumentListener {
   void guarded(F&& handler);
 
   Services& services_;
-  std::unique_ptr<EngineServices> engineServices_;
+  ProgressServices engineServices_;  ///< the services the engine gets
   std::string exePath_;
   std::string settingsFile_;
   bool settingsWritable_ = false;  ///< the close box writes the settings file
@@ -182,7 +178,6 @@ class TForm1 : public QWidget, private DocumentListener {
 
   std::unique_ptr<CountLabels> countLabels_;  ///< places and fits Label1 to Label4
   std::vector<int> columnWidths_;
-  GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any
   int progressDelayMs_ = 1000;
   bool closeRefused_ = false;  ///< a close was refused because the settings could not be written
 };
