@@ -446,18 +446,13 @@ void TForm1::updateUndoItems() {
   redoItem->setEnabled(history.canRedo());
 }
 
-void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
-                                       const QItemSelection& deselected) {
-  // A selection the window made from the document is the document's already.
-  if (rowSelectedInView() == workbench_.selectedRow()) return;
-  guarded([&] {
-    for (const QItemSelectionRange& range : deselected)
-      for (int row = range.top(); row <= range.bottom(); ++row)
-        workbench_.setRowSelected(row, false);
-    for (const QItemSelectionRange& range : selected)
-      for (int row = range.top(); row <= range.bottom(); ++row)
-        workbench_.setRowSelected(row, true);
-  });
+void TForm1::ListView1SelectionChanged() {
+  // One row at a time: the row the user selected, or none. A selection the
+  // window made from the document is the document's already.
+  const int row = rowSelectedInView();
+  const int selected = workbench_.selectedRow();
+  if (row == selected) return;
+  guarded([&] { workbench_.setRowSelected(row < 0 ? selected : row, row >= 0); });
 }
 
 void TForm1::CheckListBox1ClickCheck(QListWidgetItem* item) {

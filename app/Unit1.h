@@ -20,7 +20,6 @@
 class QAction;
 class QCheckBox;
 class QFrame;
-class QItemSelection;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -140,7 +139,7 @@ class TForm1 : public QWidget, private DocumentListener {
   void selectPointRow(int row);
   /// The undo and redo items name the step they would take.
   void updateUndoItems();
-  void ListView1SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+  void ListView1SelectionChanged();
   void CheckListBox1ClickCheck(QListWidgetItem* item);
 
   void documentChanged(const DocumentChange& change) override;
