@@ -35,23 +35,12 @@ void TableDocument::announce() {
   if (change.flags != 0 && listener_) listener_->documentChanged(change);
 }
 
-TableDocument::Command::Command(TableDocument& document)
-    : document_(document), exceptions_(std::uncaught_exceptions()) {
-  if (document_.commandDepth_++ == 0) document_.before_ = document_.shape();
+void TableDocument::beginCommand() {
+  if (commandDepth_++ == 0) before_ = shape();
 }
 
-TableDocument::Command::~Command() noexcept(false) {
-  if (--document_.commandDepth_ > 0) return;
-  // A command that fails still leaves the window showing what it changed;
-  // while another error is on its way out, a failing redraw adds nothing.
-  if (std::uncaught_exceptions() == exceptions_) {
-    document_.announce();
-    return;
-  }
-  try {
-    document_.announce();
-  } catch (...) {
-  }
+void TableDocument::endCommand() {
+  if (commandDepth_ > 0 && --commandDepth_ == 0) announce();
 }
 
 }  // namespace vestrane

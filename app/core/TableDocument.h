@@ -6,7 +6,6 @@
 // window redraws from the state. A listener never hears of a state half-way
 // through a command, so it needs no protection against hearing itself.
 
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -64,20 +63,13 @@ class TableDocument {
   /// its counts.
   void tableReplaced() { pending_ |= DocumentChange::Rows | DocumentChange::Columns; }
 
-  /// One command: its changes are announced as one when the outermost
-  /// command ends, however it ends. Rows and columns that came or went are
-  /// found by comparing the table with the table at the start.
-  class Command {
-   public:
-    explicit Command(TableDocument& document);
-    ~Command() noexcept(false);
-    Command(const Command&) = delete;
-    Command& operator=(const Command&) = delete;
-
-   private:
-    TableDocument& document_;
-    int exceptions_;
-  };
+  /// A command begins: its changes, and those of the commands it runs, are
+  /// announced as one when the outermost command ends.
+  void beginCommand();
+  /// The command begun last ends; the outermost one announces what changed.
+  /// Rows and columns that came or went are found by comparing the table
+  /// with the table at its beginning.
+  void endCommand();
 
  private:
   /// The counts and fixed captions, to tell what a command changed.

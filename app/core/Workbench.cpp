@@ -34,18 +34,20 @@ void Workbench::renewReader() { reader_ = std::make_unique<TableReader>(table_, 
 Workbench::Command::Command(Workbench& bench)
     : bench_(bench), outermost_(!bench.inCommand_), exceptions_(std::uncaught_exceptions()) {
   bench_.inCommand_ = true;
-  document_.emplace(bench_.document_);
+  bench_.document_.beginCommand();
 }
 
 Workbench::Command::~Command() noexcept(false) {
-  if (!outermost_) return;
-  bench_.inCommand_ = false;
   std::vector<std::string> said;
-  said.swap(bench_.said_);
+  if (outermost_) {
+    bench_.inCommand_ = false;
+    said.swap(bench_.said_);
+  }
   // The change is announced first, so each message stands over the window
-  // that shows it; an error on its way out is not held up by a second one.
+  // that shows it. While an error is on its way out, a second one from
+  // here would end the program: it is dropped.
   try {
-    document_.reset();
+    bench_.document_.endCommand();
     for (const std::string& message : said) bench_.services_.showMessage(message);
   } catch (...) {
     if (std::uncaught_exceptions() == exceptions_) throw;

@@ -15,7 +15,6 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -162,7 +161,6 @@ class Workbench {
 
    private:
     Workbench& bench_;
-    std::optional<TableDocument::Command> document_;
     bool outermost_;
     int exceptions_;
   };
