@@ -70,6 +70,7 @@ class TableDocument {
   /// Rows and columns that came or went are found by comparing the table
   /// with the table at its beginning.
   void endCommand();
+  bool inCommand() const { return commandDepth_ > 0; }
 
  private:
   /// The counts and fixed captions, to tell what a command changed.

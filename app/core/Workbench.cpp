@@ -32,17 +32,13 @@ Workbench::Workbench(Settings& settings, Services& services) : settings_(setting
 void Workbench::renewReader() { reader_ = std::make_unique<TableReader>(table_, settings_.aliases); }
 
 Workbench::Command::Command(Workbench& bench)
-    : bench_(bench), outermost_(!bench.inCommand_), exceptions_(std::uncaught_exceptions()) {
-  bench_.inCommand_ = true;
+    : bench_(bench), outermost_(!bench.document_.inCommand()), exceptions_(std::uncaught_exceptions()) {
   bench_.document_.beginCommand();
 }
 
 Workbench::Command::~Command() noexcept(false) {
   std::vector<std::string> said;
-  if (outermost_) {
-    bench_.inCommand_ = false;
-    said.swap(bench_.said_);
-  }
+  if (outermost_) said.swap(bench_.said_);
   // The change is announced first, so each message stands over the window
   // that shows it. While an error is on its way out, a second one from
   // here would end the program: it is dropped.
@@ -55,7 +51,7 @@ Workbench::Command::~Command() noexcept(false) {
 }
 
 void Workbench::say(const std::string& message) {
-  if (inCommand_)
+  if (document_.inCommand())
     said_.push_back(message);
   else
     services_.showMessage(message);

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Everything the main window does, without the window: the analysis table,
-// the current point, the settings values and the dialogs' state, and the
-// commands that work on them. The desktop window, the batch tool and the
+// Everything the main window does, without the window: the document (the
+// analysis table, the selected row, the current point, the caption), the
+// settings values and the dialogs' state, and the commands that work on
+// them. The desktop window, the batch tool and the
 // tests all drive this class; dialogs and messages go through Services.
 // Each command is one change of the document, which announces it once when
 // the command ends (TableDocument); what the command has to say about it is
 // shown afterwards, over the window that already shows the change.
 //
 // The commands live by job: the table commands, loading and undo in
-// Workbench.cpp, the changes of checked flags in CheckCommands.cpp, and
-// the generation in RunCommands.cpp.
+// Workbench.cpp, selecting rows and changing checked flags in
+// CheckCommands.cpp, and the generation in RunCommands.cpp.
 
 #include <cstddef>
 #include <functional>
@@ -206,7 +207,6 @@ class Workbench {
   std::unique_ptr<TableReader> reader_;
   UndoHistory history_;
   bool keepUndoSteps_ = true;
-  bool inCommand_ = false;
   std::vector<std::string> said_;  ///< what the running command says after its change
   TableFileOptions fileOptions_;  ///< how LoadTableFile reads a file
 };
