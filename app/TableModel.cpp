@@ -49,10 +49,7 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
   return f;
 }
 
-void TableModel::beginUpdate() { ++updateDepth_; }
-
-void TableModel::endUpdate() {
-  if (updateDepth_ > 0 && --updateDepth_ > 0) return;
+void TableModel::tableChanged() {
   const int rows = table_.rowCount();
   const int columns = table_.columnCount();
   if (rows < rows_ || columns < columns_) {

@@ -6,11 +6,10 @@
 // show the cells. Nothing is copied: the model reads the table on demand, so
 // a table of hundreds of thousands of rows costs the view nothing.
 //
-// The engine changes the table between TableModel::beginUpdate() and
-// endUpdate(); the model keeps the row and column counts the view knows until
-// then and afterwards tells the view what changed: appended rows and columns
-// as insertions (so the selection and column widths stay), anything else as
-// a reset.
+// The model keeps the row and column counts the view knows while the engine
+// changes the table; once it has, tableChanged() tells the view what
+// changed: appended rows and columns as insertions (so the selection and
+// column widths stay), anything else as a reset.
 
 #include <QAbstractTableModel>
 #include <functional>
@@ -37,10 +36,8 @@ class TableModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  /// The table's rows or columns are about to change.
-  void beginUpdate();
   /// The table's rows or columns have changed.
-  void endUpdate();
+  void tableChanged();
   /// Checked flags changed anywhere in the table.
   void checksChanged();
 
@@ -48,7 +45,6 @@ class TableModel : public QAbstractTableModel {
   const AnalysisTable& table_;
   int rows_ = 0;
   int columns_ = 0;
-  int updateDepth_ = 0;
 };
 
 }  // namespace vestrane

@@ -2,33 +2,25 @@
 #include "app/Unit1.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFrame>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
-#include <QMimeData>
-#include <QPointer>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QScopedValueRollback>
-#include <QScreen>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 #include <exception>
 
 #include "about/FAbout.h"
+#include "app/AnalysisView.h"
 #include "app/CountLabels.h"
+#include "app/DroppedFiles.h"
+#include "app/GenerateProgress.h"
+#include "app/MainPanel.h"
 #include "app/PointsWindow.h"
 #include "app/RowTable.h"
 #include "app/TableModel.h"
@@ -52,209 +44,7 @@ constexpr int kMineralItemHeight = 13;
 constexpr int kFixedColumnWidths[kFixedColumns] = {60, 100, 50, 50, 60};
 constexpr int kExtraColumnWidth = 50;
 
-/// The list view of the analysis table. Space toggles the check box of the
-/// current row whichever of its cells has the focus, through the model like
-/// a mouse click, so the engine hears of every change.
-class CheckTableView : public QTableView {
- public:
-  using QTableView::QTableView;
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && model()) {
-      const QModelIndex current = currentIndex();
-      if (current.isValid()) {
-        const QModelIndex box = model()->index(current.row(), ColSelect);
-        const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
-        model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-      }
-      event->accept();
-      return;
-    }
-    QTableView::keyPressEvent(event);
-  }
-};
-
-
-/// The table files among dropped URLs (.tab, and the CSV files and
-/// workbooks the table reader converts), as UTF-8 paths.
-std::vector<std::string> droppedTableFiles(const QMimeData* data) {
-  static const QStringList kSuffixes{"tab", "csv", "xlsx", "xlsm", "ods", "xls"};
-  std::vector<std::string> files;
-  if (!data || !data->hasUrls()) return files;
-  for (const QUrl& url : data->urls()) {
-    if (!url.isLocalFile()) continue;
-    const QString path = url.toLocalFile();
-    if (kSuffixes.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive))
-      files.push_back(textToBytes(path));
-  }
-  return files;
-}
-
-// The captions of the panel's buttons and check boxes and their designed
-// bounds inside the panel.
-struct PanelControl {
-  const char* name;
-  const char* text;
-  QRect bounds;
-  bool checkBox;
-};
-constexpr PanelControl kLoadButton{"Button1", "Load TAB file", {5, 7, 78, 25}, false};
-constexpr PanelControl kGenerateButton{"Button2", "Generate Combinations", {88, 7, 122, 25}, false};
-constexpr PanelControl kAboutButton{"Button3", "About", {309, 7, 47, 25}, false};
-constexpr PanelControl kAllAtOnce{"CheckBox1", "All at once", {219, 3, 72, 16}, true};
-constexpr PanelControl kSeparateFiles{"CheckBox2", "Separate files", {219, 19, 86, 17}, true};
-constexpr PanelControl kPanelControls[] = {kLoadButton, kGenerateButton, kAboutButton, kAllAtOnce,
-                                           kSeparateFiles};
-
-/// The window's font (see windowFont). A font standing in for MS Sans Serif
-/// is narrowed until the panel's captions fit their designed widths, since
-/// the common replacements are wider than MS Sans Serif.
-QFont mainWindowFont(const QStyle* style) {
-  WindowFont chosen = windowFont();
-  if (!chosen.standIn) return chosen.font;
-  const int checkBoxIndent = style->pixelMetric(QStyle::PM_IndicatorWidth) +
-                             style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing) + 2;
-  const int buttonIndent = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin) / 2 +
-                                style->pixelMetric(QStyle::PM_DefaultFrameWidth));
-  std::vector<FitText> captions;
-  for (const PanelControl& control : kPanelControls)
-    captions.push_back({QString::fromUtf8(control.text),
-                        control.bounds.width() - (control.checkBox ? checkBoxIndent : buttonIndent)});
-  // The face's normal width is tried first.
-  chosen.font.setStretch(QFont::Unstretched);
-  return fittedFont(chosen.font, captions);
-}
-
 }  // namespace
-
-// ------------------------------------------------------------------ progress
-
-/// Progress of "Generate Combinations": after the delay a modal dialog with a
-/// Cancel button appears, centred over the main window; until then, and
-/// while it is open, the window keeps repainting between the engine's
-/// reports. The bar follows the lines written against the lines the run
-/// writes in all, which the engine counts before it starts.
-class GenerateProgress : public Progress {
- public:
-  GenerateProgress(QWidget* window, int delayMs) : window_(window), delayMs_(delayMs) {
-    timer_.start();
-  }
-  ~GenerateProgress() override { delete dialog_; }
-
-  void begin(long long linesTotal) override { linesTotal_ = linesTotal; }
-
-  bool report(long long pointsDone, long long pointsTotal, long long linesWritten) override {
-    if (!dialog_ && timer_.elapsed() >= delayMs_) open();
-    const bool shown = dialog_ && dialog_->isVisible();
-    if (shown) {
-      const QLocale locale;
-      if (linesTotal_ > 0) {
-        // A bar of a thousand steps: the totals may pass what an int counts.
-        const double done = std::min(1.0, static_cast<double>(linesWritten) /
-                                              static_cast<double>(linesTotal_));
-        dialog_->setRange(0, kSteps);
-        dialog_->setValue(static_cast<int>(done * kSteps));
-      } else {
-        dialog_->setRange(0, 0);
-      }
-      const QSize before = dialog_->size();
-      dialog_->setLabelText(QStringLiteral("Writing combinations: point %1 of %2\n%3 of %4 lines written")
-                                .arg(locale.toString(pointsDone + 1), locale.toString(pointsTotal),
-                                     locale.toString(linesWritten), locale.toString(linesTotal_)));
-      // A longer text widens the dialog from its left edge: centred again.
-      if (dialog_->size() != before) centre();
-    }
-    // Before the dialog is up the window only repaints: a click must not
-    // start another command in the middle of this one.
-    QCoreApplication::processEvents(shown ? QEventLoop::AllEvents
-                                          : QEventLoop::ExcludeUserInputEvents);
-    return !(dialog_ && dialog_->wasCanceled());
-  }
-
-  /// A message or a file dialog of the engine is about to appear.
-  void stepAside() {
-    if (dialog_) dialog_->hide();
-  }
-
- private:
-  static constexpr int kSteps = 1000;
-
-  void open() {
-    dialog_ = new QProgressDialog(window_);
-    dialog_->setObjectName(QStringLiteral("ProgressDialog"));
-    dialog_->setWindowTitle(QString::fromUtf8(kAppTitle));
-    dialog_->setLabelText(QStringLiteral("Writing combinations..."));
-    dialog_->setCancelButtonText(QStringLiteral("Cancel"));
-    dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setAutoClose(false);
-    dialog_->setAutoReset(false);
-    dialog_->setMinimumDuration(0);
-    dialog_->adjustSize();
-    centre();
-    dialog_->show();
-  }
-
-  /// Puts the dialog's frame in the middle of the main window's, inside the
-  /// screen's work area, so that its title bar can always be reached.
-  void centre() {
-    QRect frame = dialog_->frameGeometry();
-    frame.moveCenter(window_->frameGeometry().center());
-    if (const QScreen* screen = window_->screen()) {
-      const QRect area = screen->availableGeometry();
-      frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
-      frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
-    }
-    dialog_->move(frame.topLeft());
-  }
-
-  QWidget* window_;
-  int delayMs_;
-  long long linesTotal_ = 0;
-  QElapsedTimer timer_;
-  QPointer<QProgressDialog> dialog_;
-};
-
-class TForm1::EngineServices : public Services {
- public:
-  explicit EngineServices(TForm1& form) : form_(form) {}
-  void showMessage(const std::string& text) override {
-    stepAside();
-    form_.services_.showMessage(text);
-  }
-  bool askYesNo(const std::string& text) override {
-    stepAside();
-    return form_.services_.askYesNo(text);
-  }
-  bool showMessageOffering(const std::string& text, const std::string& action) override {
-    stepAside();
-    return form_.services_.showMessageOffering(text, action);
-  }
-  bool askOpenFile(const FileDialogRequest& request, std::string& path) override {
-    stepAside();
-    return form_.services_.askOpenFile(request, path);
-  }
-  bool askSaveFile(const FileDialogRequest& request, std::string& path) override {
-    stepAside();
-    return form_.services_.askSaveFile(request, path);
-  }
-  bool clipboardText(std::string& text) override { return form_.services_.clipboardText(text); }
-  bool setClipboardText(const std::string& text) override {
-    return form_.services_.setClipboardText(text);
-  }
-  bool openDocument(const std::string& target) override {
-    return form_.services_.openDocument(target);
-  }
-  bool openWebAddress(const std::string& url) override {
-    return form_.services_.openWebAddress(url);
-  }
-
- private:
-  void stepAside() {
-    if (form_.progress_) form_.progress_->stepAside();
-  }
-  TForm1& form_;
-};
 
 // -------------------------------------------------------------- the window
 
@@ -272,18 +62,18 @@ void TForm1::guarded(F&& handler) {
 TForm1::TForm1(Services& services, const std::string& exePath, QWidget* parent)
     : QWidget(parent),
       services_(services),
-      engineServices_(std::make_unique<EngineServices>(*this)),
+      engineServices_(services),
       exePath_(exePath),
       dateFormat_(DateSettings::fromSystemLocale()),
-      workbench_(settings_, *engineServices_) {
+      workbench_(settings_, engineServices_) {
   setObjectName(QStringLiteral("Form1"));
   createControls();
-  workbench_.setObserver(this);
+  workbench_.setListener(this);
   FormCreate();
 }
 
 TForm1::~TForm1() {
-  workbench_.setObserver(nullptr);
+  workbench_.setListener(nullptr);
   // The view and its model read the engine's table, which goes before the
   // QWidget part of the window (and its children) does.
   delete ListView1;
@@ -315,29 +105,9 @@ void TForm1::createControls() {
   model_->onCheckToggled = [this](int row, bool checked) {
     guarded([&] { workbench_.setRowChecked(row, checked); });
   };
-  ListView1 = new CheckTableView(this);
-  ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setModel(model_);
-  setUpRowTable(ListView1);
-  ListView1->setShowGrid(true);
-  ListView1->setTabKeyNavigation(false);
-  ListView1->setCornerButtonEnabled(false);
-  ListView1->horizontalHeader()->setStretchLastSection(false);
-  ListView1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  // The selected row stays marked while the focus is elsewhere.
-  QPalette palette = ListView1->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                   palette.color(QPalette::Active, QPalette::Highlight));
-  palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   palette.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(palette);
+  ListView1 = makeAnalysisView(model_, this);
   connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TForm1::ListView1SelectionChanged);
-  connect(ListView1->horizontalHeader(), &QHeaderView::sectionResized, this,
-          [this](int column, int, int width) {
-            if (!applyingWidths_ && column >= 0 && column < static_cast<int>(columnWidths_.size()))
-              columnWidths_[static_cast<std::size_t>(column)] = width;
-          });
   applyColumnWidths();
 
   PopupMenu1 = new QMenu(this);
@@ -460,7 +230,7 @@ void TForm1::FormCreate() {
     settingsWritable_ = inUse.writable;
   });
   // The current point is none and the count 0: the engine starts that way.
-  pointChanged();
+  showPoint();
 }
 
 void TForm1::applyBounds() {
@@ -530,7 +300,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 bool TForm1::FormCloseQuery(bool byUser) {
   // A generation in progress ends first (with its Cancel button).
-  if (progress_) return false;
+  if (engineServices_.progress()) return false;
   // Only the user's close command (the close box, the window menu, the
   // keyboard shortcut) comes from the window system and writes the settings;
   // a close the program starts itself does not. When the settings file
@@ -560,13 +330,13 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::Button2Click() {
-  if (progress_) return;
+  if (engineServices_.progress()) return;
   GenerateProgress progress(this, progressDelayMs_);
-  progress_ = &progress;
+  engineServices_.setProgress(&progress);
   guarded([&] {
     workbench_.generateCombinations(CheckBox1->isChecked(), CheckBox2->isChecked(), &progress);
   });
-  progress_ = nullptr;
+  engineServices_.setProgress(nullptr);
 }
 
 void TForm1::Button3Click() {
@@ -635,14 +405,12 @@ void TForm1::showRows(const std::vector<int>& rows) {
   if (inTable.empty()) return;
   // The first row is selected as a click selects it (its point becomes
   // current); the others join the selection without moving the point.
-  workbench_.setRowSelected(inTable.front(), true);
-  selectRowInView(inTable.front());
+  // The view follows the document's selected row; the others are added to
+  // the view's selection, which keeps the first as its selected row.
+  guarded([&] { workbench_.setRowSelected(inTable.front(), true); });
   QItemSelection selection;
   for (int row : inTable) selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
-  {
-    QScopedValueRollback<bool> syncing(syncingSelection_, true);
-    ListView1->selectionModel()->select(selection, QItemSelectionModel::Select);
-  }
+  ListView1->selectionModel()->select(selection, QItemSelectionModel::Select);
   ListView1->scrollTo(model_->index(inTable.front(), ColSelect));
 }
 
@@ -650,14 +418,12 @@ void TForm1::goToShownRow(bool forward) {
   const int row = workbench_.nextShownRow(ListView1->currentIndex().row(), forward);
   if (row < 0) return;
   guarded([&] { workbench_.setRowSelected(row, true); });
-  selectRowInView(row);
   ListView1->scrollTo(model_->index(row, ColSelect));
 }
 
 void TForm1::selectPointRow(int row) {
   if (row < 0 || row >= model_->rowCount()) return;
   guarded([&] { workbench_.setRowSelected(row, true); });
-  selectRowInView(row);
   ListView1->scrollTo(model_->index(row, ColSelect));
   raise();
   activateWindow();
@@ -675,21 +441,17 @@ void TForm1::updateUndoItems() {
   redoItem->setEnabled(history.canRedo());
 }
 
-void TForm1::ListView1SelectionChanged(const QItemSelection& selected,
-                                       const QItemSelection& deselected) {
-  if (syncingSelection_) return;
-  guarded([&] {
-    for (const QItemSelectionRange& range : deselected)
-      for (int row = range.top(); row <= range.bottom(); ++row)
-        workbench_.setRowSelected(row, false);
-    for (const QItemSelectionRange& range : selected)
-      for (int row = range.top(); row <= range.bottom(); ++row)
-        workbench_.setRowSelected(row, true);
-  });
+void TForm1::ListView1SelectionChanged() {
+  // One row at a time: the row the user selected, or none. A selection the
+  // window made from the document is the document's already.
+  const int row = rowSelectedInView();
+  const int selected = workbench_.selectedRow();
+  if (row == selected) return;
+  guarded([&] { workbench_.setRowSelected(row < 0 ? selected : row, row >= 0); });
 }
 
 void TForm1::CheckListBox1ClickCheck(QListWidgetItem* item) {
-  if (fillingMinerals_ || !item) return;
+  if (!item) return;
   const int entry = CheckListBox1->row(item);
   const bool checked = item->checkState() == Qt::Checked;
   guarded([&] { workbench_.setMineralChecked(entry, checked); });
@@ -721,25 +483,27 @@ void TForm1::loadFilesLater(std::vector<std::string> files, const char* step) {
 
 // ------------------------------------------------- what the engine reports
 
-void TForm1::beginTableUpdate() {
-  if (tableUpdateDepth_++ == 0) ListView1->setUpdatesEnabled(false);
-  model_->beginUpdate();
+void TForm1::documentChanged(const DocumentChange& change) {
+  const bool table = change.has(DocumentChange::Rows) || change.has(DocumentChange::Columns);
+  if (table) {
+    rememberColumnWidths();
+    model_->tableChanged();
+    applyColumnWidths();
+  }
+  if (change.has(DocumentChange::Checks)) model_->checksChanged();
+  if (table || change.has(DocumentChange::Selection)) showSelection();
+  if (change.has(DocumentChange::Point)) showPoint();
+  if (change.has(DocumentChange::Caption)) setWindowTitle(bytesToText(workbench_.caption()));
+  updateUndoItems();
+  // An open Points window follows every change of the table or its checks.
+  if ((table || change.has(DocumentChange::Checks)) && pointsWindow_ && pointsWindow_->isVisible())
+    pointsWindow_->showOverview(workbench_.pointsOverview());
 }
 
-void TForm1::endTableUpdate() {
-  model_->endUpdate();
-  applyColumnWidths();
-  const int row = workbench_.selectedRow();
-  if (row >= 0 && row < model_->rowCount() && !ListView1->selectionModel()->isRowSelected(row))
-    selectRowInView(row);
-  if (tableUpdateDepth_ > 0 && --tableUpdateDepth_ == 0) ListView1->setUpdatesEnabled(true);
-}
-
-void TForm1::checksChanged() { model_->checksChanged(); }
-
-void TForm1::pointChanged() {
+void TForm1::showPoint() {
   const PointState& point = workbench_.point();
-  QScopedValueRollback<bool> filling(fillingMinerals_, true);
+  // Filling the list is no click on it.
+  const QSignalBlocker filling(CheckListBox1);
   bool sameEntries = CheckListBox1->count() == static_cast<int>(point.minerals.size());
   for (int i = 0; sameEntries && i < CheckListBox1->count(); ++i)
     sameEntries = CheckListBox1->item(i)->text() ==
@@ -758,18 +522,14 @@ void TForm1::pointChanged() {
                           QString::fromStdString(point.maxIndexText));
 }
 
-void TForm1::rowSelected(int row) { selectRowInView(row); }
-
-void TForm1::captionChanged(const std::string& caption) { setWindowTitle(bytesToText(caption)); }
-
-void TForm1::tableEdited() {
-  updateUndoItems();
-  // An open Points window follows every change.
-  if (pointsWindow_ && pointsWindow_->isVisible()) pointsWindow_->showOverview(workbench_.pointsOverview());
+int TForm1::rowSelectedInView() const {
+  const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void TForm1::selectRowInView(int row) {
-  QScopedValueRollback<bool> syncing(syncingSelection_, true);
+void TForm1::showSelection() {
+  const int row = workbench_.selectedRow();
+  if (row == rowSelectedInView()) return;
   QItemSelectionModel* selection = ListView1->selectionModel();
   if (row < 0 || row >= model_->rowCount()) {
     selection->clear();
@@ -777,6 +537,13 @@ void TForm1::selectRowInView(int row) {
   }
   selection->setCurrentIndex(model_->index(row, ColSelect),
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TForm1::rememberColumnWidths() {
+  const auto columns = static_cast<std::size_t>(model_->columnCount());
+  if (columnWidths_.size() > columns) columnWidths_.resize(columns);
+  for (std::size_t column = 0; column < columnWidths_.size(); ++column)
+    columnWidths_[column] = ListView1->columnWidth(static_cast<int>(column));
 }
 
 void TForm1::applyColumnWidths() {
@@ -788,7 +555,6 @@ void TForm1::applyColumnWidths() {
                                 ? kFixedColumnWidths[column]
                                 : kExtraColumnWidth);
   }
-  QScopedValueRollback<bool> applying(applyingWidths_, true);
   for (std::size_t column = 0; column < columns; ++column)
     ListView1->setColumnWidth(static_cast<int>(column), columnWidths_[column]);
 }

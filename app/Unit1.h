@@ -3,14 +3,16 @@
 // The main window Form1: the analysis table in ListView1, the mineral list of
 // the current point in CheckListBox1, and the command buttons, options and
 // counters in Panel1 at the bottom. The window only wires controls to the
-// engine (Workbench) and shows what the engine reports; dialogs and messages
-// go through the Services it is given.
+// engine (Workbench) and, when the engine's document announces a change,
+// redraws from the document; it tells the engine only what the user did.
+// Dialogs and messages go through the Services it is given.
 
 #include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/GenerateProgress.h"
 #include "app/core/Workbench.h"
 #include "platform/core/Services.h"
 #include "settings/Settings.h"
@@ -18,7 +20,6 @@
 class QAction;
 class QCheckBox;
 class QFrame;
-class QItemSelection;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -30,12 +31,11 @@ namespace vestrane {
 
 class TableModel;
 class CountLabels;
-class GenerateProgress;
 class PointsWindow;
 class TFAbout;
 class TUpdate;
 
-class TForm1 : public QWidget, private WorkbenchObserver {
+class TForm1 : public QWidget, private DocumentListener {
   Q_OBJECT
 
  public:
@@ -114,10 +114,6 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  // Services for the engine: the window's own services, but an open
-  // progress dialog steps aside before any message or file dialog.
-  class EngineServices;
-
   void createControls();
   /// Loads @p files once the event loop runs, as one undo step named @p step.
   void loadFilesLater(std::vector<std::string> files, const char* step);
@@ -155,19 +151,19 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void selectPointRow(int row);
   /// The undo and redo items name the step they would take.
   void updateUndoItems();
-  void ListView1SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+  void ListView1SelectionChanged();
   void CheckListBox1ClickCheck(QListWidgetItem* item);
 
-  // WorkbenchObserver
-  void beginTableUpdate() override;
-  void endTableUpdate() override;
-  void checksChanged() override;
-  void pointChanged() override;
-  void rowSelected(int row) override;
-  void captionChanged(const std::string& caption) override;
-  void tableEdited() override;
-
-  void selectRowInView(int row);
+  void documentChanged(const DocumentChange& change) override;
+  /// The mineral list and the counters show the current point.
+  void showPoint();
+  /// The row selected in the list view, or -1.
+  int rowSelectedInView() const;
+  /// The list view selects the document's selected row, unless it does.
+  void showSelection();
+  /// Keeps the widths the columns have now, the user's included, to give
+  /// them back after the model changed.
+  void rememberColumnWidths();
   void applyColumnWidths();
   void layoutControls();
   /// Runs an event handler; an error that escapes it is shown in a message
@@ -176,7 +172,7 @@ class TForm1 : public QWidget, private WorkbenchObserver {
   void guarded(F&& handler);
 
   Services& services_;
-  std::unique_ptr<EngineServices> engineServices_;
+  ProgressServices engineServices_;  ///< the services the engine gets
   std::string exePath_;
   std::string settingsFile_;
   bool settingsWritable_ = false;  ///< the close box writes the settings file
@@ -193,13 +189,8 @@ class TForm1 : public QWidget, private WorkbenchObserver {
 
   std::unique_ptr<CountLabels> countLabels_;  ///< places and fits Label1 to Label4
   std::vector<int> columnWidths_;
-  GenerateProgress* progress_ = nullptr;  ///< the running generation's progress, if any
   int progressDelayMs_ = 1000;
-  int tableUpdateDepth_ = 0;
   bool closeRefused_ = false;  ///< a close was refused because the settings could not be written
-  bool syncingSelection_ = false;
-  bool fillingMinerals_ = false;
-  bool applyingWidths_ = false;
 };
 
 }  // namespace vestrane

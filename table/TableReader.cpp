@@ -138,18 +138,6 @@ TableReadResult TableReader::parse(std::string_view text, std::size_t& consumed,
     return result;
   }
 
-  if (onBeginUpdate) onBeginUpdate();
-  // The view follows the table again however the reading ends (memory may
-  // run out on the way).
-  struct EndOfUpdate {
-    const std::function<void()>& onEnd;
-    bool pending = true;
-    void now() {
-      if (pending && onEnd) onEnd();
-      pending = false;
-    }
-    ~EndOfUpdate() { now(); }
-  } endOfUpdate{onEndUpdate};
   BuildColumnMap(header);
   // Capacity for every remaining line that can be a row, so the table grows
   // in one step instead of doubling (and briefly holding twice) its storage.
@@ -177,7 +165,6 @@ TableReadResult TableReader::parse(std::string_view text, std::size_t& consumed,
   if (split != npos) readInTwo(text, pos, split, lineNumber, counted ? &second : nullptr);
   readLines(text, pos, lineNumber);
   consumed = text.size();
-  endOfUpdate.now();
 
   result.status = TableReadStatus::Read;
   result.rowsAdded = rowsAdded_;

@@ -4,7 +4,6 @@
 // map, and the data lines of table text that become rows of the analysis
 // table. A large text is read in two parts at once (TwoPartReading.cpp).
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -54,11 +53,6 @@ class TableReader {
   // The reader's index is shared with the second reader by reference.
   TableReader(const TableReader&) = delete;
   TableReader& operator=(const TableReader&) = delete;
-
-  /// Called around the part of a parse that changes rows and columns, so a
-  /// view can suspend redrawing.
-  std::function<void()> onBeginUpdate;
-  std::function<void()> onEndUpdate;
 
   /// Reads @p text (consumed) into the table: Read, or NotATable for the
   /// two format errors, with the messages for the user.

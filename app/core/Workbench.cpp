@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app/core/Workbench.h"
 
+#include <exception>
 #include <new>
 #include <stdexcept>
-#include <unordered_set>
 
-#include "combine/PointFileName.h"
 #include "combine/PointsOverview.h"
 #include "combine/RunSpace.h"
 #include "platform/core/AtomicFile.h"
@@ -32,14 +31,36 @@ Workbench::Workbench(Settings& settings, Services& services) : settings_(setting
   renewReader();
 }
 
-void Workbench::renewReader() {
-  reader_ = std::make_unique<TableReader>(table_, settings_.aliases);
-  reader_->onBeginUpdate = [this] {
-    if (observer_) observer_->beginTableUpdate();
-  };
-  reader_->onEndUpdate = [this] {
-    if (observer_) observer_->endTableUpdate();
-  };
+void Workbench::renewReader() { reader_ = std::make_unique<TableReader>(table_, settings_.aliases); }
+
+Workbench::Command::Command(Workbench& bench)
+    : bench_(bench), outermost_(!bench.document_.inCommand()), exceptions_(std::uncaught_exceptions()) {
+  bench_.document_.beginCommand();
+}
+
+Workbench::Command::~Command() noexcept(false) {
+  std::vector<std::string> said;
+  if (outermost_) said.swap(bench_.said_);
+  // The change is announced first, so each message stands over the window
+  // that shows it. While an error is on its way out, a second one from
+  // here would end the program: it is dropped.
+  try {
+    bench_.document_.endCommand();
+    for (const std::string& message : said) bench_.services_.showMessage(message);
+  } catch (...) {
+    if (std::uncaught_exceptions() == exceptions_) throw;
+  }
+}
+
+void Workbench::say(const std::string& message) {
+  if (document_.inCommand())
+    said_.push_back(message);
+  else
+    services_.showMessage(message);
+}
+
+void Workbench::sayAll(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) say(message);
 }
 
 void Workbench::setDialogFoldersFromSettings() {
@@ -47,16 +68,7 @@ void Workbench::setDialogFoldersFromSettings() {
   openDialogInitialDir = settings_.workDirectory;
 }
 
-void Workbench::setCaption(const std::string& caption) {
-  caption_ = caption;
-  if (observer_) observer_->captionChanged(caption_);
-}
-
 void Workbench::setWorkDirectory(const std::string& folder) { settings_.workDirectory = folder; }
-
-void Workbench::notifyPoint() {
-  if (observer_) observer_->pointChanged();
-}
 
 void Workbench::showMessages(const std::vector<std::string>& messages) {
   for (const std::string& message : messages) services_.showMessage(message);
@@ -70,6 +82,7 @@ bool Workbench::spaceAllows(const BigCount& needed, const std::string& folder) {
 // ------------------------------------------------------------------ loading
 
 void Workbench::loadTableWithDialog() {
+  Command command(*this);
   FileDialogRequest request;
   request.filter = kOpenTableFilter;
   request.initialDir = openDialogInitialDir;
@@ -81,11 +94,13 @@ void Workbench::loadTableWithDialog() {
 }
 
 bool Workbench::LoadTableFile(const std::string& path) {
+  Command command(*this);
   return readKeepingTable("file " + path,
                           [&] { return changeTable(kStepLoad, [&] { return appendTableFile(path); }); });
 }
 
 void Workbench::loadTableFiles(const std::vector<std::string>& paths, const char* step) {
+  Command command(*this);
   changeTable(step, [&] {
     bool any = false;
     for (const std::string& path : paths) {
@@ -98,7 +113,7 @@ void Workbench::loadTableFiles(const std::vector<std::string>& paths, const char
 
 bool Workbench::appendTableFile(const std::string& path) {
   const TableReadResult result = readTableFile(*reader_, path, fileOptions_);
-  showMessages(result.messages);
+  sayAll(result.messages);
   if (result.status == TableReadStatus::NotRead) return false;
   saveDialogFileName = result.converted ? withTabExtension(path) : path;
   selectFirstRow();
@@ -113,19 +128,20 @@ bool Workbench::appendTableFile(const std::string& path) {
 
 void Workbench::dropExtraColumnsWithoutRows() {
   if (table_.rowCount() != 0 || table_.columnCount() <= kFixedColumns) return;
-  if (observer_) observer_->beginTableUpdate();
+  Command command(*this);
   table_.removeExtraColumns();
-  if (observer_) observer_->endTableUpdate();
 }
 
 bool Workbench::ParseTableText(std::string& text, const std::string& source) {
+  Command command(*this);
   return readKeepingTable(source, [&] { return parseText(text); });
 }
 
 bool Workbench::loadTableBytes(std::string& bytes, const std::string& what) {
+  Command command(*this);
   return readKeepingTable(what, [&] {
     const TableReadResult result = readTableBytes(*reader_, what, bytes, fileOptions_);
-    showMessages(result.messages);
+    sayAll(result.messages);
     if (result.status == TableReadStatus::NotRead) return false;
     selectFirstRow();
     if (!result.read()) return false;
@@ -136,7 +152,7 @@ bool Workbench::loadTableBytes(std::string& bytes, const std::string& what) {
 
 bool Workbench::parseText(std::string& text) {
   const TableReadResult result = reader_->ParseTableText(text);
-  showMessages(result.messages);
+  sayAll(result.messages);
   selectFirstRow();
   return result.read();
 }
@@ -144,7 +160,7 @@ bool Workbench::parseText(std::string& text) {
 bool Workbench::readKeepingTable(const std::string& what, const std::function<bool()>& read) {
   AnalysisTable::Mark mark = table_.mark();
   const PointState pointBefore = point_;
-  const int rowBefore = selectedRow_;
+  const int rowBefore = document_.selectedRow();
   std::string reason;
   try {
     return read();
@@ -153,23 +169,17 @@ bool Workbench::readKeepingTable(const std::string& what, const std::function<bo
   } catch (const std::length_error& e) {
     reason = e.what();
   }
-  if (observer_) observer_->beginTableUpdate();
   table_.rollBack(mark);
   point_ = pointBefore;
-  selectedRow_ = rowBefore;
-  if (observer_) {
-    observer_->endTableUpdate();
-    observer_->rowSelected(selectedRow_);
-  }
+  document_.selectRow(rowBefore);
   notifyPoint();
-  services_.showMessage(cannotReadMessage(what, reason));
+  say(cannotReadMessage(what, reason));
   return false;
 }
 
 void Workbench::selectFirstRow() {
-  if (table_.rowCount() == 0 || selectedRow_ == 0) return;
-  selectedRow_ = 0;
-  if (observer_) observer_->rowSelected(0);
+  if (table_.rowCount() == 0 || document_.selectedRow() == 0) return;
+  document_.selectRow(0);
   SelectPoint(table_, point_, 0);
   notifyPoint();
 }
@@ -207,6 +217,7 @@ void Workbench::CopyTable() {
 void Workbench::PasteTable() {
   std::string text;
   if (!services_.clipboardText(text) || text.empty()) return;
+  Command command(*this);
   readKeepingTable("the clipboard", [&] {
     return changeTable(kStepPaste, [&] {
       if (!parseText(text)) return false;
@@ -217,7 +228,7 @@ void Workbench::PasteTable() {
 }
 
 void Workbench::ClearTable() {
-  if (observer_) observer_->beginTableUpdate();
+  Command command(*this);
   const bool changes = table_.rowCount() > 0 || table_.columnCount() > kFixedColumns;
   // The rows go into the history as they are, without a copy; the fixed
   // columns keep their captions.
@@ -226,122 +237,11 @@ void Workbench::ClearTable() {
   std::swap(table_, cleared);
   shownRows_.clear();  // the rows they named are gone
   if (keepUndoSteps_ && changes) history_.recordTableChange(kStepClear, std::move(cleared), currentView());
-  if (observer_) observer_->endTableUpdate();
-  selectedRow_ = -1;
-  if (observer_) observer_->rowSelected(-1);
+  if (changes) document_.tableReplaced();
+  document_.selectRow(-1);
   ClearPoint(point_);
   notifyPoint();
   setCaption(kCaptionPlain);
-  if (changes && observer_) observer_->tableEdited();
-}
-
-// ------------------------------------------------------------------- point
-
-void Workbench::setRowSelected(int row, bool selected) {
-  if (!selected) {
-    if (row == selectedRow_) selectedRow_ = -1;
-    return;
-  }
-  if (row < 0 || row >= table_.rowCount()) return;
-  selectedRow_ = row;
-  if (point_.belongs(table_, row)) return;
-  SelectPoint(table_, point_, row);
-  notifyPoint();
-}
-
-void Workbench::setRowChecked(int row, bool checked) {
-  if (row < 0 || row >= table_.rowCount()) return;
-  const bool flips = table_.isChecked(row) != checked;
-  UndoView view = currentView();
-  if (setRowCheckFlag(table_, point_, row, checked)) notifyPoint();
-  // One row: the step keeps just that row, without a look at the others.
-  if (flips) recordFlips(checked ? kStepCheckAnalysis : kStepUncheckAnalysis, {row}, std::move(view));
-}
-
-void Workbench::setMineralChecked(int entry, bool checked) {
-  if (entry < 0 || entry >= static_cast<int>(point_.minerals.size())) return;
-  UndoView view = currentView();
-  const std::string name =
-      (checked ? "Check " : "Uncheck ") + point_.minerals[static_cast<std::size_t>(entry)].mineral;
-  // Only the point's rows can change: the step keeps those that did.
-  std::vector<int> flipped = checkMineralAtPoint(table_, point_, entry, checked);
-  if (observer_) observer_->checksChanged();
-  notifyPoint();
-  recordFlips(name, std::move(flipped), std::move(view));
-}
-
-void Workbench::toggleSelectedMineralEverywhere() {
-  if (selectedRow_ < 0 || selectedRow_ >= table_.rowCount()) return;
-  UndoView view = currentView();
-  std::vector<int> flipped = toggleMineralEverywhere(table_, point_, selectedRow_);
-  if (observer_) observer_->checksChanged();
-  notifyPoint();
-  recordFlips(kStepUncheckMineral, std::move(flipped), std::move(view));
-}
-
-void Workbench::uncheckMineralsEverywhere(const std::vector<std::string>& minerals) {
-  if (minerals.empty()) return;
-  const std::unordered_set<std::string_view> excluded(minerals.begin(), minerals.end());
-  for (int row = 0, n = table_.rowCount(); row < n; ++row)
-    if (excluded.count(table_.cell(row, ColMineral))) table_.setChecked(row, false);
-  RebuildGroups(table_, point_);
-  if (observer_) observer_->checksChanged();
-  notifyPoint();
-}
-
-TotalFilterResult Workbench::uncheckByTotal(const TotalRange& range, bool currentPointOnly) {
-  UndoView view = currentView();
-  const TotalFilterResult result =
-      currentPointOnly
-          ? uncheckByTotalAtPoint(table_, range, table_.findPoint(point_.sample, point_.area))
-          : vestrane::uncheckByTotal(table_, range);
-  if (result.unchecked > 0) {
-    RebuildGroups(table_, point_);
-    if (observer_) observer_->checksChanged();
-    notifyPoint();
-    recordFlips(kStepUncheckByTotal, result.changedRows, std::move(view));
-  }
-  std::string message;
-  for (const std::string& line : totalFilterLines(result)) message += (message.empty() ? "" : "\r\n") + line;
-  shownRows_.clear();
-  std::vector<int> counted = rowsCounted(result);
-  if (counted.empty())
-    services_.showMessage(message);
-  else if (services_.showMessageOffering(message, "Show"))
-    shownRows_ = std::move(counted);
-  return result;
-}
-
-int Workbench::nextShownRow(int row, bool forward) const {
-  const int rows = table_.rowCount();
-  const int n = static_cast<int>(shownRows_.size());
-  // The first shown row past @p row in that direction, else round from the other end.
-  int found = -1;
-  for (int i = 0; i < n; ++i) {
-    const int r = shownRows_[static_cast<std::size_t>(forward ? i : n - 1 - i)];
-    if (r >= rows) continue;
-    if (found < 0) found = r;
-    if (forward ? r > row : r < row) return r;
-  }
-  return found;
-}
-
-std::vector<int> Workbench::uncheckPoints(const std::vector<int>& points) {
-  UndoView view = currentView();
-  std::vector<int> flipped;
-  for (int point : points)
-    for (int row : table_.pointRows(point))
-      if (table_.isChecked(row)) {
-        table_.setChecked(row, false);
-        flipped.push_back(row);
-      }
-  if (flipped.empty()) return flipped;
-  // The groups are rebuilt once, not once for every row.
-  RebuildGroups(table_, point_);
-  if (observer_) observer_->checksChanged();
-  notifyPoint();
-  recordFlips(kStepUncheckLacking, flipped, std::move(view));
-  return flipped;
 }
 
 // --------------------------------------------------------------------- undo
@@ -353,16 +253,11 @@ void Workbench::setKeepUndoSteps(bool keep) {
 
 UndoView Workbench::currentView() const {
   UndoView view;
-  view.caption = caption_;
+  view.caption = document_.caption();
   view.sample = point_.sample;
   view.area = point_.area;
-  view.selectedRow = selectedRow_;
+  view.selectedRow = document_.selectedRow();
   return view;
-}
-
-void Workbench::recordFlips(const std::string& name, std::vector<int> rows, UndoView view) {
-  if (keepUndoSteps_ && history_.recordFlips(name, std::move(rows), std::move(view)) && observer_)
-    observer_->tableEdited();
 }
 
 bool Workbench::changeTable(const char* name, const std::function<bool()>& change) {
@@ -386,7 +281,6 @@ bool Workbench::changeTable(const char* name, const std::function<bool()>& chang
       history_.recordTableChange(name, std::move(*empty), std::move(view));
     else
       history_.recordTableChange(name, std::move(mark), std::move(view));
-    if (observer_) observer_->tableEdited();
   }
   return result;
 }
@@ -397,22 +291,15 @@ void Workbench::redo() { takeStep(false); }
 
 void Workbench::takeStep(bool back) {
   if (back ? !history_.canUndo() : !history_.canRedo()) return;
-  if (observer_) observer_->beginTableUpdate();
+  Command command(*this);
   UndoView view = currentView();
   if (back)
     history_.undo(table_, view);
   else
     history_.redo(table_, view);
   renewReader();
-  const int row = view.selectedRow >= 0 && view.selectedRow < table_.rowCount() ? view.selectedRow : -1;
-  selectedRow_ = row;
-  if (observer_) {
-    observer_->endTableUpdate();
-    observer_->checksChanged();
-  }
-  // The view may have reported its selection gone while it reloaded.
-  selectedRow_ = row;
-  if (observer_) observer_->rowSelected(row);
+  document_.checksChanged();
+  document_.selectRow(view.selectedRow >= 0 && view.selectedRow < table_.rowCount() ? view.selectedRow : -1);
   // The point is built afresh, so its mineral list is what it was, without
   // minerals of rows that are gone again.
   if (view.sample.empty() && view.area.empty())
@@ -421,59 +308,6 @@ void Workbench::takeStep(bool back) {
     makePointCurrent(table_, point_, view.sample, view.area);
   notifyPoint();
   setCaption(view.caption);
-  if (observer_) observer_->tableEdited();
-}
-
-// -------------------------------------------------------------- generating
-
-void Workbench::generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress) {
-  GenerationRun run(table_, point_, selectedRow_, progress);
-  if (allAtOnce && separateFiles) {
-    const PointsOverview overview = pointsOverview();
-    if (overview.allGenerable && !spaceAllows(runBytes(overview, true), settings_.workDirectory)) {
-      run.passOver();
-      notifyPoint();
-      return;
-    }
-    GenerateResult result = run.separate(settings_.workDirectory);
-    // A failed write is said before the point follows the run.
-    showMessages(result.messages);
-    if (result.movedPoint) notifyPoint();
-    if (!result.ok && !result.cancelled) return;
-    // A cancelled run says which files it finished: they stay.
-    std::string message = result.cancelled ? kMsgCancelledFilesWritten : kMsgFilesWritten;
-    for (const std::string& name : result.filesWritten) message += "\r\n" + name;
-    services_.showMessage(message);
-    return;
-  }
-  const std::string refusal = allAtOnce ? run.runRefusal() : run.pointRefusal();
-  if (!refusal.empty()) {
-    services_.showMessage(refusal);
-    return;
-  }
-  FileDialogRequest request;
-  request.initialDir = saveDialogInitialDir;
-  request.proposedName = allAtOnce ? kCombinedFileName : pointFileName(point_.sample, point_.area);
-  request.overwritePrompt = true;
-  std::string path;
-  if (!services_.askSaveFile(request, path)) {
-    if (!allAtOnce) return;
-    // Nothing is written; the point shown afterwards is the one a
-    // completed run would have left.
-    run.passOver();
-    notifyPoint();
-    return;
-  }
-  const BigCount needed = allAtOnce ? pointsOverview().combinedBytes : overviewOfPoint(table_, point_).bytes;
-  if (!spaceAllows(needed, AtomicFile(path).folderWritten())) {
-    if (!allAtOnce) return;
-    run.passOver();
-    notifyPoint();
-    return;
-  }
-  GenerateResult result = allAtOnce ? run.combinedFile(path) : run.currentPoint(path);
-  if (result.movedPoint) notifyPoint();
-  showMessages(result.messages);
 }
 
 }  // namespace vestrane

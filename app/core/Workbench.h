@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Everything the main window does, without the window: the analysis table,
-// the current point, the settings values and the dialogs' state, and the
-// commands that work on them. The desktop window, the batch tool and the
-// tests all drive this class; dialogs and messages go through Services, and
-// an observer hears when the view must follow.
+// Everything the main window does, without the window: the document (the
+// analysis table, the selected row, the current point, the caption), the
+// settings values and the dialogs' state, and the commands that work on
+// them. The desktop window, the batch tool and the
+// tests all drive this class; dialogs and messages go through Services.
+// Each command is one change of the document, which announces it once when
+// the command ends (TableDocument); what the command has to say about it is
+// shown afterwards, over the window that already shows the change.
+//
+// The commands live by job: the table commands, loading and undo in
+// Workbench.cpp, selecting rows and changing checked flags in
+// CheckCommands.cpp, and the generation in RunCommands.cpp.
 
 #include <cstddef>
 #include <functional>
@@ -13,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/core/TableDocument.h"
 #include "app/core/UndoHistory.h"
 #include "combine/GenerationRun.h"
 #include "combine/Points.h"
@@ -28,37 +36,16 @@
 
 namespace vestrane {
 
-inline constexpr const char* kCaptionPlain = "Vestrane";
-inline constexpr const char* kCaptionNotSaved = "Vestrane - <Not saved>";
 inline constexpr const char* kCombinedFileName = "AllComb.tab";
 inline constexpr const char* kMsgFilesWritten = "Files written:";
 inline constexpr const char* kMsgCancelledFilesWritten = "Cancelled. Files written:";
-
-/// What the window does when the engine changes what it shows.
-class WorkbenchObserver {
- public:
-  virtual ~WorkbenchObserver() = default;
-  /// Rows or columns are about to change: stop redrawing.
-  virtual void beginTableUpdate() {}
-  /// Rows or columns changed: reload and redraw.
-  virtual void endTableUpdate() {}
-  /// Checked flags of rows changed (not the rows themselves).
-  virtual void checksChanged() {}
-  /// The mineral list, its check marks or the two labels changed.
-  virtual void pointChanged() {}
-  /// The engine selected @p row (-1: no selection).
-  virtual void rowSelected(int /*row*/) {}
-  virtual void captionChanged(const std::string& /*caption*/) {}
-  /// The user changed the table or its checked flags, or a change was
-  /// undone or redone: the undo commands and the points follow.
-  virtual void tableEdited() {}
-};
 
 class Workbench {
  public:
   Workbench(Settings& settings, Services& services);
 
-  void setObserver(WorkbenchObserver* observer) { observer_ = observer; }
+  /// Who hears of each change of the document (the window).
+  void setListener(DocumentListener* listener) { document_.setListener(listener); }
   /// Lets LoadTableFile map large files into memory instead of reading them
   /// (see FileBytes::open for the one risk that comes with it).
   void setMapTableFiles(bool map) { fileOptions_.mayMap = map; }
@@ -72,12 +59,13 @@ class Workbench {
   void setCsvDelimiter(char delimiter) { fileOptions_.delimiter = delimiter; }
   void setSheets(std::vector<std::string> sheets) { fileOptions_.sheets = std::move(sheets); }
 
-  AnalysisTable& table() { return table_; }
-  const AnalysisTable& table() const { return table_; }
-  const PointState& point() const { return point_; }
+  const TableDocument& document() const { return document_; }
+  AnalysisTable& table() { return document_.table(); }
+  const AnalysisTable& table() const { return document_.table(); }
+  const PointState& point() const { return document_.point(); }
   Settings& settings() { return settings_; }
-  const std::string& caption() const { return caption_; }
-  int selectedRow() const { return selectedRow_; }
+  const std::string& caption() const { return document_.caption(); }
+  int selectedRow() const { return document_.selectedRow(); }
 
   // Dialog state: the open dialog's last chosen file and both initial folders.
   std::string openDialogFileName;
@@ -92,8 +80,8 @@ class Workbench {
 
   // ---- loading and the table commands
   // Loading, pasting and clearing are undo steps when they change the table,
-  // and so is every change of checked flags below; uncheckMineralsEverywhere
-  // (the batch tool's) is none.
+  // and so is every change of checked flags below, each of which returns the
+  // rows it flipped; uncheckMineralsEverywhere (the batch tool's) is none.
   /// "Load TAB file": the open dialog, then LoadTableFile.
   void loadTableWithDialog();
   /// Reads a table file and appends it. @return true when it was read.
@@ -121,20 +109,20 @@ class Workbench {
   /// a newly selected row's point becomes the current point.
   void setRowSelected(int row, bool selected);
   /// The user set a row's check box to @p checked (mouse or keyboard).
-  void setRowChecked(int row, bool checked);
+  std::vector<int> setRowChecked(int row, bool checked);
   /// The user gave the mineral list entry @p entry the check mark @p checked:
   /// every row of that mineral at the current point follows it.
-  void setMineralChecked(int entry, bool checked);
+  std::vector<int> setMineralChecked(int entry, bool checked);
   /// "(Un)check mineral": every row of the selected row's mineral, in the
   /// whole table, takes the opposite of the selected row's checked flag.
-  void toggleSelectedMineralEverywhere();
+  std::vector<int> toggleSelectedMineralEverywhere();
   /// Unchecks every row whose Mineral cell equals one of @p minerals exactly,
   /// in one pass over the table.
-  void uncheckMineralsEverywhere(const std::vector<std::string>& minerals);
+  std::vector<int> uncheckMineralsEverywhere(const std::vector<std::string>& minerals);
 
   // ---- deciding before writing
   /// Every point "All at once" would write, with its counts and file sizes.
-  PointsOverview pointsOverview() const { return overviewOfRun(table_); }
+  PointsOverview pointsOverview() const { return overviewOfRun(document_.table()); }
   /// "Uncheck by total" over the whole table or the current point only;
   /// says afterwards how many analyses were unchecked and how many had no
   /// number, in all and mineral by mineral, and offers to show those rows.
@@ -175,19 +163,39 @@ class Workbench {
   void generateCombinations(bool allAtOnce, bool separateFiles, Progress* progress = nullptr);
 
  private:
-  void selectFirstRow();
-  void setCaption(const std::string& caption);
-  void setWorkDirectory(const std::string& folder);
-  /// Shows what a reader or a run found, in order.
+  /// One user command: the document announces what it changed when the
+  /// outermost command ends, and what the command said (say) is shown
+  /// after that, in order.
+  class Command {
+   public:
+    explicit Command(Workbench& bench);
+    ~Command() noexcept(false);
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+   private:
+    Workbench& bench_;
+    bool outermost_;
+    int exceptions_;
+  };
+
+  /// Shows @p message once the command's change has been announced.
+  void say(const std::string& message);
+  /// Says what a reader found, in order.
+  void sayAll(const std::vector<std::string>& messages);
+  /// Shows what a run found, in order, at once.
   void showMessages(const std::vector<std::string>& messages);
+  void selectFirstRow();
+  void setCaption(const std::string& caption) { document_.setCaption(caption); }
+  void setWorkDirectory(const std::string& folder);
   /// ParseTableText without the guard against memory running out.
   bool parseText(std::string& text);
   /// Runs @p read, which appends to the table and selects its first row.
   /// Should memory run out on the way, the table, the selected row and the
   /// current point go back to what they were, and "can not read" @p what
-  /// is shown with the reason. @return what @p read returned, or false.
+  /// is said with the reason. @return what @p read returned, or false.
   bool readKeepingTable(const std::string& what, const std::function<bool()>& read);
-  void notifyPoint();
+  void notifyPoint() { document_.pointChanged(); }
   /// Whether a run of @p needed bytes into @p folder may go on: it fits,
   /// its free space is not known, or the user wants it written anyway.
   bool spaceAllows(const BigCount& needed, const std::string& folder);
@@ -197,8 +205,10 @@ class Workbench {
   /// Runs @p change, which may add rows and columns or rename columns, as the
   /// undo step @p name when it changed any of them.
   bool changeTable(const char* name, const std::function<bool()>& change);
-  /// Makes the flags flipped on @p rows the step @p name, when changes are kept.
-  void recordFlips(const std::string& name, std::vector<int> rows, UndoView view);
+  /// The checked flags of @p rows flipped: the document says so, and the
+  /// flips become the undo step @p name (none when empty) when changes
+  /// are kept. @return @p rows.
+  std::vector<int> flipped(const std::string& name, std::vector<int> rows, UndoView view);
   UndoView currentView() const;
   void takeStep(bool back);
   /// A new reader for a table that undo or redo put in place: the reader
@@ -207,14 +217,13 @@ class Workbench {
 
   Settings& settings_;
   Services& services_;
-  AnalysisTable table_;
-  PointState point_;
+  TableDocument document_;
+  AnalysisTable& table_ = document_.table();
+  PointState& point_ = document_.point();
   std::unique_ptr<TableReader> reader_;
   UndoHistory history_;
   bool keepUndoSteps_ = true;
-  WorkbenchObserver* observer_ = nullptr;
-  std::string caption_ = kCaptionPlain;
-  int selectedRow_ = -1;
+  std::vector<std::string> said_;  ///< what the running command says after its change
   TableFileOptions fileOptions_;  ///< how LoadTableFile reads a file
   std::vector<int> shownRows_;
   SystemDiskSpace systemDisk_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Save, Copy, Paste and Clear: the text they write, the captions, the work
-// directory and the dialogs' state, and that a failed save loses nothing.
+// directory and the dialogs' state, and that a failed save loses nothing;
+// and what a command announces of its change.
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,25 @@ class TableCommandsTest : public vestrane::testing::WorkbenchTest {
     bench.loadTableWithDialog();
     return path;
   }
+};
+
+/// Every change the document announced, and how many messages had been
+/// shown by then.
+struct Announcements : DocumentListener {
+  explicit Announcements(const FakeServices& s) : services(s) {}
+  void documentChanged(const DocumentChange& change) override {
+    flags.push_back(change.flags);
+    messagesShown.push_back(services.messages.size());
+  }
+  /// What the last command announced, forgotten for the next one.
+  std::vector<unsigned> take() {
+    std::vector<unsigned> taken;
+    taken.swap(flags);
+    return taken;
+  }
+  const FakeServices& services;
+  std::vector<unsigned> flags;
+  std::vector<std::size_t> messagesShown;
 };
 
 const char* kSaveExample = "Sample ID\tMineral\tSiO2\r\nKL-12\tGarnet\t37.52\r\n";
@@ -161,4 +181,37 @@ TEST_F(TableCommandsTest, ClearKeepsFixedCaptions) {
   EXPECT_EQ(bench.table().rowLabel(0), "0");
   EXPECT_EQ(bench.table().caption(5), "Al2O3");
   EXPECT_EQ(bench.table().cell(0, 5), "19.1 wt%");
+}
+
+TEST_F(TableCommandsTest, EachCommandAnnouncesOneChangeBeforeItsMessages) {
+  using C = DocumentChange;
+  Announcements heard(services);
+  bench.setListener(&heard);
+  // The last line lacks its sample: the reader warns.
+  services.clipboard =
+      "Sample\tMineral\tSiO2\r\nKL-12\tGarnet\t37.52\r\nKL-12\tBiotite\t35.10\r\n\tGarnet (rim)\t38.07 wt%\r\n";
+  bench.PasteTable();
+  EXPECT_EQ(heard.take(), (std::vector<unsigned>{C::Rows | C::Columns | C::Point | C::Selection | C::Caption}));
+  ASSERT_EQ(services.messages.size(), 1u);
+  EXPECT_EQ(heard.messagesShown.back(), 0u);  // the window showed the table before the warning
+
+  EXPECT_EQ(bench.setRowChecked(1, false), std::vector<int>{1});
+  EXPECT_EQ(heard.take(), std::vector<unsigned>{C::Checks | C::Point});
+  EXPECT_TRUE(bench.setRowChecked(1, false).empty());
+  EXPECT_EQ(heard.take(), std::vector<unsigned>{C::Point});  // no flip; the point is rebuilt
+  bench.setRowSelected(0, true);
+  EXPECT_TRUE(heard.take().empty());  // selected already
+
+  bench.undo();
+  EXPECT_EQ(heard.take(), std::vector<unsigned>{C::Checks | C::Point});
+  bench.setRowSelected(1, true);
+  EXPECT_EQ(heard.take(), std::vector<unsigned>{C::Selection});
+
+  bench.ClearTable();
+  EXPECT_EQ(heard.take(), (std::vector<unsigned>{C::Rows | C::Columns | C::Point | C::Selection | C::Caption}));
+  bench.undo();
+  EXPECT_EQ(heard.take(),
+            (std::vector<unsigned>{C::Rows | C::Columns | C::Checks | C::Point | C::Selection | C::Caption}));
+  EXPECT_EQ(bench.selectedRow(), 1);
+  bench.setListener(nullptr);
 }

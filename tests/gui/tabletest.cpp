@@ -92,6 +92,7 @@ TEST_F(TableTest, SelectingRowsOfTwoPointsRebuildsTheMineralList) {
 
   clickCell(5, 2);
   EXPECT_EQ(selectedViewRow(), 5);
+  EXPECT_EQ(view()->currentIndex().column(), 2);  // the clicked cell stays current
   EXPECT_EQ(form->workbench().selectedRow(), 5);
   EXPECT_EQ(mineralList(), (std::vector<std::string>{"Grt+", "Opx+"}));
   EXPECT_EQ(count(), "6");
@@ -232,11 +233,14 @@ TEST_F(TableTest, SaveCopyPasteAndClearWithTheirCaptions) {
   ASSERT_TRUE(services.clipboard.has_value());
   EXPECT_EQ(*services.clipboard, kTable);
 
+  // A width the user gave a column outlasts the table.
+  view()->horizontalHeader()->resizeSection(2, 80);
   form->Clear1->trigger();
   EXPECT_EQ(caption(), "Vestrane");
   EXPECT_EQ(view()->model()->rowCount(), 0);
   EXPECT_EQ(view()->model()->columnCount(), 5);
   EXPECT_EQ(view()->horizontalHeader()->sectionSize(1), 100);
+  EXPECT_EQ(view()->horizontalHeader()->sectionSize(2), 80);
   EXPECT_TRUE(mineralList().empty());
   EXPECT_EQ(count(), "0");
   EXPECT_EQ(maxIndex(), "--");
