@@ -410,7 +410,7 @@ bool loadStandardInput(Workbench& bench, Console& console) {
   const std::string what = "standard input";
   std::string bytes;
   std::string reason;
-  if (readStandardInput(bytes, tableSizeLimit(), &reason) != ReadResult::Ok) {
+  if (readTableStandardInput(bytes, reason) != ReadResult::Ok) {
     console.message(cannotReadMessage(what, reason));
     return false;
   }

@@ -118,6 +118,17 @@ bool parseWhereItLies(TableReader& reader, std::string_view bytes, TableReadResu
 
 }  // namespace
 
+std::string tableStreamRefusal(std::string_view start) {
+  const InputKind kind = inputFormatOf(start, std::string_view()).kind;
+  if (kind == InputKind::Zip || kind == InputKind::Ole2) return std::string();
+  if (start.find_first_of("\r\n") != std::string_view::npos) return std::string();
+  return "not a table: no line end in its first " + std::to_string(kStreamStartBytes >> 20) + " MiB";
+}
+
+ReadResult readTableStandardInput(std::string& bytes, std::string& reason) {
+  return readStandardInput(bytes, tableSizeLimit(), &reason, &tableStreamRefusal);
+}
+
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
                               const TableFileOptions& options) {
   TableReadResult notRead;
@@ -128,7 +139,8 @@ TableReadResult readTableFile(TableReader& reader, const std::string& path,
   }
   FileBytes file;
   std::string reason;
-  const ReadResult read = file.open(path, options.mayMap, tableSizeLimit(), &reason);
+  const ReadResult read =
+      file.open(path, options.mayMap, tableSizeLimit(), &reason, &tableStreamRefusal);
   if (read != ReadResult::Ok) {
     notRead.messages.push_back(read == ReadResult::CannotOpen ? cannotOpenFileMessage(path)
                                                               : cannotReadFileMessage(path, reason));

@@ -8,8 +8,10 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/core/FileReading.h"
 #include "table/TableReader.h"
 
 namespace vestrane {
@@ -48,10 +50,21 @@ struct TableFileOptions {
 TableReadResult readTableFile(TableReader& reader, const std::string& path,
                               const TableFileOptions& options);
 
+/// The start of a table that comes as a stream (a pipe, a device, standard
+/// input), as a StreamStartCheck: text whose first kStreamStartBytes bytes
+/// hold no line end is refused ("not a table: no line end in its first 16
+/// MiB"), so that a device such as /dev/zero is not read to the bound
+/// first. No table's first line is that long; a workbook is not text.
+std::string tableStreamRefusal(std::string_view start);
+
+/// Reads the bytes of a table from standard input, up to tableSizeLimit()
+/// bytes and refused early as tableStreamRefusal says.
+ReadResult readTableStandardInput(std::string& bytes, std::string& reason);
+
 /// The same for the bytes of a table that came from no file (standard
 /// input), @p bytes consumed, named @p what ("standard input") in the
 /// messages; with no name to go by, text without a TAB in its first lines
-/// is delimited text. An .xls workbook is read from files only.
+/// is delimited text.
 TableReadResult readTableBytes(TableReader& reader, const std::string& what, std::string& bytes,
                                const TableFileOptions& options);
 

@@ -102,7 +102,8 @@ bool isRegularFile(int fd) {
 /// so a stream comes in as fast as its writer gives it and a device that
 /// never ends (/dev/zero) meets the limit at the speed of memory. Where the
 /// system will not hold that room, the string grows as it goes.
-ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* reason) {
+ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* reason,
+                     StreamStartCheck check) {
   out.clear();
   auto refuse = [&](const std::string& why) {
     out.clear();
@@ -177,6 +178,10 @@ ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* r
       }
       used += n;
       out.resize(used);
+      if (check && used >= kStreamStartBytes && used - n < kStreamStartBytes) {
+        const std::string why = check(std::string_view(out.data(), kStreamStartBytes));
+        if (!why.empty()) return refuse(why);
+      }
       chunk = std::min(2 * chunk, std::size_t(16) << 20);
     }
     if (used > limit) return refuse(tooLargeReason(limit));
@@ -189,7 +194,7 @@ ReadResult readToEnd(int fd, std::string& out, std::size_t limit, std::string* r
 }  // namespace
 
 ReadResult readWholeFile(const std::string& path, std::string& out, std::size_t limit,
-                         std::string* reason) {
+                         std::string* reason, StreamStartCheck check) {
   out.clear();
   std::error_code ec;
   if (fs::is_directory(nativePath(path), ec)) {
@@ -202,16 +207,17 @@ ReadResult readWholeFile(const std::string& path, std::string& out, std::size_t 
     if (reason) *reason = lastSystemReason();
     return ReadResult::CannotOpen;
   }
-  const ReadResult result = readToEnd(fd, out, limit, reason);
+  const ReadResult result = readToEnd(fd, out, limit, reason, check);
   closeDescriptor(fd);
   return result;
 }
 
-ReadResult readStandardInput(std::string& out, std::size_t limit, std::string* reason) {
+ReadResult readStandardInput(std::string& out, std::size_t limit, std::string* reason,
+                             StreamStartCheck check) {
 #ifndef _WIN32
-  return readToEnd(STDIN_FILENO, out, limit, reason);
+  return readToEnd(STDIN_FILENO, out, limit, reason, check);
 #else
-  return readToEnd(::_fileno(stdin), out, limit, reason);
+  return readToEnd(::_fileno(stdin), out, limit, reason, check);
 #endif
 }
 
@@ -239,7 +245,7 @@ std::string FileBytes::takeString() {
 }
 
 ReadResult FileBytes::open(const std::string& path, bool mayMap, std::size_t limit,
-                           std::string* reason) {
+                           std::string* reason, StreamStartCheck check) {
   close();
 #ifndef _WIN32
   // POSIX: a non-empty regular file is mapped whole, its pages entered at
@@ -274,7 +280,7 @@ ReadResult FileBytes::open(const std::string& path, bool mayMap, std::size_t lim
 #else
   (void)mayMap;
 #endif
-  ReadResult result = readWholeFile(path, buffer_, limit, reason);
+  ReadResult result = readWholeFile(path, buffer_, limit, reason, check);
   view_ = buffer_;
   return result;
 }

@@ -501,15 +501,25 @@ TEST_F(FileSystemTest, TargetNamesOf250Bytes) {
 // ------------------------------------------------------------- inputs
 
 TEST_F(FileSystemTest, InputsThatNeverEndStopAtTheirBound) {
-  // A table up to a quarter of the memory the tool may use: here a quarter
-  // of the address space it is given, 512 MiB.
+  // Text without a line end in its first 16 MiB is no table: /dev/zero is
+  // refused once that much has come, named or as standard input.
+  Launch zeros;
+  zeros.input = "/dev/zero";
+  for (const std::string& table : {std::string("/dev/zero"), std::string("-")}) {
+    Outcome refused = tool({table, "-o", "out.tab"}, zeros);
+    EXPECT_EQ(refused.status, 1) << table;
+    EXPECT_EQ(refused.err, "Error: can not read " +
+                               std::string(table == "-" ? "standard input" : "file /dev/zero") +
+                               " (not a table: no line end in its first 16 MiB)\n");
+  }
+  // Lines that never end are read up to a quarter of the memory the tool
+  // may use: here a quarter of the address space it is given, 512 MiB.
   if (kSanitized) GTEST_SKIP() << "a sanitizer's shadow memory does not fit under an address-space limit";
   Launch limited;
-  limited.shell = "ulimit -v 524288 || exit 126";
-  Outcome file = tool({"/dev/zero", "-o", "out.tab"}, limited);
+  limited.shell = "ulimit -v 524288 || exit 126; yes | \"$@\"; exit $?";
+  Outcome file = tool({"/dev/stdin", "-o", "out.tab"}, limited);
   EXPECT_EQ(file.status, 1);
-  EXPECT_EQ(file.err, "Error: can not read file /dev/zero (larger than 128 MiB)\n");
-  limited.input = "/dev/zero";
+  EXPECT_EQ(file.err, "Error: can not read file /dev/stdin (larger than 128 MiB)\n");
   Outcome input = tool({"-", "-o", "out.tab"}, limited);
   EXPECT_EQ(input.status, 1);
   EXPECT_EQ(input.err, "Error: can not read standard input (larger than 128 MiB)\n");
