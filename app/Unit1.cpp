@@ -408,8 +408,16 @@ void TForm1::showRows(const std::vector<int>& rows) {
   // The view follows the document's selected row; the others are added to
   // the view's selection, which keeps the first as its selected row.
   guarded([&] { workbench_.setRowSelected(inTable.front(), true); });
+  // Rows next to each other make one range of the selection: fewer ranges
+  // for the view to look through as it draws.
   QItemSelection selection;
-  for (int row : inTable) selection.select(model_->index(row, 0), model_->index(row, model_->columnCount() - 1));
+  const int lastColumn = model_->columnCount() - 1;
+  for (std::size_t i = 0; i < inTable.size();) {
+    std::size_t end = i + 1;
+    while (end < inTable.size() && inTable[end] == inTable[end - 1] + 1) ++end;
+    selection.append(QItemSelectionRange(model_->index(inTable[i], 0), model_->index(inTable[end - 1], lastColumn)));
+    i = end;
+  }
   ListView1->selectionModel()->select(selection, QItemSelectionModel::Select);
   ListView1->scrollTo(model_->index(inTable.front(), ColSelect));
 }
@@ -523,8 +531,15 @@ void TForm1::showPoint() {
 }
 
 int TForm1::rowSelectedInView() const {
-  const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
-  return rows.isEmpty() ? -1 : rows.first().row();
+  // The view selects one row at a time, its current one; only Show selects
+  // more, with the first of them current. Asked this way, the answer takes
+  // no sweep over a selection of thousands of rows, which the view's list
+  // of selected rows would take for each of its rows.
+  const QItemSelectionModel* selection = ListView1->selectionModel();
+  const QModelIndex current = selection->currentIndex();
+  if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex())) return current.row();
+  if (!selection->hasSelection()) return -1;
+  return selection->selection().first().top();
 }
 
 void TForm1::showSelection() {
