@@ -17,26 +17,16 @@ Needs /usr/bin/python3 with python3-openpyxl (Debian).
 usage: /usr/bin/python3 bench/table_load.py [--exe PATH] [--dir FOLDER] [--rows N] [--repeat N]
 """
 
-import argparse
 import os
 import shutil
 import sys
-import tempfile
 import time
 
-from workbook_read import OPENPYXL_READ, ROOT, best, write_workbook
+from workbook_read import OPENPYXL_READ, ROOT, bench_arguments, best, write_workbook
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", default=os.path.join(ROOT, "build", "bin", "vestrane-combine"))
-    parser.add_argument("--dir")
-    parser.add_argument("--rows", type=int, default=100000)
-    parser.add_argument("--repeat", type=int, default=3)
-    args = parser.parse_args()
-    if not os.access(args.exe, os.X_OK):
-        sys.exit("%s not found: cmake --build build --target vestrane-combine" % args.exe)
-    folder = args.dir or tempfile.mkdtemp(prefix="vestrane-bench-")
+    args, folder = bench_arguments("vestrane-combine")
     settings = ["--settings", os.path.join(ROOT, "app", "Vestrane.ini")]
     try:
         book = os.path.join(folder, "analyses.xlsx")

@@ -85,16 +85,22 @@ def best(cmd, folder, repeat):
             results[0][3])
 
 
-def main():
+def bench_arguments(target):
+    """The options both workbook benches take, --exe defaulting to the built
+    @p target, and the folder to work in (a new temporary one without --dir)."""
     parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", default=os.path.join(ROOT, "build", "bin", "workbook_to_text"))
+    parser.add_argument("--exe", default=os.path.join(ROOT, "build", "bin", target))
     parser.add_argument("--dir")
     parser.add_argument("--rows", type=int, default=100000)
     parser.add_argument("--repeat", type=int, default=3)
     args = parser.parse_args()
     if not os.access(args.exe, os.X_OK):
-        sys.exit("%s not found: cmake --build build --target workbook_to_text" % args.exe)
-    folder = args.dir or tempfile.mkdtemp(prefix="vestrane-bench-")
+        sys.exit("%s not found: cmake --build build --target %s" % (args.exe, target))
+    return args, args.dir or tempfile.mkdtemp(prefix="vestrane-bench-")
+
+
+def main():
+    args, folder = bench_arguments("workbook_to_text")
     try:
         book = os.path.join(folder, "analyses.xlsx")
         start = time.perf_counter()

@@ -30,16 +30,26 @@ bool tabInFirstLines(std::string_view bytes) {
   return end > 0 && std::memchr(bytes.data(), '\t', end) != nullptr;
 }
 
+/// A local file header begins a zip with entries, the end record one
+/// without any (which no workbook is, as its reader then says).
+bool isZipStart(std::string_view bytes) {
+  return startsWith(bytes, std::string_view("PK\x03\x04", 4)) ||
+         startsWith(bytes, std::string_view("PK\x05\x06", 4));
+}
+
+bool isOle2Start(std::string_view bytes) {
+  return startsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+}
+
 }  // namespace
+
+bool isWorkbookStart(std::string_view bytes) { return isZipStart(bytes) || isOle2Start(bytes); }
 
 InputFormat inputFormatOf(std::string_view bytes, std::string_view fileName) {
   InputFormat format;
-  // A local file header begins a zip with entries, the end record one
-  // without any (which no workbook is, as its reader then says).
-  if (startsWith(bytes, std::string_view("PK\x03\x04", 4)) ||
-      startsWith(bytes, std::string_view("PK\x05\x06", 4))) {
+  if (isZipStart(bytes)) {
     format.kind = InputKind::Zip;
-  } else if (startsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+  } else if (isOle2Start(bytes)) {
     format.kind = InputKind::Ole2;
   } else if (endsWithCsv(fileName) || !tabInFirstLines(bytes)) {
     format.kind = InputKind::DelimitedText;

@@ -28,4 +28,8 @@ struct InputFormat {
 /// (any letter case) or none of its first kCsvGuessRecords lines holds a TAB.
 InputFormat inputFormatOf(std::string_view bytes, std::string_view fileName);
 
+/// Whether @p bytes begin as a workbook does (a zip archive or an OLE2
+/// compound file): the kinds that are not text, whatever their name.
+bool isWorkbookStart(std::string_view bytes);
+
 }  // namespace vestrane

@@ -119,9 +119,8 @@ bool parseWhereItLies(TableReader& reader, std::string_view bytes, TableReadResu
 }  // namespace
 
 std::string tableStreamRefusal(std::string_view start) {
-  const InputKind kind = inputFormatOf(start, std::string_view()).kind;
-  if (kind == InputKind::Zip || kind == InputKind::Ole2) return std::string();
-  if (start.find_first_of("\r\n") != std::string_view::npos) return std::string();
+  if (start.find_first_of("\r\n") != std::string_view::npos || isWorkbookStart(start))
+    return std::string();
   return "not a table: no line end in its first " + std::to_string(kStreamStartBytes >> 20) + " MiB";
 }
 
